@@ -1,0 +1,211 @@
+#include "automation_service.h"
+
+#include <algorithm>
+
+#include "automation/variant.h"
+#include "browser_window.h"
+#include "config.h"
+#include "shell_app.h"
+
+namespace veltrano::browser {
+
+using automation::Error;
+using automation::Value;
+namespace errc = automation::errc;
+
+namespace {
+
+constexpr char kIntrospection[] = R"(<node>
+  <!-- Browser windows driven by member name, as automation clients do. -->
+  <interface name="org.veltrano.Browser1">
+    <method name="Create">
+      <arg name="handle" type="u" direction="out"/>
+    </method>
+    <method name="Get">
+      <arg name="handle" type="u" direction="in"/>
+      <arg name="member" type="s" direction="in"/>
+      <arg name="value" type="v" direction="out"/>
+    </method>
+    <method name="Put">
+      <arg name="handle" type="u" direction="in"/>
+      <arg name="member" type="s" direction="in"/>
+      <arg name="value" type="v" direction="in"/>
+    </method>
+    <method name="Invoke">
+      <arg name="handle" type="u" direction="in"/>
+      <arg name="member" type="s" direction="in"/>
+      <arg name="arguments" type="av" direction="in"/>
+      <arg name="result" type="v" direction="out"/>
+    </method>
+    <method name="Release">
+      <arg name="handle" type="u" direction="in"/>
+    </method>
+    <property name="Members" type="as" access="read"/>
+  </interface>
+</node>)";
+
+GVariant* boxed(const Value& value) { return g_variant_new("(v)", automation::to_gvariant(value)); }
+
+}  // namespace
+
+AutomationService::AutomationService(GDBusConnection* connection, ShellApp& app)
+    : m_connection(G_DBUS_CONNECTION(g_object_ref(connection))), m_app(app) {
+  static const GDBusInterfaceVTable kVTable = {&AutomationService::on_method_call, &AutomationService::on_get_property,
+                                               nullptr, {}};
+  GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
+  GError* error = nullptr;
+  m_registration = g_dbus_connection_register_object(m_connection, config::kBrowserObjectPath, node->interfaces[0],
+                                                     &kVTable, this, nullptr, &error);
+  g_dbus_node_info_unref(node);
+  if (!m_registration) {
+    const std::string message = error->message;
+    g_error_free(error);
+    g_object_unref(m_connection);
+    throw std::runtime_error("cannot export the browser interface: " + message);
+  }
+}
+
+AutomationService::~AutomationService() {
+  for (const auto& [client, watch] : m_client_watches) g_bus_unwatch_name(watch);
+  g_dbus_connection_unregister_object(m_connection, m_registration);
+  g_object_unref(m_connection);
+}
+
+void AutomationService::on_method_call(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
+                                       const gchar* method, GVariant* parameters, GDBusMethodInvocation* invocation,
+                                       gpointer self) {
+  try {
+    g_dbus_method_invocation_return_value(
+        invocation, static_cast<AutomationService*>(self)->dispatch(sender ? sender : "", method, parameters));
+  } catch (const std::exception& e) {
+    const Error error = automation::as_automation_error(e);
+    g_dbus_method_invocation_return_dbus_error(invocation, automation::dbus_error_name(error.number()).c_str(),
+                                               error.what());
+  }
+}
+
+GVariant* AutomationService::on_get_property(GDBusConnection*, const gchar*, const gchar*, const gchar*,
+                                             const gchar* property, GError** error, gpointer) {
+  if (g_strcmp0(property, "Members") != 0) {
+    g_set_error(error, G_DBUS_ERROR, G_DBUS_ERROR_UNKNOWN_PROPERTY, "no property %s", property);
+    return nullptr;
+  }
+  GVariantBuilder names;
+  g_variant_builder_init(&names, G_VARIANT_TYPE_STRING_ARRAY);
+  for (const auto& member : BrowserObject::members())
+    g_variant_builder_add(&names, "s", std::string(member.name).c_str());
+  return g_variant_builder_end(&names);
+}
+
+// GDBus has checked the argument types against the introspection data already.
+GVariant* AutomationService::dispatch(const std::string& sender, const std::string& method, GVariant* parameters) {
+  std::uint32_t handle = 0;
+  const char* member = nullptr;
+  if (method == "Create") return g_variant_new("(u)", create(sender));
+  if (method == "Release") {
+    g_variant_get(parameters, "(u)", &handle);
+    instance(handle, sender);
+    release(handle);
+    return nullptr;
+  }
+  if (method == "Get") {
+    g_variant_get(parameters, "(u&s)", &handle, &member);
+    return boxed(instance(handle, sender).object.get(member));
+  }
+  if (method == "Put") {
+    GVariant* wrapped = nullptr;
+    g_variant_get(parameters, "(u&sv)", &handle, &member, &wrapped);
+    Value value;
+    try {
+      value = automation::from_gvariant(wrapped);
+    } catch (...) {
+      g_variant_unref(wrapped);
+      throw;
+    }
+    g_variant_unref(wrapped);
+    instance(handle, sender).object.put(member, value);
+    return nullptr;
+  }
+  if (method == "Invoke") {
+    GVariantIter* iter = nullptr;
+    g_variant_get(parameters, "(u&sav)", &handle, &member, &iter);
+    std::vector<Value> args;
+    GVariant* arg = nullptr;
+    try {
+      while (g_variant_iter_next(iter, "v", &arg)) {
+        args.push_back(automation::from_gvariant(arg));
+        g_variant_unref(arg);
+        arg = nullptr;
+      }
+    } catch (...) {
+      if (arg) g_variant_unref(arg);
+      g_variant_iter_free(iter);
+      throw;
+    }
+    g_variant_iter_free(iter);
+    return boxed(instance(handle, sender).object.call(member, args));
+  }
+  throw Error(errc::kNoSuchMember, "未知的方法“" + method + "”");
+}
+
+std::uint32_t AutomationService::create(const std::string& sender) {
+  const auto held = std::count_if(m_instances.begin(), m_instances.end(),
+                                  [&](const auto& entry) { return entry.second.owner == sender; });
+  if (static_cast<std::size_t>(held) >= kMaxInstancesPerClient)
+    throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
+  const unsigned window_id = m_app.open_window(nullptr);
+  const std::uint32_t handle = m_next_handle++;
+  m_instances.emplace(handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] {
+                                         return app.window(window_id);
+                                       })});
+  watch_client(sender);
+  m_app.update_idle_exit();
+  return handle;
+}
+
+AutomationService::Instance& AutomationService::instance(std::uint32_t handle, const std::string& sender) {
+  const auto it = m_instances.find(handle);
+  // Another client's handle is as unknown to a caller as one never given out.
+  if (it == m_instances.end() || it->second.owner != sender)
+    throw Error(errc::kObjectGone, "无效的浏览器实例 " + std::to_string(handle) + "（已释放或不属于调用者）");
+  return it->second;
+}
+
+void AutomationService::release(std::uint32_t handle) {
+  const auto it = m_instances.find(handle);
+  if (it == m_instances.end()) return;
+  const unsigned window_id = it->second.window_id;
+  const std::string owner = it->second.owner;
+  m_instances.erase(it);
+  if (BrowserWindow* window = m_app.window(window_id); window && !window->get_visible()) m_app.close_window(window_id);
+
+  const bool owner_holds_more = std::any_of(m_instances.begin(), m_instances.end(),
+                                            [&](const auto& entry) { return entry.second.owner == owner; });
+  if (!owner_holds_more) {
+    if (const auto watch = m_client_watches.find(owner); watch != m_client_watches.end()) {
+      g_bus_unwatch_name(watch->second);
+      m_client_watches.erase(watch);
+    }
+  }
+  m_app.update_idle_exit();
+}
+
+void AutomationService::watch_client(const std::string& client) {
+  if (m_client_watches.contains(client)) return;
+  const guint watch = g_bus_watch_name_on_connection(
+      m_connection, client.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
+      [](GDBusConnection*, const gchar* name, gpointer self) {
+        static_cast<AutomationService*>(self)->on_client_vanished(name);
+      },
+      this, nullptr);
+  m_client_watches.emplace(client, watch);
+}
+
+void AutomationService::on_client_vanished(const std::string& client) {
+  std::vector<std::uint32_t> handles;
+  for (const auto& [handle, instance] : m_instances)
+    if (instance.owner == client) handles.push_back(handle);
+  for (std::uint32_t handle : handles) release(handle);
+}
+
+}  // namespace veltrano::browser

@@ -1,0 +1,155 @@
+#include "browser_object.h"
+
+#include <glib.h>
+
+#include "browser_window.h"
+
+namespace veltrano::browser {
+
+using automation::Error;
+using automation::Value;
+namespace errc = automation::errc;
+
+namespace {
+
+constexpr std::int32_t kMaxCoordinate = 32767;
+
+std::int32_t checked_size(const Value& value, const char* member) {
+  const std::int32_t size = value.to_int32();
+  if (size <= 0 || size > kMaxCoordinate)
+    throw Error(errc::kInvalidCall, std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 32767）");
+  return size;
+}
+
+std::int32_t checked_position(const Value& value, const char* member) {
+  const std::int32_t position = value.to_int32();
+  if (position < -kMaxCoordinate || position > kMaxCoordinate)
+    throw Error(errc::kInvalidCall, std::string(member) + "：无效的位置 " + std::to_string(position));
+  return position;
+}
+
+}  // namespace
+
+bool acceptable_url(const std::string& url) {
+  if (url == "about:blank") return true;
+  if (url.size() > 8192 || !g_utf8_validate(url.data(), static_cast<gssize>(url.size()), nullptr)) return false;
+  GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
+  if (!uri) return false;
+  const char* scheme = g_uri_get_scheme(uri);
+  const char* host = g_uri_get_host(uri);
+  const bool ok = (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0) && host && *host;
+  g_uri_unref(uri);
+  return ok;
+}
+
+std::span<const automation::Member<BrowserObject>> BrowserObject::members() {
+  using B = BrowserObject;
+  static const automation::Member<B> kMembers[] = {
+      {"Visible", &B::get_visible, &B::put_visible},
+      {"Navigate", nullptr, nullptr, &B::navigate, 1},
+      {"Width", &B::get_width, &B::put_width},
+      {"Height", &B::get_height, &B::put_height},
+      {"Left", &B::get_left, &B::put_left},
+      {"Top", &B::get_top, &B::put_top},
+      {"FullScreen", &B::get_full_screen, &B::put_full_screen},
+      {"AddressBar", &B::get_address_bar, &B::put_address_bar},
+      {"MenuBar", &B::get_menu_bar, &B::put_menu_bar},
+      {"ToolBar", &B::get_tool_bar, &B::put_tool_bar},
+      {"StatusBar", &B::get_status_bar, &B::put_status_bar},
+      {"LocationURL", &B::get_location_url},
+      {"LocationName", &B::get_location_name},
+      {"Busy", &B::get_busy},
+      {"ReadyState", &B::get_ready_state},
+      {"Quit", nullptr, nullptr, &B::quit, 0},
+  };
+  return kMembers;
+}
+
+BrowserWindow& BrowserObject::window() const {
+  BrowserWindow* window = m_window();
+  if (!window) throw Error(errc::kObjectGone, "浏览器窗口已关闭");
+  return *window;
+}
+
+Value BrowserObject::get_visible() { return window().get_visible(); }
+void BrowserObject::put_visible(const Value& value) { window().set_visible(value.to_bool()); }
+
+Value BrowserObject::navigate(std::span<const Value> args) {
+  const std::string url = args[0].to_string();
+  if (!acceptable_url(url))
+    throw Error(errc::kInvalidCall, "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + url.substr(0, 200) + "”");
+  window().navigate(url);
+  return {};
+}
+
+Value BrowserObject::get_width() {
+  int width = 0, height = 0;
+  window().get_size(width, height);
+  return width;
+}
+void BrowserObject::put_width(const Value& value) {
+  const int width = checked_size(value, "Width");
+  int old_width = 0, height = 0;
+  window().get_size(old_width, height);
+  window().resize(width, height);
+}
+
+Value BrowserObject::get_height() {
+  int width = 0, height = 0;
+  window().get_size(width, height);
+  return height;
+}
+void BrowserObject::put_height(const Value& value) {
+  const int height = checked_size(value, "Height");
+  int width = 0, old_height = 0;
+  window().get_size(width, old_height);
+  window().resize(width, height);
+}
+
+Value BrowserObject::get_left() {
+  int left = 0, top = 0;
+  window().get_position(left, top);
+  return left;
+}
+void BrowserObject::put_left(const Value& value) {
+  const int left = checked_position(value, "Left");
+  int old_left = 0, top = 0;
+  window().get_position(old_left, top);
+  window().move(left, top);
+}
+
+Value BrowserObject::get_top() {
+  int left = 0, top = 0;
+  window().get_position(left, top);
+  return top;
+}
+void BrowserObject::put_top(const Value& value) {
+  const int top = checked_position(value, "Top");
+  int left = 0, old_top = 0;
+  window().get_position(left, old_top);
+  window().move(left, top);
+}
+
+Value BrowserObject::get_full_screen() { return window().full_screen(); }
+void BrowserObject::put_full_screen(const Value& value) { window().set_full_screen(value.to_bool()); }
+
+Value BrowserObject::get_address_bar() { return window().bar_visible(Bar::Address); }
+void BrowserObject::put_address_bar(const Value& value) { window().set_bar_visible(Bar::Address, value.to_bool()); }
+Value BrowserObject::get_menu_bar() { return window().bar_visible(Bar::Menu); }
+void BrowserObject::put_menu_bar(const Value& value) { window().set_bar_visible(Bar::Menu, value.to_bool()); }
+Value BrowserObject::get_tool_bar() { return window().bar_visible(Bar::Tool); }
+void BrowserObject::put_tool_bar(const Value& value) { window().set_bar_visible(Bar::Tool, value.to_bool()); }
+Value BrowserObject::get_status_bar() { return window().bar_visible(Bar::Status); }
+void BrowserObject::put_status_bar(const Value& value) { window().set_bar_visible(Bar::Status, value.to_bool()); }
+
+Value BrowserObject::get_location_url() { return window().location(); }
+Value BrowserObject::get_location_name() { return std::string(window().get_title()); }
+Value BrowserObject::get_busy() { return window().busy(); }
+Value BrowserObject::get_ready_state() { return static_cast<std::int32_t>(window().ready_state()); }
+
+Value BrowserObject::quit(std::span<const Value>) {
+  window().close_window();
+  return {};
+}
+
+}  // namespace veltrano::browser

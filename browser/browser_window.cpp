@@ -1,0 +1,447 @@
+#include "browser_window.h"
+
+#include <glibmm/main.h>
+#include <glibmm/markup.h>
+#include <gtkmm/menuitem.h>
+#include <gtkmm/separatormenuitem.h>
+#include <gtkmm/toolbutton.h>
+
+#include <algorithm>
+#include <array>
+
+#include "web_context.h"
+
+namespace veltrano::browser {
+namespace {
+
+constexpr char kWindowKey[] = "veltrano-browser-window";
+constexpr char kDefaultTitle[] = "电子走势图";
+constexpr int kMaxRetryDelay = 30;
+
+struct KeyBinding {
+  guint keyval;
+  guint modifiers;  // GDK_CONTROL_MASK, GDK_MOD1_MASK (Alt) or 0
+  void (BrowserWindow::*action)();
+};
+// clang-format off
+constexpr std::array<KeyBinding, 15> kKeyBindings{{
+  {GDK_KEY_F5,       0,                &BrowserWindow::reload},
+  {GDK_KEY_r,        GDK_CONTROL_MASK, &BrowserWindow::reload},
+  {GDK_KEY_Left,     GDK_MOD1_MASK,    &BrowserWindow::go_back},
+  {GDK_KEY_Right,    GDK_MOD1_MASK,    &BrowserWindow::go_forward},
+  {GDK_KEY_Escape,   0,                &BrowserWindow::stop},
+  {GDK_KEY_p,        GDK_CONTROL_MASK, &BrowserWindow::print},
+  {GDK_KEY_plus,     GDK_CONTROL_MASK, &BrowserWindow::zoom_in},
+  {GDK_KEY_equal,    GDK_CONTROL_MASK, &BrowserWindow::zoom_in},
+  {GDK_KEY_KP_Add,   GDK_CONTROL_MASK, &BrowserWindow::zoom_in},
+  {GDK_KEY_minus,    GDK_CONTROL_MASK, &BrowserWindow::zoom_out},
+  {GDK_KEY_KP_Subtract, GDK_CONTROL_MASK, &BrowserWindow::zoom_out},
+  {GDK_KEY_0,        GDK_CONTROL_MASK, &BrowserWindow::zoom_reset},
+  {GDK_KEY_F11,      0,                &BrowserWindow::toggle_full_screen},
+  {GDK_KEY_w,        GDK_CONTROL_MASK, &BrowserWindow::close_window},
+  {GDK_KEY_F4,       GDK_MOD1_MASK,    &BrowserWindow::close_window},
+}};
+// clang-format on
+
+bool is_web_scheme(const char* uri) {
+  g_autofree gchar* scheme = g_uri_parse_scheme(uri);
+  if (!scheme) return false;
+  for (const char* allowed : {"http", "https", "about", "data", "blob"})
+    if (g_ascii_strcasecmp(scheme, allowed) == 0) return true;
+  return false;
+}
+
+Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
+
+}  // namespace
+
+BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window)
+    : m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
+      m_open_window(std::move(open_window)) {
+  set_title(kDefaultTitle);
+  set_default_size(1024, 768);
+  g_object_set_data(G_OBJECT(m_view), kWindowKey, this);
+
+  build_menu_bar();
+  build_tool_bar();
+  m_address_label.set_margin_start(6);
+  m_address_bar.pack_start(m_address_label, Gtk::PACK_SHRINK);
+  m_address_bar.pack_start(m_address, Gtk::PACK_EXPAND_WIDGET);
+  m_address_bar.set_margin_bottom(2);
+  m_address.set_input_purpose(Gtk::INPUT_PURPOSE_URL);
+  m_address.signal_activate().connect(sigc::mem_fun(*this, &BrowserWindow::on_address_activate));
+
+  m_status.set_xalign(0.0f);
+  m_status.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
+  m_status.set_margin_start(6);
+  m_progress.set_size_request(120, -1);
+  m_progress.set_valign(Gtk::ALIGN_CENTER);
+  m_progress.set_no_show_all(true);
+  m_status_bar.pack_start(m_status, Gtk::PACK_EXPAND_WIDGET);
+  m_status_bar.pack_end(m_progress, Gtk::PACK_SHRINK);
+  m_status_bar.set_margin_end(6);
+
+  m_layout.pack_start(m_menu_bar, Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_tool_bar, Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_address_bar, Gtk::PACK_SHRINK);
+  gtk_box_pack_start(m_layout.gobj(), GTK_WIDGET(m_view), TRUE, TRUE, 0);
+  m_layout.pack_end(m_status_bar, Gtk::PACK_SHRINK);
+  add(m_layout);
+  m_layout.show_all();
+
+  connect_web_view_signals();
+  update_navigation_buttons();
+}
+
+BrowserWindow::~BrowserWindow() {
+  m_retry_timer.disconnect();
+  if (m_network_handler) g_signal_handler_disconnect(g_network_monitor_get_default(), m_network_handler);
+  g_signal_handlers_disconnect_by_data(m_view, this);
+  g_object_set_data(G_OBJECT(m_view), kWindowKey, nullptr);
+  g_object_unref(m_view);
+}
+
+BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
+  return view ? static_cast<BrowserWindow*>(g_object_get_data(G_OBJECT(view), kWindowKey)) : nullptr;
+}
+
+// Every signal of the web view, in one place.
+void BrowserWindow::connect_web_view_signals() {
+  using Self = BrowserWindow;
+  g_signal_connect(m_view, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, Self* self) {
+    self->on_view_load_changed(e);
+  }), this);
+  g_signal_connect(m_view, "load-failed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, Self* self) -> gboolean {
+    return self->on_view_load_failed(uri, error);
+  }), this);
+  g_signal_connect(m_view, "load-failed-with-tls-errors", G_CALLBACK(+[](WebKitWebView*, gchar* uri, GTlsCertificate*, GTlsCertificateFlags, Self* self) -> gboolean {
+    return self->on_view_load_failed_with_tls_errors(uri);
+  }), this);
+  g_signal_connect(m_view, "decide-policy", G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* d, WebKitPolicyDecisionType t, Self* self) -> gboolean {
+    return self->on_view_decide_policy(d, t);
+  }), this);
+  g_signal_connect(m_view, "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, Self* self) -> GtkWidget* {
+    WebKitWebView* view = self->on_view_create();
+    return view ? GTK_WIDGET(view) : nullptr;
+  }), this);
+  g_signal_connect(m_view, "ready-to-show", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_ready_to_show(); }), this);
+  g_signal_connect(m_view, "close", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_close(); }), this);
+  g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, Self* self) {
+    self->on_view_web_process_terminated();
+  }), this);
+  // Every permission request (location, camera, microphone, notifications...) is refused.
+  g_signal_connect(m_view, "permission-request", G_CALLBACK(+[](WebKitWebView*, WebKitPermissionRequest* request, Self*) -> gboolean {
+    webkit_permission_request_deny(request);
+    return TRUE;
+  }), this);
+  g_signal_connect(m_view, "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_title(); }), this);
+  g_signal_connect(m_view, "notify::uri", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_uri(); }), this);
+  g_signal_connect(m_view, "notify::estimated-load-progress", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) {
+    self->on_view_notify_progress();
+  }), this);
+  g_signal_connect(m_view, "mouse-target-changed", G_CALLBACK(+[](WebKitWebView*, WebKitHitTestResult* hit, guint, Self* self) {
+    self->on_view_mouse_target_changed(hit);
+  }), this);
+  m_network_handler = g_signal_connect(g_network_monitor_get_default(), "network-changed",
+                                       G_CALLBACK(+[](GNetworkMonitor*, gboolean available, Self* self) {
+                                         self->on_network_changed(available);
+                                       }), this);
+}
+
+void BrowserWindow::build_menu_bar() {
+  struct Item {
+    const char* label;
+    void (BrowserWindow::*action)();
+  };
+  struct Menu {
+    const char* title;
+    std::vector<Item> items;  // a null label is a separator
+  };
+  const Menu menus[] = {
+      {"文件", {{"打印…\tCtrl+P", &BrowserWindow::print}, {nullptr, nullptr}, {"关闭窗口\tCtrl+W", &BrowserWindow::close_window}}},
+      {"查看", {{"重新载入\tF5", &BrowserWindow::reload}, {"停止\tEsc", &BrowserWindow::stop}, {nullptr, nullptr},
+                {"放大\tCtrl++", &BrowserWindow::zoom_in}, {"缩小\tCtrl+-", &BrowserWindow::zoom_out},
+                {"实际大小\tCtrl+0", &BrowserWindow::zoom_reset}, {nullptr, nullptr},
+                {"全屏\tF11", &BrowserWindow::toggle_full_screen}}},
+      {"转到", {{"后退\tAlt+←", &BrowserWindow::go_back}, {"前进\tAlt+→", &BrowserWindow::go_forward},
+                {"主页", &BrowserWindow::go_home}}},
+  };
+  for (const Menu& menu : menus) {
+    auto* top = Gtk::manage(new Gtk::MenuItem(menu.title));
+    auto* submenu = Gtk::manage(new Gtk::Menu);
+    for (const Item& item : menu.items) {
+      if (!item.label) {
+        submenu->append(*Gtk::manage(new Gtk::SeparatorMenuItem));
+        continue;
+      }
+      const std::string text(item.label);
+      const auto tab = text.find('\t');
+      auto* entry = Gtk::manage(new Gtk::MenuItem(text.substr(0, tab)));
+      if (tab != std::string::npos) {
+        auto* shortcut = Gtk::manage(new Gtk::Label(text.substr(tab + 1)));
+        shortcut->get_style_context()->add_class("dim-label");
+        auto* box = Gtk::manage(new Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 24));
+        entry->remove();
+        box->pack_start(*Gtk::manage(new Gtk::Label(text.substr(0, tab), Gtk::ALIGN_START)), Gtk::PACK_EXPAND_WIDGET);
+        box->pack_end(*shortcut, Gtk::PACK_SHRINK);
+        entry->add(*box);
+      }
+      entry->signal_activate().connect(sigc::mem_fun(*this, item.action));
+      submenu->append(*entry);
+    }
+    top->set_submenu(*submenu);
+    m_menu_bar.append(*top);
+  }
+}
+
+void BrowserWindow::build_tool_bar() {
+  struct Tool {
+    const char* icon;
+    const char* label;
+    void (BrowserWindow::*action)();
+    Gtk::ToolButton** keep;
+  };
+  const Tool tools[] = {
+      {"go-previous", "后退", &BrowserWindow::go_back, &m_back_button},
+      {"go-next", "前进", &BrowserWindow::go_forward, &m_forward_button},
+      {"view-refresh", "刷新", &BrowserWindow::reload, nullptr},
+      {"process-stop", "停止", &BrowserWindow::stop, nullptr},
+      {"go-home", "主页", &BrowserWindow::go_home, nullptr},
+  };
+  for (const Tool& tool : tools) {
+    auto* button = Gtk::manage(new Gtk::ToolButton(tool.label));
+    button->set_icon_name(tool.icon);
+    button->set_tooltip_text(tool.label);
+    button->signal_clicked().connect(sigc::mem_fun(*this, tool.action));
+    if (tool.keep) *tool.keep = button;
+    m_tool_bar.append(*button);
+  }
+  m_tool_bar.set_toolbar_style(Gtk::TOOLBAR_BOTH_HORIZ);
+}
+
+void BrowserWindow::navigate(const std::string& url) {
+  if (m_home.empty()) m_home = url;
+  m_last_uri = url;
+  m_retry_pending = false;
+  m_showing_error = false;
+  m_retry_timer.disconnect();
+  m_ready_state = 1;
+  webkit_web_view_load_uri(m_view, url.c_str());
+}
+
+void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
+  Gtk::Widget* widget = nullptr;
+  switch (bar) {
+    case Bar::Menu: widget = &m_menu_bar; break;
+    case Bar::Tool: widget = &m_tool_bar; break;
+    case Bar::Address: widget = &m_address_bar; break;
+    case Bar::Status: widget = &m_status_bar; break;
+  }
+  widget->set_visible(visible);
+}
+
+bool BrowserWindow::bar_visible(Bar bar) const {
+  switch (bar) {
+    case Bar::Menu: return m_menu_bar.get_visible();
+    case Bar::Tool: return m_tool_bar.get_visible();
+    case Bar::Address: return m_address_bar.get_visible();
+    case Bar::Status: return m_status_bar.get_visible();
+  }
+  return false;
+}
+
+void BrowserWindow::set_full_screen(bool full_screen) {
+  m_full_screen = full_screen;  // known at once; the window manager confirms later
+  if (full_screen)
+    fullscreen();
+  else
+    unfullscreen();
+}
+
+std::string BrowserWindow::location() const {
+  const char* uri = webkit_web_view_get_uri(m_view);
+  return uri ? uri : m_last_uri;
+}
+
+bool BrowserWindow::busy() const { return webkit_web_view_is_loading(m_view); }
+
+void BrowserWindow::show_status(const Glib::ustring& text) { m_status.set_text(text); }
+
+void BrowserWindow::go_back() { webkit_web_view_go_back(m_view); }
+void BrowserWindow::go_forward() { webkit_web_view_go_forward(m_view); }
+void BrowserWindow::go_home() {
+  if (!m_home.empty()) navigate(m_home);
+}
+void BrowserWindow::stop() { webkit_web_view_stop_loading(m_view); }
+
+void BrowserWindow::reload() {
+  // Our own error page stands in for m_last_uri: load the page itself again.
+  if (m_showing_error && !m_last_uri.empty())
+    navigate(m_last_uri);
+  else
+    webkit_web_view_reload(m_view);
+}
+
+void BrowserWindow::print() {
+  WebKitPrintOperation* operation = webkit_print_operation_new(m_view);
+  webkit_print_operation_run_dialog(operation, gobj());
+  g_object_unref(operation);
+}
+
+void BrowserWindow::zoom_in() { webkit_web_view_set_zoom_level(m_view, std::min(webkit_web_view_get_zoom_level(m_view) * 1.1, 5.0)); }
+void BrowserWindow::zoom_out() { webkit_web_view_set_zoom_level(m_view, std::max(webkit_web_view_get_zoom_level(m_view) / 1.1, 0.25)); }
+void BrowserWindow::zoom_reset() { webkit_web_view_set_zoom_level(m_view, 1.0); }
+void BrowserWindow::toggle_full_screen() { set_full_screen(!m_full_screen); }
+void BrowserWindow::close_window() { close(); }
+
+bool BrowserWindow::on_key_press_event(GdkEventKey* event) {
+  const guint modifiers = event->state & (GDK_CONTROL_MASK | GDK_MOD1_MASK);
+  const guint keyval = gdk_keyval_to_lower(event->keyval);
+  for (const KeyBinding& binding : kKeyBindings) {
+    if (binding.keyval == keyval && binding.modifiers == modifiers) {
+      (this->*binding.action)();
+      return true;
+    }
+  }
+  return Gtk::Window::on_key_press_event(event);
+}
+
+bool BrowserWindow::on_window_state_event(GdkEventWindowState* event) {
+  if (event->changed_mask & GDK_WINDOW_STATE_FULLSCREEN)
+    m_full_screen = (event->new_window_state & GDK_WINDOW_STATE_FULLSCREEN) != 0;
+  return Gtk::Window::on_window_state_event(event);
+}
+
+void BrowserWindow::show_error_page(const std::string& heading, const std::string& detail, const std::string& uri) {
+  const std::string html =
+      "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>" + escape(heading) +
+      "</title><style>body{font-family:sans-serif;margin:12% auto;max-width:36em;color:#333}"
+      "h1{font-size:1.4em}p{line-height:1.6}</style></head><body><h1>" + escape(heading) + "</h1><p>" +
+      escape(detail) + "</p><p style=\"color:#777\">" + escape(uri) + "</p></body></html>";
+  m_showing_error = true;
+  webkit_web_view_load_alternate_html(m_view, html.c_str(), uri.c_str(), nullptr);
+}
+
+void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
+  switch (event) {
+    case WEBKIT_LOAD_STARTED: m_ready_state = 1; break;
+    case WEBKIT_LOAD_REDIRECTED: break;
+    case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
+    case WEBKIT_LOAD_FINISHED:
+      m_ready_state = 4;
+      m_progress.hide();
+      if (!m_retry_pending) m_retry_delay_s = 0;
+      break;
+  }
+  update_navigation_buttons();
+}
+
+bool BrowserWindow::on_view_load_failed(const char* uri, GError* error) {
+  if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
+      g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
+      error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
+    return false;  // stopped, or turned into a download: nothing to show
+  m_last_uri = uri;
+  show_error_page("无法打开此页面", std::string(error->message) + "。网络恢复后将自动重新载入，也可以按 F5 重试。", uri);
+  schedule_retry();
+  return true;
+}
+
+// A certificate that does not check out stops the load; there is no way past it.
+bool BrowserWindow::on_view_load_failed_with_tls_errors(const char* uri) {
+  m_last_uri = uri;
+  show_error_page("连接不安全，已停止载入", "此网站的安全证书无法验证，页面可能被冒充或篡改。", uri);
+  return true;
+}
+
+bool BrowserWindow::on_view_decide_policy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type) {
+  if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
+    auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
+    if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
+      webkit_policy_decision_download(decision);
+      return true;
+    }
+    return false;
+  }
+  // Pages may lead only to web pages: no local files, no other programs' schemes.
+  WebKitNavigationAction* action =
+      webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (!is_web_scheme(uri)) {
+    webkit_policy_decision_ignore(decision);
+    return true;
+  }
+  return false;
+}
+
+WebKitWebView* BrowserWindow::on_view_create() { return m_open_window ? m_open_window(m_view) : nullptr; }
+
+void BrowserWindow::on_view_ready_to_show() { present(); }
+
+void BrowserWindow::on_view_close() { close_window(); }
+
+void BrowserWindow::on_view_web_process_terminated() {
+  m_ready_state = 4;
+  m_progress.hide();
+  show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
+}
+
+void BrowserWindow::on_view_notify_title() {
+  const char* title = webkit_web_view_get_title(m_view);
+  set_title(title && *title ? title : kDefaultTitle);
+}
+
+void BrowserWindow::on_view_notify_uri() {
+  const char* uri = webkit_web_view_get_uri(m_view);
+  if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
+  if (uri && !m_showing_error) m_last_uri = uri;
+}
+
+void BrowserWindow::on_view_notify_progress() {
+  const double progress = webkit_web_view_get_estimated_load_progress(m_view);
+  m_progress.set_fraction(progress);
+  m_progress.set_visible(webkit_web_view_is_loading(m_view) && progress < 1.0);
+  if (webkit_web_view_is_loading(m_view)) m_status.set_text("正在载入…");
+  else if (m_status.get_text() == "正在载入…") m_status.set_text("完成");
+}
+
+void BrowserWindow::on_view_mouse_target_changed(WebKitHitTestResult* hit) {
+  const char* link = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
+  m_status.set_text(link ? link : "");
+}
+
+void BrowserWindow::on_address_activate() {
+  std::string text = m_address.get_text();
+  text.erase(0, text.find_first_not_of(" \t"));
+  if (text.empty()) return;
+  if (text.find("://") == std::string::npos && text != "about:blank") text = "http://" + text;
+  if (!is_web_scheme(text.c_str())) {
+    m_status.set_text("只能打开网页地址（http 或 https）");
+    return;
+  }
+  navigate(text);
+  gtk_widget_grab_focus(GTK_WIDGET(m_view));
+}
+
+void BrowserWindow::schedule_retry() {
+  m_retry_pending = true;
+  m_retry_delay_s = std::clamp(m_retry_delay_s * 2, 2, kMaxRetryDelay);
+  m_retry_timer.disconnect();
+  m_retry_timer = Glib::signal_timeout().connect_seconds(
+      [this] {
+        if (m_retry_pending) navigate(m_last_uri);
+        return false;
+      },
+      static_cast<unsigned>(m_retry_delay_s));
+}
+
+void BrowserWindow::on_network_changed(bool available) {
+  if (available && m_retry_pending) navigate(m_last_uri);
+}
+
+void BrowserWindow::update_navigation_buttons() {
+  if (m_back_button) m_back_button->set_sensitive(webkit_web_view_can_go_back(m_view));
+  if (m_forward_button) m_forward_button->set_sensitive(webkit_web_view_can_go_forward(m_view));
+}
+
+}  // namespace veltrano::browser

@@ -1,0 +1,111 @@
+// One browser window: one web view with a menu bar, a tool bar, an address bar and a
+// status bar, each of which can be hidden. The shell application owns the windows.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <gtkmm/box.h>
+#include <gtkmm/entry.h>
+#include <gtkmm/label.h>
+#include <gtkmm/menubar.h>
+#include <gtkmm/progressbar.h>
+#include <gtkmm/toolbar.h>
+#include <gtkmm/window.h>
+
+#include <functional>
+#include <string>
+
+namespace veltrano::browser {
+
+class WebContext;
+
+enum class Bar { Menu, Tool, Address, Status };
+
+class BrowserWindow : public Gtk::Window {
+ public:
+  // Opens another window for a page that asks for one; returns its (related) web view.
+  using OpenWindow = std::function<WebKitWebView*(WebKitWebView* related)>;
+
+  BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window);
+  ~BrowserWindow() override;
+
+  static BrowserWindow* from_view(WebKitWebView* view);
+  WebKitWebView* web_view() const noexcept { return m_view; }
+
+  void navigate(const std::string& url);
+  void set_bar_visible(Bar bar, bool visible);
+  bool bar_visible(Bar bar) const;
+  void set_full_screen(bool full_screen);
+  bool full_screen() const noexcept { return m_full_screen; }
+  std::string location() const;
+  bool busy() const;
+  int ready_state() const noexcept { return m_ready_state; }
+  void show_status(const Glib::ustring& text);
+
+  // Actions of the keys, menus and tool bar.
+  void go_back();
+  void go_forward();
+  void go_home();
+  void reload();
+  void stop();
+  void print();
+  void zoom_in();
+  void zoom_out();
+  void zoom_reset();
+  void toggle_full_screen();
+  void close_window();
+
+ protected:
+  bool on_key_press_event(GdkEventKey* event) override;
+  bool on_window_state_event(GdkEventWindowState* event) override;
+
+ private:
+  void build_menu_bar();
+  void build_tool_bar();
+  void connect_web_view_signals();
+  void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
+  void schedule_retry();
+  void update_navigation_buttons();
+
+  // WebKit signal handlers.
+  void on_view_load_changed(WebKitLoadEvent event);
+  bool on_view_load_failed(const char* uri, GError* error);
+  bool on_view_load_failed_with_tls_errors(const char* uri);
+  bool on_view_decide_policy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
+  WebKitWebView* on_view_create();
+  void on_view_ready_to_show();
+  void on_view_close();
+  void on_view_web_process_terminated();
+  void on_view_notify_title();
+  void on_view_notify_uri();
+  void on_view_notify_progress();
+  void on_view_mouse_target_changed(WebKitHitTestResult* hit);
+  void on_address_activate();
+  void on_network_changed(bool available);
+
+  WebKitWebView* m_view = nullptr;  // owned by the widget tree, kept alive by a reference
+  OpenWindow m_open_window;
+  Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
+  Gtk::MenuBar m_menu_bar;
+  Gtk::Toolbar m_tool_bar;
+  Gtk::Box m_address_bar{Gtk::ORIENTATION_HORIZONTAL, 4};
+  Gtk::Label m_address_label{"地址"};
+  Gtk::Entry m_address;
+  Gtk::Box m_status_bar{Gtk::ORIENTATION_HORIZONTAL, 6};
+  Gtk::Label m_status;
+  Gtk::ProgressBar m_progress;
+  Gtk::ToolButton* m_back_button = nullptr;
+  Gtk::ToolButton* m_forward_button = nullptr;
+
+  bool m_full_screen = false;
+  int m_ready_state = 0;  // 0 nothing asked, 1 loading, 3 content arriving, 4 done
+  std::string m_home;     // the first page the window was asked for
+  std::string m_last_uri;
+  bool m_showing_error = false;  // the view shows our error page for m_last_uri
+  bool m_retry_pending = false;  // that page failed for want of network: load it again
+  int m_retry_delay_s = 0;
+  sigc::connection m_retry_timer;
+  gulong m_network_handler = 0;
+};
+
+}  // namespace veltrano::browser

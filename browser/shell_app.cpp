@@ -1,0 +1,102 @@
+#include "shell_app.h"
+
+#include <glibmm/main.h>
+
+#include <iostream>
+
+#include "config.h"
+
+namespace veltrano::browser {
+
+Glib::RefPtr<ShellApp> ShellApp::create() { return Glib::RefPtr<ShellApp>(new ShellApp()); }
+
+// No application id: the shell's presence on the bus is its own name, owned below.
+ShellApp::ShellApp() : Gtk::Application(Glib::ustring(), Gio::APPLICATION_NON_UNIQUE) {}
+
+ShellApp::~ShellApp() {
+  m_exit_timer.disconnect();
+  m_service.reset();
+  m_windows.clear();
+  if (m_bus_owner) g_bus_unown_name(m_bus_owner);
+}
+
+void ShellApp::on_startup() {
+  Gtk::Application::on_startup();
+  hold();  // lives by its windows and instances, not by GApplication's count
+  m_context = std::make_unique<WebContext>([](WebKitWebView* view, const std::string& message) {
+    if (BrowserWindow* window = BrowserWindow::from_view(view)) window->show_status(message);
+  });
+  m_bus_owner = g_bus_own_name(G_BUS_TYPE_SESSION, config::kBrowserBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
+                               &ShellApp::on_bus_acquired, nullptr, &ShellApp::on_name_lost, this, nullptr);
+  update_idle_exit();
+}
+
+void ShellApp::on_activate() {}
+
+// The interface is exported before the name is ours, so no client can find the name
+// without the interface behind it.
+void ShellApp::on_bus_acquired(GDBusConnection* connection, const gchar*, gpointer self) {
+  auto* app = static_cast<ShellApp*>(self);
+  try {
+    app->m_service = std::make_unique<AutomationService>(connection, *app);
+  } catch (const std::exception& e) {
+    std::cerr << "veltrano-browser: " << e.what() << '\n';
+    app->quit();
+  }
+}
+
+void ShellApp::on_name_lost(GDBusConnection*, const gchar* name, gpointer self) {
+  auto* app = static_cast<ShellApp*>(self);
+  if (app->m_windows.empty()) {
+    std::cerr << "veltrano-browser: " << name << " is served already, or there is no session bus\n";
+    app->quit();
+  }
+}
+
+unsigned ShellApp::open_window(WebKitWebView* related) {
+  if (!related && !m_windows.empty()) related = m_windows.begin()->second->web_view();
+  const unsigned id = m_next_window++;
+  auto window = std::make_unique<BrowserWindow>(*m_context, related, [this](WebKitWebView* opener) {
+    return this->window(open_window(opener))->web_view();
+  });
+  window->signal_delete_event().connect(
+      [this, id](GdkEventAny*) {
+        // Destroyed once the event is over, not inside it.
+        Glib::signal_idle().connect_once([this, id] { close_window(id); });
+        return false;
+      },
+      false);
+  add_window(*window);
+  m_windows.emplace(id, std::move(window));
+  update_idle_exit();
+  return id;
+}
+
+BrowserWindow* ShellApp::window(unsigned id) const {
+  const auto it = m_windows.find(id);
+  return it == m_windows.end() ? nullptr : it->second.get();
+}
+
+void ShellApp::close_window(unsigned id) {
+  const auto it = m_windows.find(id);
+  if (it == m_windows.end()) return;
+  std::unique_ptr<BrowserWindow> window = std::move(it->second);
+  m_windows.erase(it);
+  remove_window(*window);
+  window.reset();
+  update_idle_exit();
+}
+
+void ShellApp::update_idle_exit() {
+  const bool busy = !m_windows.empty() || (m_service && m_service->instance_count() > 0);
+  if (busy) {
+    m_exit_timer.disconnect();
+  } else if (!m_exit_timer.connected()) {
+    m_exit_timer = Glib::signal_timeout().connect_seconds([this] {
+      quit();
+      return false;
+    }, kIdleExitSeconds);
+  }
+}
+
+}  // namespace veltrano::browser

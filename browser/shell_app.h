@@ -1,0 +1,50 @@
+// The browser shell: one process per user session. It owns the well-known bus name, the
+// web engine's data directories, and every window it opens; it ends by itself a short
+// while after its last window has closed and no instance is held.
+#pragma once
+
+#include <gtkmm/application.h>
+#include <webkit2/webkit2.h>
+
+#include <map>
+#include <memory>
+
+#include "automation_service.h"
+#include "browser_window.h"
+#include "web_context.h"
+
+namespace veltrano::browser {
+
+class ShellApp : public Gtk::Application {
+ public:
+  static constexpr unsigned kIdleExitSeconds = 5;
+
+  static Glib::RefPtr<ShellApp> create();
+  ~ShellApp() override;
+
+  // A new, hidden window; its web view shares a web process with related, if given,
+  // else with some open window.
+  unsigned open_window(WebKitWebView* related);
+  BrowserWindow* window(unsigned id) const;
+  void close_window(unsigned id);
+  // To be called whenever windows or instances come or go.
+  void update_idle_exit();
+
+ protected:
+  ShellApp();
+  void on_startup() override;
+  void on_activate() override;
+
+ private:
+  static void on_bus_acquired(GDBusConnection* connection, const gchar* name, gpointer self);
+  static void on_name_lost(GDBusConnection* connection, const gchar* name, gpointer self);
+
+  guint m_bus_owner = 0;
+  std::unique_ptr<WebContext> m_context;
+  std::unique_ptr<AutomationService> m_service;
+  std::map<unsigned, std::unique_ptr<BrowserWindow>> m_windows;
+  unsigned m_next_window = 1;
+  sigc::connection m_exit_timer;
+};
+
+}  // namespace veltrano::browser

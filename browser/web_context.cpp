@@ -1,0 +1,129 @@
+#include "web_context.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <glibmm/miscutils.h>
+
+#include <filesystem>
+
+#include "config.h"
+
+namespace veltrano::browser {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string data_dir(const std::string& base) { return Glib::build_filename(base, "veltrano", "browser"); }
+
+fs::path download_dir() {
+  const char* dir = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
+  return dir ? fs::path(dir) : fs::path(g_get_home_dir()) / "Downloads";
+}
+
+// A name the server suggested, made safe to use as a file name in the download folder.
+std::string safe_file_name(const char* suggested) {
+  std::string name = suggested ? fs::path(suggested).filename().string() : std::string();
+  for (char& c : name)
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20) c = '_';
+  while (!name.empty() && name.front() == '.') name.erase(0, 1);
+  return name.empty() ? std::string("下载文件") : name;
+}
+
+// Claims a file that did not exist before: name, else "stem (2).ext", "stem (3).ext"...
+// Creating it here, exclusively, keeps two downloads from choosing the same name.
+fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  const fs::path base(name);
+  for (int n = 1; n < 10000; ++n) {
+    const fs::path candidate =
+        n == 1 ? dir / base : dir / (base.stem().string() + " (" + std::to_string(n) + ")" + base.extension().string());
+    const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd >= 0) {
+      close(fd);
+      return candidate;
+    }
+    if (errno != EEXIST) break;
+  }
+  return {};
+}
+
+struct DownloadJob {
+  WebContext::DownloadReporter report;
+  std::string path;
+};
+
+}  // namespace
+
+WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
+  const std::string data = data_dir(Glib::get_user_data_dir());
+  const std::string cache = data_dir(Glib::get_user_cache_dir());
+  WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
+      "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
+  m_context = webkit_web_context_new_with_website_data_manager(manager);
+  webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager),
+                                               Glib::build_filename(data, "cookies.sqlite").c_str(),
+                                               WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
+  g_object_unref(manager);
+  g_signal_connect(m_context, "download-started", G_CALLBACK(on_download_started), this);
+
+  m_settings = webkit_settings_new_with_settings(
+      "javascript-can-open-windows-automatically", FALSE,  // only a click may open a window
+      "allow-file-access-from-file-urls", FALSE, "allow-universal-access-from-file-urls", FALSE,
+      "enable-developer-extras", FALSE, "enable-back-forward-cache", TRUE, nullptr);
+  const std::string agent = std::string(webkit_settings_get_user_agent(m_settings)) + " " +
+                            config::kProductName + "/" + config::kFileVersion;
+  webkit_settings_set_user_agent(m_settings, agent.c_str());
+}
+
+WebContext::~WebContext() {
+  g_signal_handlers_disconnect_by_data(m_context, this);
+  g_object_unref(m_settings);
+  g_object_unref(m_context);
+}
+
+WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
+  auto* view = WEBKIT_WEB_VIEW(related_view ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related_view,
+                                                           "settings", m_settings, nullptr)
+                                            : g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context,
+                                                           "settings", m_settings, nullptr));
+  return view;
+}
+
+void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download, WebContext* self) {
+  auto* job = new DownloadJob{self->m_report, {}};
+  g_object_set_data_full(G_OBJECT(download), "veltrano-job", job, [](gpointer p) { delete static_cast<DownloadJob*>(p); });
+
+  g_signal_connect(download, "decide-destination", G_CALLBACK(+[](WebKitDownload* d, const gchar* suggested, DownloadJob* j) -> gboolean {
+    const fs::path path = claim_unique_path(download_dir(), safe_file_name(suggested));
+    if (path.empty()) {
+      webkit_download_cancel(d);
+      return TRUE;
+    }
+    j->path = path.string();
+    gchar* uri = g_filename_to_uri(j->path.c_str(), nullptr, nullptr);
+    // The file is the empty one just claimed for this download.
+    webkit_download_set_allow_overwrite(d, TRUE);
+    webkit_download_set_destination(d, uri);
+    g_free(uri);
+    return TRUE;
+  }), job);
+  g_signal_connect(download, "notify::estimated-progress", G_CALLBACK(+[](WebKitDownload* d, GParamSpec*, DownloadJob* j) {
+    const int percent = static_cast<int>(webkit_download_get_estimated_progress(d) * 100);
+    j->report(webkit_download_get_web_view(d),
+              "正在下载 " + fs::path(j->path).filename().string() + "：" + std::to_string(percent) + "%");
+  }), job);
+  g_signal_connect(download, "finished", G_CALLBACK(+[](WebKitDownload* d, DownloadJob* j) {
+    if (!j->path.empty() && fs::exists(j->path) && webkit_download_get_received_data_length(d) > 0)
+      j->report(webkit_download_get_web_view(d), "下载完成：" + j->path);
+  }), job);
+  g_signal_connect(download, "failed", G_CALLBACK(+[](WebKitDownload* d, GError* error, DownloadJob* j) {
+    std::error_code ec;
+    if (!j->path.empty() && fs::is_regular_file(j->path, ec) && fs::file_size(j->path, ec) == 0) fs::remove(j->path, ec);
+    j->report(webkit_download_get_web_view(d), std::string("下载失败：") + error->message);
+    j->path.clear();
+  }), job);
+}
+
+}  // namespace veltrano::browser

@@ -1,0 +1,34 @@
+// The web engine's state shared by every window of the shell: one persistent website-data
+// store (so a log-in holds across windows and runs), one set of settings, the downloads.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <functional>
+#include <string>
+
+namespace veltrano::browser {
+
+class WebContext {
+ public:
+  // Tells the window showing view how a download goes (progress, the finished path).
+  using DownloadReporter = std::function<void(WebKitWebView* view, const std::string& message)>;
+
+  explicit WebContext(DownloadReporter report);
+  ~WebContext();
+  WebContext(const WebContext&) = delete;
+  WebContext& operator=(const WebContext&) = delete;
+
+  // A new web view. Related to related_view when given, so that the two share a web
+  // process (and a page's window.open can get its new window).
+  WebKitWebView* new_view(WebKitWebView* related_view) const;
+
+ private:
+  static void on_download_started(WebKitWebContext* context, WebKitDownload* download, WebContext* self);
+
+  WebKitWebContext* m_context = nullptr;
+  WebKitSettings* m_settings = nullptr;
+  DownloadReporter m_report;
+};
+
+}  // namespace veltrano::browser

@@ -1,0 +1,176 @@
+#include "platform/browser_proxy.h"
+
+#include <unistd.h>
+
+#include <filesystem>
+
+#include "automation/variant.h"
+#include "config.h"
+
+namespace veltrano::platform {
+
+using automation::Error;
+using automation::Value;
+namespace errc = automation::errc;
+
+namespace {
+
+constexpr int kCallTimeoutMs = 10000;
+
+[[noreturn]] void cannot_create(const std::string& why) {
+  throw Error(errc::kCannotCreate, "部件不能创建对象：浏览器不可用（" + why + "）");
+}
+
+bool shell_on_bus(GDBusConnection* bus) {
+  GVariantPtr reply(g_dbus_connection_call_sync(
+      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
+      g_variant_new("(s)", config::kBrowserBusName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+      kCallTimeoutMs, nullptr, nullptr));
+  gboolean owned = FALSE;
+  if (reply) g_variant_get(reply.get(), "(b)", &owned);
+  return owned;
+}
+
+// Asks the bus to start an installed shell. False where no service file names it.
+bool activate_shell(GDBusConnection* bus) {
+  GVariantPtr reply(g_dbus_connection_call_sync(
+      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "StartServiceByName",
+      g_variant_new("(su)", config::kBrowserBusName, 0u), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
+      kCallTimeoutMs, nullptr, nullptr));
+  return reply != nullptr;
+}
+
+std::filesystem::path shell_next_to_us() {
+  std::error_code ec;
+  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+  if (ec) cannot_create("找不到程序所在的目录");
+  return self.parent_path() / config::kBrowserExecutable;
+}
+
+void detach(gpointer) { setsid(); }
+
+// Starts the shell beside our executable in a session of its own, so that it outlives
+// us, and waits for its name on the bus. Only a private main context runs meanwhile: no
+// click of the main window is delivered while we wait.
+void spawn_shell_and_wait(GDBusConnection* bus) {
+  const std::string program = shell_next_to_us().string();
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  GPid pid = 0;
+  ErrorSlot error;
+  if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, detach, nullptr, &pid, error.out()))
+    cannot_create(error.get()->message);
+
+  struct Wait {
+    bool appeared = false;
+    bool exited = false;
+    bool timed_out = false;
+  } wait;
+  GMainContext* context = g_main_context_new();
+  g_main_context_push_thread_default(context);
+  const guint watch = g_bus_watch_name_on_connection(
+      bus, config::kBrowserBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
+      [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
+      nullptr, &wait, nullptr);
+  GSource* child = g_child_watch_source_new(pid);
+  g_source_set_callback(child, G_SOURCE_FUNC(+[](GPid, gint, gpointer data) {
+                          static_cast<Wait*>(data)->exited = true;
+                        }), &wait, nullptr);
+  g_source_attach(child, context);
+  GSource* timer = g_timeout_source_new_seconds(static_cast<guint>(BrowserProxy::kStartTimeout.count()));
+  g_source_set_callback(timer, +[](gpointer data) -> gboolean {
+    static_cast<Wait*>(data)->timed_out = true;
+    return G_SOURCE_REMOVE;
+  }, &wait, nullptr);
+  g_source_attach(timer, context);
+
+  while (!wait.appeared && !wait.exited && !wait.timed_out) g_main_context_iteration(context, TRUE);
+
+  g_source_destroy(timer);
+  g_source_unref(timer);
+  g_source_destroy(child);
+  g_source_unref(child);
+  g_bus_unwatch_name(watch);
+  g_main_context_pop_thread_default(context);
+  g_main_context_unref(context);
+  // The shell outlives this wait; reap it from the main loop whenever it ends.
+  if (!wait.exited) g_child_watch_add(pid, [](GPid p, gint, gpointer) { g_spawn_close_pid(p); }, nullptr);
+
+  if (wait.appeared) return;
+  if (wait.exited && shell_on_bus(bus)) return;  // another shell won the name: use that one
+  cannot_create(wait.exited ? "浏览器程序启动后立即退出" : "浏览器程序没有按时启动");
+}
+
+[[noreturn]] void call_failed(GError* error) {
+  gchar* remote = g_dbus_error_get_remote_error(error);
+  const bool from_shell = remote != nullptr;
+  const std::int32_t number = automation::error_number_from_dbus(from_shell ? remote : "");
+  g_free(remote);
+  g_dbus_error_strip_remote_error(error);
+  if (!from_shell) throw Error(number, "浏览器已断开：" + std::string(error->message));
+  throw Error(number, error->message);
+}
+
+}  // namespace
+
+automation::ObjectPtr BrowserProxy::create() {
+  ErrorSlot error;
+  GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
+  if (!bus) cannot_create(error.get()->message);
+  if (!shell_on_bus(bus.get()) && !activate_shell(bus.get())) spawn_shell_and_wait(bus.get());
+
+  ErrorSlot call_error;
+  GVariantPtr reply(g_dbus_connection_call_sync(bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
+                                                config::kBrowserInterface, "Create", nullptr, G_VARIANT_TYPE("(u)"),
+                                                G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, call_error.out()));
+  if (!reply) cannot_create(call_error.get()->message);
+  std::uint32_t handle = 0;
+  g_variant_get(reply.get(), "(u)", &handle);
+  return automation::ObjectPtr(new BrowserProxy(std::move(bus), handle));
+}
+
+BrowserProxy::BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle)
+    : m_bus(std::move(bus)), m_handle(handle) {}
+
+BrowserProxy::~BrowserProxy() {
+  // Nothing to be done if the shell has gone: its instance went with it.
+  GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
+                                                config::kBrowserInterface, "Release",
+                                                g_variant_new("(u)", m_handle), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                                kCallTimeoutMs, nullptr, nullptr));
+}
+
+GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters, const GVariantType* reply_type) {
+  ErrorSlot error;
+  GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
+                                                config::kBrowserInterface, method, parameters, reply_type,
+                                                G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr,
+                                                error.out()));
+  if (!reply) call_failed(error.get());
+  return reply;
+}
+
+Value BrowserProxy::get(std::string_view member) {
+  const std::string name(member);
+  GVariantPtr reply = invoke("Get", g_variant_new("(us)", m_handle, name.c_str()), G_VARIANT_TYPE("(v)"));
+  GVariantPtr value(g_variant_get_child_value(reply.get(), 0));
+  GVariantPtr inner(g_variant_get_variant(value.get()));
+  return automation::from_gvariant(inner.get());
+}
+
+void BrowserProxy::put(std::string_view member, const Value& value) {
+  const std::string name(member);
+  invoke("Put", g_variant_new("(usv)", m_handle, name.c_str(), automation::to_gvariant(value)), nullptr);
+}
+
+Value BrowserProxy::call(std::string_view member, std::span<const Value> args) {
+  const std::string name(member);
+  GVariantBuilder builder;
+  g_variant_builder_init(&builder, G_VARIANT_TYPE("av"));
+  for (const Value& arg : args) g_variant_builder_add(&builder, "v", automation::to_gvariant(arg));
+  GVariantPtr reply = invoke("Invoke", g_variant_new("(usav)", m_handle, name.c_str(), &builder), G_VARIANT_TYPE("(v)"));
+  GVariantPtr value(g_variant_get_child_value(reply.get(), 0));
+  GVariantPtr inner(g_variant_get_variant(value.get()));
+  return automation::from_gvariant(inner.get());
+}
+
+}  // namespace veltrano::platform

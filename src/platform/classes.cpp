@@ -1,0 +1,17 @@
+#include "platform/classes.h"
+
+#include "platform/browser_proxy.h"
+#include "platform/text_stream.h"
+#include "platform/xmlhttp.h"
+
+namespace veltrano::platform {
+
+automation::Registry platform_classes() {
+  automation::Registry registry;
+  registry.add("InternetExplorer.application", &BrowserProxy::create);
+  registry.add("MSXML2.XMLHTTP", [] { return std::make_unique<XmlHttpRequest>(); });
+  registry.add("adodb.stream", [] { return std::make_unique<TextStream>(); });
+  return registry;
+}
+
+}  // namespace veltrano::platform

@@ -1,0 +1,50 @@
+#!/bin/sh
+# Runs a command the way a user meets the program: a private network and mount namespace
+# in which the service's host names resolve to a loopback address, a virtual X display
+# with the openbox window manager, and a private session bus (with the accessibility bus
+# behind it). Nothing of it outlives the command.
+#
+#   sandbox.sh CONTENT_HOST HOME_HOST COMMAND [ARG...]
+set -eu
+
+if [ -z "${VELTRANO_IN_SANDBOX:-}" ]; then
+  map=""
+  [ "$(id -u)" -eq 0 ] || map="--map-root-user"
+  exec unshare $map --net --mount env VELTRANO_IN_SANDBOX=1 sh "$0" "$@"
+fi
+
+content_host=$1
+home_host=$2
+shift 2
+
+# GLib resolves with AI_ADDRCONFIG: with 127.0.0.1 alone on lo it would find no IPv4 at all.
+ip link set lo up
+ip addr add 127.0.0.2/8 dev lo
+work=$(mktemp -d /tmp/veltrano-sandbox.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+printf '127.0.0.1 localhost\n::1 localhost\n127.0.0.2 %s %s\n' "$content_host" "$home_host" >"$work/hosts"
+mount --bind "$work/hosts" /etc/hosts
+
+# A fresh home: the browser's data, downloads and caches start empty.
+mkdir -p "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/home/.local/share" \
+       XDG_CACHE_HOME="$work/home/.cache" XDG_CONFIG_HOME="$work/home/.config" LANG=C.UTF-8
+unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
+export NO_AT_BRIDGE=0 GTK_A11Y=atspi GDK_BACKEND=x11 WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1
+
+exec 3>"$work/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$work/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+[ -s "$work/display" ] || { echo "sandbox: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
+export DISPLAY=":$(head -n1 "$work/display")"
+export VELTRANO_SANDBOX_WORK="$work"
+
+status=0
+dbus-run-session -- sh -c '
+  openbox --sm-disable >/dev/null 2>&1 &
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.05; done
+  exec "$@"' sandbox "$@" || status=$?
+kill "$xvfb" 2>/dev/null || true
+exit "$status"
