@@ -17,6 +17,7 @@ namespace {
 constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
 constexpr int kMaxRetryDelay = 30;
+constexpr char kLoading[] = "正在载入…";
 
 struct KeyBinding {
   guint keyval;
@@ -330,6 +331,7 @@ void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
     case WEBKIT_LOAD_FINISHED:
       m_ready_state = 4;
       m_progress.hide();
+      if (m_status.get_text() == kLoading) m_status.set_text("完成");
       if (!m_retry_pending) m_retry_delay_s = 0;
       break;
   }
@@ -401,8 +403,7 @@ void BrowserWindow::on_view_notify_progress() {
   const double progress = webkit_web_view_get_estimated_load_progress(m_view);
   m_progress.set_fraction(progress);
   m_progress.set_visible(webkit_web_view_is_loading(m_view) && progress < 1.0);
-  if (webkit_web_view_is_loading(m_view)) m_status.set_text("正在载入…");
-  else if (m_status.get_text() == "正在载入…") m_status.set_text("完成");
+  if (webkit_web_view_is_loading(m_view) && progress < 1.0) m_status.set_text(kLoading);
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitHitTestResult* hit) {

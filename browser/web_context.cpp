@@ -71,7 +71,7 @@ WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
   m_settings = webkit_settings_new_with_settings(
       "javascript-can-open-windows-automatically", FALSE,  // only a click may open a window
       "allow-file-access-from-file-urls", FALSE, "allow-universal-access-from-file-urls", FALSE,
-      "enable-developer-extras", FALSE, "enable-back-forward-cache", TRUE, nullptr);
+      "enable-developer-extras", FALSE, nullptr);
   const std::string agent = std::string(webkit_settings_get_user_agent(m_settings)) + " " +
                             config::kProductName + "/" + config::kFileVersion;
   webkit_settings_set_user_agent(m_settings, agent.c_str());

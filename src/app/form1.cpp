@@ -24,7 +24,7 @@ namespace {
 // The captions were laid out for a 9-point face whose lines are 12 pixels apart. The CJK
 // faces of a Linux desktop set their lines much further apart, so labels get that spacing
 // back explicitly; with it every caption fits in its designed rectangle.
-constexpr double kLabelLineHeightPx = 12.5;
+constexpr double kLabelLineHeightPx = 12.0;
 constexpr char kStyle[] = R"(
   window.veltrano-main * { font-size: 8.5pt; }
   window.veltrano-main button { padding: 0 2px; min-height: 0; }
@@ -72,6 +72,8 @@ Form1::Form1(const automation::Registry& registry) : m_registry(registry) {
   Gtk::StyleContext::add_provider_for_screen(get_screen(), css, GTK_STYLE_PROVIDER_PRIORITY_APPLICATION);
 
   m_panel.set_size_request(to_pixels(kClientWidthTwips), to_pixels(kClientHeightTwips));
+  // Wrapping labels would ask for their whole caption on one line.
+  set_default_size(to_pixels(kClientWidthTwips), to_pixels(kClientHeightTwips));
   build_controls();
   add(m_panel);
   m_panel.show_all();

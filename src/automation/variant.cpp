@@ -6,7 +6,7 @@ namespace veltrano::automation {
 
 GVariant* to_gvariant(const Value& value) {
   switch (value.kind()) {
-    case Value::Kind::Empty: return g_variant_new_tuple(nullptr, 0);
+    case Value::Kind::Empty: return g_variant_new_array(G_VARIANT_TYPE_VARIANT, nullptr, 0);
     case Value::Kind::Boolean: return g_variant_new_boolean(value.to_bool());
     case Value::Kind::Int16: return g_variant_new_int16(value.to_int16());
     case Value::Kind::Int32: return g_variant_new_int32(value.to_int32());
@@ -26,7 +26,7 @@ GVariant* to_gvariant(const Value& value) {
 
 Value from_gvariant(GVariant* variant) {
   const GVariantType* type = g_variant_get_type(variant);
-  if (g_variant_type_equal(type, G_VARIANT_TYPE_UNIT)) return {};
+  if (g_variant_type_equal(type, G_VARIANT_TYPE("av")) && g_variant_n_children(variant) == 0) return {};
   if (g_variant_type_equal(type, G_VARIANT_TYPE_BOOLEAN)) return Value(g_variant_get_boolean(variant) != FALSE);
   if (g_variant_type_equal(type, G_VARIANT_TYPE_INT16)) return Value(static_cast<std::int16_t>(g_variant_get_int16(variant)));
   if (g_variant_type_equal(type, G_VARIANT_TYPE_INT32)) return Value(static_cast<std::int32_t>(g_variant_get_int32(variant)));

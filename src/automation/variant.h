@@ -1,4 +1,5 @@
-// Automation values on the D-Bus wire: b, n, i, s, ay, and () for the empty value.
+// Automation values on the D-Bus wire: b, n, i, s, ay, and an empty av for the empty value
+// (D-Bus has no empty structure).
 #pragma once
 
 #include <glib.h>
