@@ -9,6 +9,8 @@
 #include <algorithm>
 #include <array>
 
+#include <atk/atk.h>
+
 #include "web_context.h"
 
 namespace veltrano::browser {
@@ -81,6 +83,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_status_bar.pack_start(m_status, Gtk::PACK_EXPAND_WIDGET);
   m_status_bar.pack_end(m_progress, Gtk::PACK_SHRINK);
   m_status_bar.set_margin_end(6);
+  atk_object_set_accessible_id(m_status_bar.get_accessible()->gobj(), "status-bar");
 
   m_layout.pack_start(m_menu_bar, Gtk::PACK_SHRINK);
   m_layout.pack_start(m_tool_bar, Gtk::PACK_SHRINK);

@@ -1,0 +1,255 @@
+"""What the end-to-end tests share: the stand-in for the service, the running launcher
+seen through the accessibility tree, and the browser windows seen through X."""
+
+import http.server
+import os
+import shutil
+import subprocess
+import tempfile
+import threading
+import time
+
+import pyatspi
+
+BUILD = os.environ["VELTRANO_BUILD_DIR"]
+LAUNCHER = os.path.join(BUILD, "veltrano")
+CONTENT_HOST = os.environ["VELTRANO_CONTENT_HOST"]
+HOME_HOST = os.environ["VELTRANO_HOME_HOST"]
+TWIPS_PER_PIXEL = 15
+
+
+def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = predicate()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise AssertionError(f"timed out waiting for {what}")
+        time.sleep(interval)
+
+
+class Service:
+    """Both of the service's hosts on 127.0.0.2:80, told apart by the Host header."""
+
+    def __init__(self):
+        self.routes = {}
+        self.requests = []
+        service = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            protocol_version = "HTTP/1.1"
+
+            def do_GET(self):
+                host = (self.headers.get("Host") or "").split(":")[0]
+                service.requests.append((host, self.path, time.monotonic()))
+                status, body, delay, ctype = service.routes.get(
+                    (host, self.path), (404, b"404 page not found", 0, "text/plain"))
+                if delay:
+                    time.sleep(delay)
+                try:
+                    self.send_response(status)
+                    self.send_header("Content-Type", ctype)
+                    self.send_header("Content-Length", str(len(body)))
+                    self.end_headers()
+                    self.wfile.write(body)
+                except (BrokenPipeError, ConnectionResetError):
+                    pass
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(("127.0.0.2", 80), Handler)
+        self.server.daemon_threads = True
+        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
+        self.thread.start()
+
+    def set(self, host, path, body=b"", status=200, delay=0, ctype="text/html; charset=utf-8"):
+        self.routes[(host, path)] = (status, body, delay, ctype)
+
+    def page(self, host, path, title):
+        html = f"<!DOCTYPE html><html><head><meta charset='utf-8'><title>{title}</title></head>" \
+               f"<body><h1>{title}</h1></body></html>"
+        self.set(host, path, html.encode())
+
+    def seen(self, host, path):
+        return sum(1 for h, p, _ in self.requests if h == host and p == path)
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+def accessible_id(acc):
+    try:
+        return acc.get_accessible_id()
+    except Exception:
+        return None
+
+
+def find(acc, predicate):
+    if predicate(acc):
+        return acc
+    for child in acc:
+        if child is None:
+            continue
+        found = find(child, predicate)
+        if found is not None:
+            return found
+    return None
+
+
+def extents(acc):
+    e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
+    return (e.x, e.y, e.width, e.height)
+
+
+def states(acc):
+    return set(acc.getState().getStates())
+
+
+def app_of(pid):
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.get_process_id() == pid:
+            return app
+    return None
+
+
+class Launcher:
+    """The real veltrano, started as a user would, read through the accessibility tree."""
+
+    def __init__(self, program=LAUNCHER):
+        self.started = time.monotonic()
+        self.proc = subprocess.Popen([program], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.app = None
+        self.frame = None
+
+    def wait_shown(self, timeout=20):
+        def shown():
+            self.app = self.app or app_of(self.proc.pid)
+            if self.app is None:
+                return None
+            frame = find(self.app, lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "Veltrano")
+            if frame is not None and pyatspi.STATE_SHOWING in states(frame):
+                return frame
+            return None
+        self.frame = wait_until(shown, timeout, what="the launcher window")
+        return self.frame
+
+    def control(self, name):
+        control = find(self.frame, lambda a: accessible_id(a) == name)
+        assert control is not None, f"no control {name}"
+        return control
+
+    def panel_origin(self):
+        x, y, _, _ = extents(self.control("Command1"))
+        return (x - 360 // TWIPS_PER_PIXEL, y - 240 // TWIPS_PER_PIXEL)
+
+    def press(self, name):
+        self.control(name).queryAction().doAction(0)
+
+    def click(self, name):
+        x, y, w, h = extents(self.control(name))
+        subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], check=True)
+
+    def running(self):
+        return self.proc.poll() is None
+
+    def wait_exit(self, timeout=10):
+        return self.proc.wait(timeout)
+
+    def stop(self):
+        if self.running():
+            self.proc.terminate()
+            try:
+                self.proc.wait(5)
+            except subprocess.TimeoutExpired:
+                self.proc.kill()
+                self.proc.wait()
+        if self.proc.stderr:
+            self.proc.stderr.close()
+
+
+def launcher_without_browser():
+    """A copy of the launcher with no veltrano-browser beside it."""
+    folder = tempfile.mkdtemp(prefix="veltrano-alone.")
+    program = os.path.join(folder, "veltrano")
+    shutil.copy(LAUNCHER, program)
+    return program
+
+
+def x(*args):
+    return subprocess.run(list(args), capture_output=True, text=True).stdout
+
+
+def browser_windows():
+    """Visible top-level windows of the browser shell, as the window manager placed them."""
+    ids = x("xdotool", "search", "--onlyvisible", "--classname", "veltrano-browser").split()
+    return [BrowserWindow(int(i)) for i in ids]
+
+
+class BrowserWindow:
+    def __init__(self, xid):
+        self.xid = xid
+
+    def title(self):
+        return x("xdotool", "getwindowname", str(self.xid)).strip()
+
+    def geometry(self):
+        """(left, top) of the frame's corner and (width, height) of the window itself."""
+        info = x("xwininfo", "-id", str(self.xid))
+        fields = {}
+        for line in info.splitlines():
+            if ":" in line:
+                key, _, value = line.partition(":")
+                fields[key.strip()] = value.strip()
+        ax, ay = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+        w, h = int(fields["Width"]), int(fields["Height"])
+        left, right, top, bottom = self.frame_extents()
+        return (ax - left, ay - top, w, h)
+
+    def frame_extents(self):
+        out = x("xprop", "-id", str(self.xid), "_NET_FRAME_EXTENTS")
+        if "=" not in out:
+            return (0, 0, 0, 0)
+        return tuple(int(v) for v in out.split("=")[1].split(","))
+
+    def fullscreen(self):
+        return "_NET_WM_STATE_FULLSCREEN" in x("xprop", "-id", str(self.xid), "_NET_WM_STATE")
+
+    def key(self, *keys):
+        subprocess.run(["xdotool", "windowactivate", "--sync", str(self.xid)], capture_output=True)
+        subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
+
+
+def shell_app():
+    for app in pyatspi.Registry.getDesktop(0):
+        if app is not None and app.name == "veltrano-browser":
+            return app
+    return None
+
+
+def bars_of(title):
+    """Which bars the browser window with this title shows."""
+    app = shell_app()
+    frame = find(app, lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == title)
+    assert frame is not None, f"no browser window titled {title}"
+
+    def showing(role):
+        bar = find(frame, lambda a: a.getRole() == role)
+        return bar is not None and pyatspi.STATE_SHOWING in states(bar)
+
+    address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_LABEL and a.name == "地址")
+    status = find(frame, lambda a: accessible_id(a) == "status-bar")
+    return {
+        "menu": showing(pyatspi.ROLE_MENU_BAR),
+        "tool": showing(pyatspi.ROLE_TOOL_BAR),
+        "address": address is not None and pyatspi.STATE_SHOWING in states(address),
+        "status": status is not None and pyatspi.STATE_SHOWING in states(status),
+    }
+
+
+def close_browser_windows():
+    for window in browser_windows():
+        window.key("ctrl+w")
+    wait_until(lambda: not browser_windows(), 10, what="browser windows to close")

@@ -1,0 +1,138 @@
+#include <gtest/gtest.h>
+
+#include <set>
+
+#include "config.h"
+#include "launcher/browser_launcher.h"
+
+namespace veltrano::launcher {
+namespace {
+
+using automation::Error;
+using automation::Value;
+
+// What the launcher did to the browser object, one line per operation.
+struct Recording {
+  std::vector<std::string> calls;
+  std::set<std::string> failing;  // members that fail when used
+};
+
+std::string describe(const Value& v) {
+  switch (v.kind()) {
+    case Value::Kind::Boolean: return v.to_bool() ? "bool:true" : "bool:false";
+    case Value::Kind::Int16: return "i16:" + std::to_string(v.to_int16());
+    case Value::Kind::Int32: return "i32:" + std::to_string(v.to_int32());
+    case Value::Kind::String: return "str:" + v.to_string();
+    default: return "other";
+  }
+}
+
+class RecordingBrowser : public automation::Object {
+ public:
+  explicit RecordingBrowser(Recording& r) : m_r(r) {}
+  ~RecordingBrowser() override { m_r.calls.push_back("release"); }
+  Value get(std::string_view member) override {
+    fail_if(member);
+    return {};
+  }
+  void put(std::string_view member, const Value& value) override {
+    m_r.calls.push_back("put " + std::string(member) + " " + describe(value));
+    fail_if(member);
+  }
+  Value call(std::string_view member, std::span<const Value> args) override {
+    std::string line = "call " + std::string(member);
+    for (const Value& a : args) line += " " + describe(a);
+    m_r.calls.push_back(line);
+    fail_if(member);
+    return {};
+  }
+
+ private:
+  void fail_if(std::string_view member) {
+    if (m_r.failing.contains(std::string(member))) throw Error(automation::errc::kInvalidCall, "rejected");
+  }
+  Recording& m_r;
+};
+
+automation::Registry registry_for(Recording& r) {
+  automation::Registry registry;
+  registry.add("InternetExplorer.application", [&r] {
+    r.calls.push_back("create");
+    return std::make_unique<RecordingBrowser>(r);
+  });
+  return registry;
+}
+
+std::vector<std::string> expected(const std::string& url, int w, int h, bool full, bool status_bar) {
+  std::vector<std::string> calls = {"create",
+                                    "put Visible bool:true",
+                                    "call Navigate str:" + url,
+                                    "put Width i16:" + std::to_string(w),
+                                    "put Height i16:" + std::to_string(h),
+                                    "put Left i16:0",
+                                    "put Top i16:0",
+                                    std::string("put FullScreen bool:") + (full ? "true" : "false"),
+                                    "put addressbar bool:false",
+                                    "put menubar bool:false",
+                                    "put toolbar bool:false"};
+  if (status_bar) calls.push_back("put statusbar i16:0");
+  calls.push_back("release");
+  return calls;
+}
+
+TEST(BrowserLauncher, EachProfileMakesItsCallsInOrder) {
+  const std::string content = std::string("http://") + config::kContentHost;
+  const std::string home = std::string("http://") + config::kHomeHost;
+  const struct {
+    const char* profile;
+    std::vector<std::string> calls;
+  } cases[] = {
+      {"Command1", expected(content + "/freeVeltrano.asp", 600, 300, true, true)},
+      {"Command2", expected(content + "/readme.html", 1024, 768, false, false)},
+      {"Command4", expected(content + "/lncount/numlost.asp", 1024, 768, false, false)},
+      {"Command5", expected(content + "/userlogin2.asp", 1024, 768, false, true)},
+      {"Label5", expected(home, 1024, 768, false, false)},
+  };
+  ASSERT_EQ(launch_profiles().size(), std::size(cases));
+  for (const auto& c : cases) {
+    Recording r;
+    BrowserLauncher(launch_profile(c.profile), registry_for(r));
+    EXPECT_EQ(r.calls, c.calls) << c.profile;
+  }
+}
+
+TEST(BrowserLauncher, ButtonsSkipAFailingStepAndStillRelease) {
+  for (const char* profile : {"Command1", "Command2", "Command4", "Command5"}) {
+    Recording r;
+    r.failing = {"Navigate", "Width", "FullScreen", "statusbar"};
+    EXPECT_NO_THROW(BrowserLauncher(launch_profile(profile), registry_for(r))) << profile;
+    const auto& p = launch_profile(profile);
+    EXPECT_EQ(r.calls, expected(launch_url(p), p.width, p.height, p.fullScreen, p.setStatusBar)) << profile;
+  }
+}
+
+TEST(BrowserLauncher, ButtonsWithoutABrowserDoNothingVisible) {
+  const automation::Registry empty;
+  for (const char* profile : {"Command1", "Command2", "Command4", "Command5"})
+    EXPECT_NO_THROW(BrowserLauncher(launch_profile(profile), empty)) << profile;
+}
+
+TEST(BrowserLauncher, TheUpdateLinkStopsAtTheFirstFailureAndReleases) {
+  Recording r;
+  r.failing = {"Navigate"};
+  EXPECT_THROW(BrowserLauncher(launch_profile("Label5"), registry_for(r)), Error);
+  EXPECT_EQ(r.calls, (std::vector<std::string>{"create", "put Visible bool:true",
+                                               "call Navigate str:http://" + std::string(config::kHomeHost),
+                                               "release"}));
+
+  const automation::Registry empty;
+  try {
+    BrowserLauncher(launch_profile("Label5"), empty);
+    FAIL() << "no browser, yet the launch went through";
+  } catch (const Error& e) {
+    EXPECT_EQ(e.number(), automation::errc::kCannotCreate);
+  }
+}
+
+}  // namespace
+}  // namespace veltrano::launcher

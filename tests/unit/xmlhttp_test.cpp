@@ -1,0 +1,168 @@
+#include <gtest/gtest.h>
+#include <libsoup/soup.h>
+#include <zlib.h>
+
+#include <functional>
+#include <future>
+#include <thread>
+
+#include "platform/classes.h"
+#include "platform/xmlhttp.h"
+#include "update/module1.h"
+
+namespace veltrano::platform {
+namespace {
+
+using namespace std::chrono_literals;
+
+// An HTTP server on loopback, run by a thread of its own.
+class TestServer {
+ public:
+  using Handler = std::function<void(SoupServerMessage*, const std::string& path)>;
+
+  explicit TestServer(Handler handler) : m_handler(std::move(handler)) {
+    std::promise<std::string> base;
+    auto ready = base.get_future();
+    m_thread = std::thread([this, base = std::move(base)]() mutable {
+      m_context = g_main_context_new();
+      g_main_context_push_thread_default(m_context);
+      m_loop = g_main_loop_new(m_context, FALSE);
+      SoupServer* server = soup_server_new(nullptr, nullptr);
+      soup_server_add_handler(server, nullptr, +[](SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*, gpointer self) {
+        static_cast<TestServer*>(self)->m_handler(msg, path);
+      }, this, nullptr);
+      soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
+      GSList* uris = soup_server_get_uris(server);
+      gchar* text = g_uri_to_string(static_cast<GUri*>(uris->data));
+      base.set_value(text);
+      g_free(text);
+      g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
+      g_main_loop_run(m_loop);
+      soup_server_disconnect(server);
+      g_object_unref(server);
+      g_main_loop_unref(m_loop);
+      g_main_context_pop_thread_default(m_context);
+      g_main_context_unref(m_context);
+    });
+    m_base = ready.get();
+    if (!m_base.empty() && m_base.back() == '/') m_base.pop_back();
+  }
+  ~TestServer() {
+    g_main_context_invoke(m_context, +[](gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop)); return G_SOURCE_REMOVE; }, m_loop);
+    m_thread.join();
+  }
+  std::string url(const std::string& path) const { return m_base + path; }
+
+ private:
+  Handler m_handler;
+  std::thread m_thread;
+  GMainContext* m_context = nullptr;
+  GMainLoop* m_loop = nullptr;
+  std::string m_base;
+};
+
+void respond(SoupServerMessage* msg, int status, const std::string& body) {
+  soup_server_message_set_status(msg, status, nullptr);
+  soup_server_message_set_response(msg, "text/plain", SOUP_MEMORY_COPY, body.data(), body.size());
+}
+
+std::string gzip(const std::string& data) {
+  z_stream z{};
+  deflateInit2(&z, 9, Z_DEFLATED, 31, 9, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&z, data.size()), '\0');
+  z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  z.avail_in = static_cast<uInt>(data.size());
+  z.next_out = reinterpret_cast<Bytef*>(out.data());
+  z.avail_out = static_cast<uInt>(out.size());
+  deflate(&z, Z_FINISH);
+  out.resize(z.total_out);
+  deflateEnd(&z);
+  return out;
+}
+
+void serve(SoupServerMessage* msg, const std::string& path) {
+  if (path == "/ver.html") return respond(msg, 200, "1.0.3");
+  if (path == "/missing") return respond(msg, 404, "not found");
+  if (path == "/moved") {
+    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", "/ver.html");
+    return respond(msg, 302, "");
+  }
+  if (path == "/loop") {
+    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", "/loop");
+    return respond(msg, 302, "");
+  }
+  if (path == "/to-file") {
+    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", "file:///etc/passwd");
+    return respond(msg, 301, "");
+  }
+  if (path == "/large") return respond(msg, 200, std::string((1 << 20) + 1, 'x'));
+  if (path == "/just-fits") return respond(msg, 200, std::string(1 << 20, 'x'));
+  if (path == "/bomb") {
+    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Content-Encoding", "gzip");
+    return respond(msg, 200, gzip(std::string(64 << 20, '0')));
+  }
+  if (path == "/silent") return soup_server_message_pause(msg);  // never answers
+  respond(msg, 500, "unexpected path");
+}
+
+std::int32_t failure_of(const std::function<void()>& f) {
+  try {
+    f();
+  } catch (const automation::Error& e) {
+    return e.number();
+  }
+  return 0;
+}
+
+TEST(HttpExchange, FollowsRedirectsWithinLimits) {
+  const TestServer server(serve);
+  const HttpLimits limits;
+  const struct {
+    const char* path;
+    int status;
+    std::size_t body_size;
+  } completes[] = {{"/ver.html", 200, 5}, {"/moved", 200, 5}, {"/missing", 404, 9}, {"/just-fits", 200, 1 << 20}};
+  for (const auto& c : completes) {
+    const HttpResponse r = http_exchange("GET", server.url(c.path), limits);
+    EXPECT_EQ(r.status, c.status) << c.path;
+    EXPECT_EQ(r.body.size(), c.body_size) << c.path;
+  }
+  for (const char* path : {"/loop", "/to-file", "/large", "/bomb"})
+    EXPECT_EQ(failure_of([&] { http_exchange("GET", server.url(path), limits); }), automation::errc::kRequestFailed)
+        << path;
+}
+
+TEST(HttpExchange, GivesUpAtTheDeadline) {
+  const TestServer server(serve);
+  HttpLimits limits;
+  limits.deadline = 300ms;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(failure_of([&] { http_exchange("GET", server.url("/silent"), limits); }), automation::errc::kRequestFailed);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+TEST(HttpExchange, RefusesWhatIsNotAWebUrl) {
+  for (const char* url : {"ftp://example.com/x", "file:///etc/passwd", "not a url", "http://"})
+    EXPECT_EQ(failure_of([&] { http_exchange("GET", url, HttpLimits{}); }), automation::errc::kRequestFailed) << url;
+}
+
+TEST(FetchPageText, ReturnsTheDocumentOrNothing) {
+  const TestServer server(serve);
+  const automation::Registry registry = platform_classes();
+  EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");
+  EXPECT_EQ(update::FetchPageText(server.url("/missing"), registry), std::nullopt);  // an error page is no document
+  EXPECT_NE(failure_of([&] { update::FetchPageText(server.url("/loop"), registry); }), 0);
+}
+
+TEST(XmlHttpRequest, OnlySynchronousGetAndHead) {
+  XmlHttpRequest request;
+  const automation::Value async_open[] = {"GET", "http://localhost/", true};
+  const automation::Value post_open[] = {"POST", "http://localhost/", false};
+  EXPECT_EQ(failure_of([&] { request.call("Open", async_open); }), automation::errc::kInvalidCall);
+  EXPECT_EQ(failure_of([&] { request.call("Open", post_open); }), automation::errc::kInvalidCall);
+  EXPECT_EQ(failure_of([&] { request.call("send", {}); }), automation::errc::kWrongState);
+  EXPECT_EQ(request.get("readystate").to_int32(), 0);
+}
+
+}  // namespace
+}  // namespace veltrano::platform
