@@ -82,52 +82,22 @@ Value BrowserObject::navigate(std::span<const Value> args) {
   return {};
 }
 
-Value BrowserObject::get_width() {
-  int width = 0, height = 0;
-  window().get_size(width, height);
-  return width;
-}
-void BrowserObject::put_width(const Value& value) {
-  const int width = checked_size(value, "Width");
-  int old_width = 0, height = 0;
-  window().get_size(old_width, height);
-  window().resize(width, height);
-}
+Value BrowserObject::get_width() { return window().placement().width; }
+Value BrowserObject::get_height() { return window().placement().height; }
+Value BrowserObject::get_left() { return window().placement().left; }
+Value BrowserObject::get_top() { return window().placement().top; }
 
-Value BrowserObject::get_height() {
-  int width = 0, height = 0;
-  window().get_size(width, height);
-  return height;
-}
-void BrowserObject::put_height(const Value& value) {
-  const int height = checked_size(value, "Height");
-  int width = 0, old_height = 0;
-  window().get_size(width, old_height);
-  window().resize(width, height);
-}
+void BrowserObject::put_width(const Value& value) { place(&Placement::width, checked_size(value, "Width")); }
+void BrowserObject::put_height(const Value& value) { place(&Placement::height, checked_size(value, "Height")); }
+void BrowserObject::put_left(const Value& value) { place(&Placement::left, checked_position(value, "Left")); }
+void BrowserObject::put_top(const Value& value) { place(&Placement::top, checked_position(value, "Top")); }
 
-Value BrowserObject::get_left() {
-  int left = 0, top = 0;
-  window().get_position(left, top);
-  return left;
-}
-void BrowserObject::put_left(const Value& value) {
-  const int left = checked_position(value, "Left");
-  int old_left = 0, top = 0;
-  window().get_position(old_left, top);
-  window().move(left, top);
-}
-
-Value BrowserObject::get_top() {
-  int left = 0, top = 0;
-  window().get_position(left, top);
-  return top;
-}
-void BrowserObject::put_top(const Value& value) {
-  const int top = checked_position(value, "Top");
-  int left = 0, old_top = 0;
-  window().get_position(left, old_top);
-  window().move(left, top);
+// Each change starts from the placement last asked for, not from what the window manager
+// has carried out so far: "Width" then "Height" must not undo one another.
+void BrowserObject::place(int Placement::*field, int value) {
+  Placement placement = window().placement();
+  placement.*field = value;
+  window().set_placement(placement);
 }
 
 Value BrowserObject::get_full_screen() { return window().full_screen(); }

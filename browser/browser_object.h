@@ -1,7 +1,8 @@
 // The automation members of one browser window, as clients of the shell use them:
 // "Visible", "Navigate", "Width", "Height", "Left", "Top", "FullScreen", the four bars,
 // "LocationURL", "LocationName", "Busy", "ReadyState" and "Quit". Every value is checked
-// here, where it arrives from the bus.
+// here, where it arrives from the bus. "Width", "Height", "Left" and "Top" read back what
+// was last asked for.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@
 namespace veltrano::browser {
 
 class BrowserWindow;
+struct Placement;
 
 // Whether a URL may be opened: http or https with a host, or about:blank.
 bool acceptable_url(const std::string& url);
@@ -51,6 +53,7 @@ class BrowserObject : public automation::TableObject<BrowserObject> {
 
  private:
   BrowserWindow& window() const;
+  void place(int Placement::*field, int value);
   std::function<BrowserWindow*()> m_window;
 };
 

@@ -62,7 +62,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
     : m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
       m_open_window(std::move(open_window)) {
   set_title(kDefaultTitle);
-  set_default_size(1024, 768);
+  set_default_size(m_placement.width, m_placement.height);
   g_object_set_data(G_OBJECT(m_view), kWindowKey, this);
 
   build_menu_bar();
@@ -254,12 +254,25 @@ bool BrowserWindow::bar_visible(Bar bar) const {
   return false;
 }
 
+void BrowserWindow::set_placement(const Placement& placement) {
+  m_placement = placement;
+  m_placement_pending = true;
+  resize(placement.width, placement.height);
+  move(placement.left, placement.top);
+}
+
 void BrowserWindow::set_full_screen(bool full_screen) {
   m_full_screen = full_screen;  // known at once; the window manager confirms later
-  if (full_screen)
-    fullscreen();
-  else
+  if (!full_screen) {
     unfullscreen();
+    return;
+  }
+  // GTK sends a new size at its next frame, after the full-screen request would reach the
+  // window manager, which would then remember the old size to come back to. Send the
+  // placement first, so that leaving full screen returns to the one asked for.
+  if (Glib::RefPtr<Gdk::Window> window = get_window(); window && get_visible() && m_placement_pending)
+    window->move_resize(m_placement.left, m_placement.top, m_placement.width, m_placement.height);
+  fullscreen();
 }
 
 std::string BrowserWindow::location() const {
@@ -308,6 +321,11 @@ bool BrowserWindow::on_key_press_event(GdkEventKey* event) {
     }
   }
   return Gtk::Window::on_key_press_event(event);
+}
+
+bool BrowserWindow::on_configure_event(GdkEventConfigure* event) {
+  if (event->width == m_placement.width && event->height == m_placement.height) m_placement_pending = false;
+  return Gtk::Window::on_configure_event(event);
 }
 
 bool BrowserWindow::on_window_state_event(GdkEventWindowState* event) {

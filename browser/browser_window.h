@@ -21,6 +21,13 @@ class WebContext;
 
 enum class Bar { Menu, Tool, Address, Status };
 
+// Where a client asked the window to be: the frame's top-left corner on the screen and the
+// window's own size, in logical pixels.
+struct Placement {
+  int left = 0, top = 0, width = 1024, height = 768;
+  bool operator==(const Placement&) const = default;
+};
+
 class BrowserWindow : public Gtk::Window {
  public:
   // Opens another window for a page that asks for one; returns its (related) web view.
@@ -35,6 +42,9 @@ class BrowserWindow : public Gtk::Window {
   void navigate(const std::string& url);
   void set_bar_visible(Bar bar, bool visible);
   bool bar_visible(Bar bar) const;
+  // The placement last asked for; the window manager may not have carried it out yet.
+  const Placement& placement() const noexcept { return m_placement; }
+  void set_placement(const Placement& placement);
   void set_full_screen(bool full_screen);
   bool full_screen() const noexcept { return m_full_screen; }
   std::string location() const;
@@ -58,6 +68,7 @@ class BrowserWindow : public Gtk::Window {
  protected:
   bool on_key_press_event(GdkEventKey* event) override;
   bool on_window_state_event(GdkEventWindowState* event) override;
+  bool on_configure_event(GdkEventConfigure* event) override;
 
  private:
   void build_menu_bar();
@@ -97,6 +108,8 @@ class BrowserWindow : public Gtk::Window {
   Gtk::ToolButton* m_back_button = nullptr;
   Gtk::ToolButton* m_forward_button = nullptr;
 
+  Placement m_placement;
+  bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_full_screen = false;
   int m_ready_state = 0;  // 0 nothing asked, 1 loading, 3 content arriving, 4 done
   std::string m_home;     // the first page the window was asked for

@@ -108,11 +108,19 @@ def states(acc):
     return set(acc.getState().getStates())
 
 
-def app_of(pid):
+def live_apps():
+    """Applications on the accessibility bus; one that has just ended is passed over."""
     for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.get_process_id() == pid:
-            return app
-    return None
+        if app is None:
+            continue
+        try:
+            yield app, app.get_process_id(), app.name
+        except Exception:
+            continue
+
+
+def app_of(pid):
+    return next((app for app, app_pid, _ in live_apps() if app_pid == pid), None)
 
 
 class Launcher:
@@ -223,10 +231,7 @@ class BrowserWindow:
 
 
 def shell_app():
-    for app in pyatspi.Registry.getDesktop(0):
-        if app is not None and app.name == "veltrano-browser":
-            return app
-    return None
+    return next((app for app, _, name in live_apps() if name == "veltrano-browser"), None)
 
 
 def bars_of(title):
@@ -253,3 +258,9 @@ def close_browser_windows():
     for window in browser_windows():
         window.key("ctrl+w")
     wait_until(lambda: not browser_windows(), 10, what="browser windows to close")
+
+
+def shell_running():
+    out = x("gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
+            "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.veltrano.Browser")
+    return "true" in out

@@ -1,0 +1,131 @@
+"""The four buttons open the service's pages in the browser shell."""
+
+import os
+import shutil
+import time
+import unittest
+
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, bars_of, browser_windows,
+                          close_browser_windows, launcher_without_browser, shell_running, wait_until)
+
+PAGES = {
+    "Command1": ("/freeVeltrano.asp", "电子走势图（全屏）"),
+    "Command2": ("/readme.html", "帮助文档"),
+    "Command4": ("/lncount/numlost.asp", "遗漏走势图"),
+    "Command5": ("/userlogin2.asp", "用户登录"),
+}
+SCREEN = (1280, 1024)
+
+
+def window_titled(title, timeout=20):
+    def found():
+        return [w for w in browser_windows() if w.title() == title]
+    return wait_until(found, timeout, what=f"a browser window titled {title}")
+
+
+class Launches(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+        cls.service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        for path, title in PAGES.values():
+            cls.service.page(CONTENT_HOST, path, title)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+
+    def setUp(self):
+        self.launcher = Launcher()
+        self.launcher.wait_shown()
+
+    def tearDown(self):
+        self.launcher.stop()
+        close_browser_windows()
+
+    def test_command2_twice_opens_two_help_windows(self):
+        path, title = PAGES["Command2"]
+        started = time.monotonic()
+        self.launcher.press("Command2")
+        window_titled(title)
+        first = time.monotonic() - started
+        started = time.monotonic()
+        self.launcher.press("Command2")
+        windows = wait_until(lambda: len(window_titled(title)) == 2 and window_titled(title), 20)
+        second = time.monotonic() - started
+        print(f"\n  click to loaded page: first {first * 1000:.0f} ms, second {second * 1000:.0f} ms")
+        for window in windows:
+            self.assertEqual(window.geometry(), (0, 0, 1024, 768))
+            self.assertFalse(window.fullscreen())
+        self.assertEqual(self.service.seen(CONTENT_HOST, path), 2)
+        self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": True})
+
+    def test_command1_opens_the_chart_full_screen(self):
+        path, title = PAGES["Command1"]
+        self.launcher.press("Command1")
+        (window,) = window_titled(title)
+        wait_until(window.fullscreen, 10, what="full screen")
+        self.assertEqual(window.geometry()[2:], SCREEN)
+        self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": False})
+        # F11 brings back the 600 x 300 window it was before.
+        window.key("F11")
+        wait_until(lambda: not window.fullscreen(), 10, what="leaving full screen")
+        wait_until(lambda: window.geometry() == (0, 0, 600, 300), 10, what="the 600 x 300 window")
+        self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
+
+    def test_command4_keeps_the_status_bar(self):
+        path, title = PAGES["Command4"]
+        self.launcher.press("Command4")
+        (window,) = window_titled(title)
+        self.assertEqual(window.geometry(), (0, 0, 1024, 768))
+        self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": True})
+        self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
+
+    def test_command5_opens_the_login_chart_without_status_bar(self):
+        path, title = PAGES["Command5"]
+        self.launcher.press("Command5")
+        (window,) = window_titled(title)
+        self.assertEqual(window.geometry(), (0, 0, 1024, 768))
+        self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": False})
+        self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
+
+    def test_windows_outlive_the_launcher_and_keep_loading(self):
+        self.service.page(CONTENT_HOST, "/readme.html", "帮助文档")
+        slow = self.service.routes[(CONTENT_HOST, "/readme.html")]
+        self.service.routes[(CONTENT_HOST, "/readme.html")] = (slow[0], slow[1], 2.0, slow[3])
+        try:
+            self.launcher.press("Command2")
+            wait_until(lambda: self.service.seen(CONTENT_HOST, "/readme.html"), 20, what="the request")
+            self.launcher.press("Command3")
+            self.assertEqual(self.launcher.wait_exit(), 0)
+            (window,) = window_titled("帮助文档")
+            self.assertEqual(window.geometry(), (0, 0, 1024, 768))
+        finally:
+            self.service.routes[(CONTENT_HOST, "/readme.html")] = slow
+
+
+class WithoutBrowser(unittest.TestCase):
+    def test_buttons_do_nothing_visible_and_the_launcher_goes_on(self):
+        # A shell left from other tests ends by itself once its windows are gone.
+        close_browser_windows()
+        wait_until(lambda: not shell_running(), 15, what="the browser shell to end")
+        service = Service()
+        service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        program = launcher_without_browser()
+        launcher = Launcher(program)
+        try:
+            launcher.wait_shown()
+            for name in ("Command1", "Command2", "Command4", "Command5"):
+                launcher.press(name)
+            time.sleep(1.0)
+            self.assertTrue(launcher.running())
+            self.assertEqual(browser_windows(), [])
+            self.assertEqual([r for r in service.requests if r[0] == CONTENT_HOST], [])
+        finally:
+            launcher.stop()
+            service.close()
+            shutil.rmtree(os.path.dirname(program))
+
+
+if __name__ == "__main__":
+    unittest.main()
