@@ -28,10 +28,10 @@ constexpr double kLabelLineHeightPx = 12.0;
 constexpr char kStyle[] = R"(
   window.veltrano-main * { font-size: 8.5pt; }
   window.veltrano-main button { padding: 0 2px; min-height: 0; }
-  window.veltrano-main label.link { color: @link_color; }
 )";
 
 constexpr char kUpdateNotice[] = "发现新版本，点击此处更新";
+constexpr char kLinkColour[] = "#1a5fb4";
 
 struct ClickRoute {
   std::string_view control;
@@ -149,8 +149,7 @@ void Form1::Form_Load() {
   proc.step([&] { announce = update::AnnouncesUpdate(CurrentVersion, LatestVersion); });
   if (announce) {
     proc.step([&] {
-      m_label5->set_markup(Glib::ustring::compose("<u>%1</u>", kUpdateNotice));
-      m_label5->get_style_context()->add_class("link");
+      m_label5->set_markup(Glib::ustring::compose("<span foreground=\"%1\"><u>%2</u></span>", kLinkColour, kUpdateNotice));
       m_update_notice = true;
     });
   } else {

@@ -58,7 +58,9 @@ void spawn_shell_and_wait(GDBusConnection* bus) {
   GPid pid = 0;
   ErrorSlot error;
   if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, detach, nullptr, &pid, error.out()))
-    cannot_create(error.get()->message);
+    cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT)
+                      ? "找不到浏览器程序 " + program
+                      : "无法启动浏览器程序 " + program);
 
   struct Wait {
     bool appeared = false;

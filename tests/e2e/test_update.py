@@ -1,0 +1,148 @@
+"""The version check before the window appears, and the update notice."""
+
+import os
+import shutil
+import socket
+import subprocess
+import time
+import unittest
+
+import pyatspi
+
+from veltrano_e2e import (HOME_HOST, Launcher, Service, browser_windows, close_browser_windows, find,
+                          launcher_without_browser, states, wait_until, x)
+
+NOTICE = "发现新版本，点击此处更新"
+NO_UPDATE = "未发现新版本"
+
+
+def window_mapped(pid):
+    return bool(x("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$").split())
+
+
+class VersionCheck(unittest.TestCase):
+    def setUp(self):
+        self.service = Service()
+        self.launcher = None
+
+    def tearDown(self):
+        if self.launcher:
+            self.launcher.stop()
+        self.service.close()
+
+    def start(self):
+        self.launcher = Launcher()
+        self.launcher.wait_shown()
+        label = self.launcher.control("Label5")
+        return label.name, pyatspi.STATE_SENSITIVE in states(label)
+
+    def test_documents(self):
+        cases = [
+            ("same version", 200, b"1.0.2", NO_UPDATE),
+            ("newer version", 200, b"1.0.3", NOTICE),
+            ("older version", 200, b"1.0.1", NOTICE),
+            ("spaces around", 200, b" 1.0.2 ", NO_UPDATE),
+            ("line break after", 200, b"1.0.2\r\n", NO_UPDATE),
+            ("Chinese text in GB2312", 200, "新版本1.0.3".encode("gb2312"), NOTICE),
+            ("19 characters", 200, b"1.0.3-abcdefghijklm", NOTICE),
+            ("20 characters", 200, b"1.0.3-abcdefghijklmn", NO_UPDATE),
+            ("error page", 404, b"404 page not found", NO_UPDATE),
+            ("server error", 500, b"1.0.3", NO_UPDATE),
+            ("empty document", 200, b"", NO_UPDATE),
+        ]
+        for name, status, body, caption in cases:
+            with self.subTest(case=name):
+                self.service.set(HOME_HOST, "/ver.html", body, status=status, ctype="text/plain")
+                self.assertEqual(self.start(), (caption, caption == NOTICE))
+                self.launcher.stop()
+
+    def test_no_server_at_all(self):
+        self.service.close()
+        started = time.monotonic()
+        self.assertEqual(self.start(), (NO_UPDATE, False))
+        print(f"\n  start to window, connection refused: {(time.monotonic() - started) * 1000:.0f} ms")
+
+    def test_window_waits_for_the_answer(self):
+        self.service.set(HOME_HOST, "/ver.html", b"1.0.3", delay=1.5, ctype="text/plain")
+        launcher = self.launcher = Launcher()
+        wait_until(lambda: self.service.seen(HOME_HOST, "/ver.html"), 10, what="the version request")
+        asked = time.monotonic()
+        while time.monotonic() - asked < 1.3:
+            self.assertFalse(window_mapped(launcher.proc.pid), "the window appeared before the answer")
+            time.sleep(0.05)
+        launcher.wait_shown()
+        self.assertEqual(launcher.control("Label5").name, NOTICE)
+
+    def test_server_that_never_answers(self):
+        self.service.close()
+        silent = socket.socket()
+        silent.setsockopt(socket.SOL_SOCKET, socket.SO_REUSEADDR, 1)
+        silent.bind(("127.0.0.2", 80))
+        silent.listen(16)  # connections complete, and nobody ever reads or answers
+        try:
+            started = time.monotonic()
+            launcher = self.launcher = Launcher()
+            launcher.wait_shown(timeout=15)
+            elapsed = time.monotonic() - started
+            print(f"\n  start to window, server never answers: {elapsed * 1000:.0f} ms")
+            self.assertLess(elapsed, 10.0)
+            self.assertEqual(launcher.control("Label5").name, NO_UPDATE)
+        finally:
+            silent.close()
+
+
+class UpdateNotice(unittest.TestCase):
+    def setUp(self):
+        self.service = Service()
+        self.service.set(HOME_HOST, "/ver.html", b"1.0.3", ctype="text/plain")
+        self.service.page(HOME_HOST, "/", "电子走势图首页")
+        self.launcher = None
+
+    def tearDown(self):
+        if self.launcher:
+            self.launcher.stop()
+        self.service.close()
+        close_browser_windows()
+
+    def test_clicking_the_notice_opens_the_home_page(self):
+        self.launcher = Launcher()
+        self.launcher.wait_shown()
+        self.launcher.click("Label5")
+        windows = wait_until(lambda: [w for w in browser_windows() if w.title() == "电子走势图首页"], 20,
+                             what="the home page")
+        self.assertEqual(windows[0].geometry(), (0, 0, 1024, 768))
+        self.assertEqual(self.service.seen(HOME_HOST, "/"), 1)
+
+    def test_no_update_label_ignores_clicks(self):
+        self.service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")
+        self.launcher = Launcher()
+        self.launcher.wait_shown()
+        self.launcher.click("Label5")
+        time.sleep(1.0)
+        self.assertEqual(self.service.seen(HOME_HOST, "/"), 0)
+        self.assertEqual(browser_windows(), [])
+
+    def test_a_failing_link_is_reported_and_the_program_goes_on(self):
+        program = launcher_without_browser()
+        try:
+            self.launcher = Launcher(program)
+            self.launcher.wait_shown()
+            self.launcher.click("Label5")
+            dialog = wait_until(
+                lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15,
+                what="the error message")
+            self.assertEqual(dialog.name, "Veltrano")
+            texts = []
+            find(dialog, lambda a: texts.append(a.name) and False)
+            self.assertIn("运行时错误 '429'", texts)
+            ok = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "确定")
+            ok.queryAction().doAction(0)
+            wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT) is None, 10)
+            time.sleep(0.3)
+            self.assertTrue(self.launcher.running())
+        finally:
+            shutil.rmtree(os.path.dirname(program))
+
+
+if __name__ == "__main__":
+    unittest.main()
