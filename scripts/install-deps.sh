@@ -1,0 +1,27 @@
+#!/bin/sh
+# Installs what building and testing need on Debian 12, where anything is missing.
+#   install-deps.sh [build|test]    (default: test, which includes build)
+set -eu
+what=${1:-test}
+build="cmake g++ make pkg-config libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev libicu-dev
+       libgtest-dev zlib1g-dev fonts-noto-cjk"
+run="xvfb xauth openbox dbus dbus-x11 at-spi2-core libglib2.0-bin"
+test="$run python3 python3-pyatspi gir1.2-atspi-2.0 xdotool x11-utils iproute2 util-linux procps"
+case "$what" in
+  build) wanted=$build ;;
+  run) wanted="$build $run" ;;
+  test) wanted="$build $test" ;;
+  *) echo "usage: $0 [build|run|test]" >&2; exit 2 ;;
+esac
+
+missing=""
+for package in $wanted; do
+  dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
+done
+[ -z "$missing" ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing:$missing"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
