@@ -1,0 +1,87 @@
+"""A client of the browser shell on the session bus, as the launcher is one."""
+
+import os
+import subprocess
+
+from gi.repository import Gio, GLib
+
+from veltrano_e2e import BUILD, shell_running, wait_until
+
+NAME = "org.veltrano.Browser"
+PATH = "/org/veltrano/Browser"
+INTERFACE = "org.veltrano.Browser1"
+
+
+def start_shell():
+    if not shell_running():
+        subprocess.Popen([os.path.join(BUILD, "veltrano-browser")], stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL, start_new_session=True)
+    wait_until(shell_running, 15, what="the browser shell on the bus")
+
+
+def shell_pid():
+    bus = Gio.bus_get_sync(Gio.BusType.SESSION)
+    reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
+                          "GetConnectionUnixProcessID", GLib.Variant("(s)", (NAME,)), None,
+                          Gio.DBusCallFlags.NONE, 5000, None)
+    return reply.unpack()[0]
+
+
+def rss_kib(pid):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith("VmRSS:"):
+                return int(line.split()[1])
+    return 0
+
+
+class Client:
+    """A connection of its own, so that closing it is a client leaving the bus."""
+
+    def __init__(self):
+        address = Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None)
+        self.bus = Gio.DBusConnection.new_for_address_sync(
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
+            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+
+    def call(self, method, signature=None, args=None, reply=None):
+        params = GLib.Variant(signature, args) if signature else None
+        result = self.bus.call_sync(NAME, PATH, INTERFACE, method, params,
+                                    GLib.VariantType(reply) if reply else None,
+                                    Gio.DBusCallFlags.NO_AUTO_START, 10000, None)
+        return result.unpack() if result is not None else None
+
+    def create(self):
+        return self.call("Create", reply="(u)")[0]
+
+    def put(self, handle, member, variant):
+        self.call("Put", "(usv)", (handle, member, variant))
+
+    def get(self, handle, member):
+        return self.call("Get", "(us)", (handle, member), "(v)")[0]
+
+    def invoke(self, handle, member, *args):
+        return self.call("Invoke", "(usav)", (handle, member, list(args)), "(v)")[0]
+
+    def release(self, handle):
+        self.call("Release", "(u)", (handle,))
+
+    def open(self, url, width=800, height=600):
+        handle = self.create()
+        self.put(handle, "Visible", GLib.Variant("b", True))
+        self.invoke(handle, "Navigate", GLib.Variant("s", url))
+        self.put(handle, "Width", GLib.Variant("n", width))
+        self.put(handle, "Height", GLib.Variant("n", height))
+        return handle
+
+    def close(self):
+        self.bus.close_sync(None)
+
+
+def dbus_error(call):
+    """The D-Bus error name a call fails with (None when it succeeds)."""
+    try:
+        call()
+    except GLib.Error as error:
+        return Gio.DBusError.get_remote_error(error)
+    return None

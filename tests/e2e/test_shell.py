@@ -1,0 +1,139 @@
+"""The browser shell's bus interface, driven by a client as the launcher drives it."""
+
+import subprocess
+import time
+import unittest
+
+from gi.repository import GLib
+
+from shell_client import Client, dbus_error, rss_kib, shell_pid, start_shell
+from veltrano_e2e import CONTENT_HOST, Service, browser_windows, close_browser_windows, shell_running, wait_until, x
+
+ERR = "org.veltrano.Browser1.Error."
+
+
+class Interface(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+        cls.service.page(CONTENT_HOST, "/page.html", "测试页")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+
+    def setUp(self):
+        start_shell()
+        self.client = Client()
+
+    def tearDown(self):
+        self.client.close()
+        close_browser_windows()
+
+    def test_introspection_shows_the_interface(self):
+        out = x("gdbus", "introspect", "--session", "--dest", "org.veltrano.Browser", "--object-path",
+                "/org/veltrano/Browser")
+        for method in ("Create(", "Get(", "Put(", "Invoke(", "Release("):
+            self.assertIn(method, out)
+        members = self.client.bus.call_sync(
+            "org.veltrano.Browser", "/org/veltrano/Browser", "org.freedesktop.DBus.Properties", "Get",
+            GLib.Variant("(ss)", ("org.veltrano.Browser1", "Members")), None, 0, 5000, None).unpack()[0]
+        self.assertIn("Navigate", members)
+        self.assertIn("ReadyState", members)
+
+    def test_bad_calls_are_errors_that_name_the_problem(self):
+        h = self.client.create()
+        c = self.client
+        cases = [
+            ("unknown member", lambda: c.put(h, "Colour", GLib.Variant("b", True)), ERR + "UnknownMember"),
+            ("string for a size", lambda: c.put(h, "Width", GLib.Variant("s", "wide")), ERR + "TypeMismatch"),
+            ("negative size", lambda: c.put(h, "Height", GLib.Variant("n", -5)), ERR + "InvalidArgument"),
+            ("zero size", lambda: c.put(h, "Width", GLib.Variant("i", 0)), ERR + "InvalidArgument"),
+            ("double", lambda: c.put(h, "Left", GLib.Variant("d", 1.5)), ERR + "TypeMismatch"),
+            ("read-only", lambda: c.put(h, "ReadyState", GLib.Variant("i", 4)), ERR + "UnknownMember"),
+            ("local file", lambda: c.invoke(h, "Navigate", GLib.Variant("s", "file:///etc/passwd")),
+             ERR + "InvalidArgument"),
+            ("other scheme", lambda: c.invoke(h, "Navigate", GLib.Variant("s", "javascript:alert(1)")),
+             ERR + "InvalidArgument"),
+            ("no argument", lambda: c.invoke(h, "Navigate"), ERR + "WrongArgCount"),
+            ("unknown handle", lambda: c.get(h + 1000, "Visible"), ERR + "Gone"),
+            ("wrong signature", lambda: c.call("Get", "(ss)", ("1", "Visible"), "(v)"),
+             "org.freedesktop.DBus.Error.InvalidArgs"),
+        ]
+        for name, call, error in cases:
+            with self.subTest(case=name):
+                self.assertEqual(dbus_error(call), error)
+        # Integers stand for booleans and booleans for integers, as in automation.
+        c.put(h, "StatusBar", GLib.Variant("n", 0))
+        self.assertFalse(c.get(h, "statusbar"))
+        self.assertTrue(shell_running())
+        c.release(h)
+
+    def test_a_handle_belongs_to_its_client(self):
+        h = self.client.create()
+        other = Client()
+        try:
+            self.assertEqual(dbus_error(lambda: other.get(h, "Visible")), ERR + "Gone")
+            self.assertEqual(dbus_error(lambda: other.release(h)), ERR + "Gone")
+        finally:
+            other.close()
+        self.assertFalse(self.client.get(h, "Visible"))
+        self.client.release(h)
+        self.assertEqual(dbus_error(lambda: self.client.get(h, "Visible")), ERR + "Gone")
+
+    def test_released_windows_stay_when_visible_and_close_when_hidden(self):
+        visible = self.client.open(f"http://{CONTENT_HOST}/page.html")
+        hidden = self.client.create()
+        self.client.release(visible)
+        self.client.release(hidden)
+        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
+        self.assertEqual(len(browser_windows()), 1)
+
+    def test_a_client_that_leaves_takes_its_hidden_windows_along(self):
+        leaving = Client()
+        for _ in range(3):
+            leaving.create()
+        shown = leaving.open(f"http://{CONTENT_HOST}/page.html")
+        self.assertTrue(shown)
+        leaving.close()  # without releasing anything
+        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
+        time.sleep(0.5)
+        self.assertEqual(len(browser_windows()), 1)
+        hidden = x("xdotool", "search", "--classname", "veltrano-browser").split()
+        self.assertLessEqual(len(hidden), 3)  # the page's window and GTK's own leader windows
+
+    def test_a_closed_window_is_gone_for_its_client(self):
+        h = self.client.open(f"http://{CONTENT_HOST}/page.html")
+        wait_until(lambda: self.client.get(h, "ReadyState") == 4, 15, what="the page to load")
+        self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
+        self.client.invoke(h, "Quit")
+        wait_until(lambda: dbus_error(lambda: self.client.get(h, "Visible")) == ERR + "Gone", 10)
+        self.client.release(h)
+
+    def test_two_hundred_instances_come_and_go(self):
+        pid = shell_pid()
+        self.client.release(self.client.create())
+        before = rss_kib(pid)
+        for _ in range(200):
+            self.client.release(self.client.create())
+        after = rss_kib(pid)
+        print(f"\n  shell RSS before 200 instances {before // 1024} MiB, after {after // 1024} MiB")
+        self.assertEqual(pid, shell_pid())
+        self.assertEqual(browser_windows(), [])
+
+
+class Lifetime(unittest.TestCase):
+    def test_the_shell_ends_a_while_after_its_last_window(self):
+        start_shell()
+        client = Client()
+        handle = client.open("about:blank")
+        client.release(handle)
+        close_browser_windows()
+        closed = time.monotonic()
+        wait_until(lambda: not shell_running(), 20, what="the shell to end")
+        print(f"\n  shell ended {time.monotonic() - closed:.1f} s after its last window closed")
+        client.close()
+
+
+if __name__ == "__main__":
+    unittest.main()
