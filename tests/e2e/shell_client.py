@@ -12,10 +12,13 @@ PATH = "/org/veltrano/Browser"
 INTERFACE = "org.veltrano.Browser1"
 
 
+_started = []  # shells this process started; they end by themselves
+
+
 def start_shell():
     if not shell_running():
-        subprocess.Popen([os.path.join(BUILD, "veltrano-browser")], stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL, start_new_session=True)
+        _started.append(subprocess.Popen([os.path.join(BUILD, "veltrano-browser")], stdout=subprocess.DEVNULL,
+                         stderr=subprocess.DEVNULL, start_new_session=True))
     wait_until(shell_running, 15, what="the browser shell on the bus")
 
 

@@ -1,0 +1,172 @@
+"""What pages may and may not do in the browser shell."""
+
+import os
+import signal
+import ssl
+import subprocess
+import tempfile
+import threading
+import time
+import unittest
+import http.server
+
+from gi.repository import GLib
+
+from shell_client import Client, start_shell
+from veltrano_e2e import CONTENT_HOST, Service, browser_windows, close_browser_windows, wait_until, x
+
+PAGES = {
+    "/popup.html": "<script>var w = window.open('/page.html');"
+                   "document.title = w ? 'opened' : 'blocked';</script>",
+    "/gesture.html": "<title>gesture</title><a href='/page.html' target='_blank' "
+                     "style='display:block;position:fixed;inset:0'>open</a>",
+    "/page.html": "<title>测试页</title><p>page</p>",
+    "/files.html": "<title>files</title><script>fetch('file:///etc/hostname')"
+                   ".then(() => document.title = 'read', () => document.title = 'refused')</script>"
+                   "<a href='file:///etc/hostname' style='display:block;position:fixed;inset:0'>local</a>",
+    "/ask.html": "<title>asking</title><script>navigator.geolocation.getCurrentPosition("
+                 "() => document.title = 'location granted', () => document.title = 'location denied');</script>",
+    "/notify.html": "<title>asking</title><script>Notification.requestPermission()"
+                    ".then(p => document.title = 'notifications ' + p);</script>",
+    "/download.html": "<title>download</title><a href='/report.txt' "
+                      "style='display:block;position:fixed;inset:0'>report</a>",
+}
+
+
+class WebContent(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+        for path, html in PAGES.items():
+            cls.service.set(CONTENT_HOST, path, ("<!DOCTYPE html><meta charset='utf-8'>" + html).encode())
+        cls.service.set(CONTENT_HOST, "/report.txt", b"from the server", ctype="application/octet-stream")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+
+    def setUp(self):
+        start_shell()
+        self.client = Client()
+
+    def tearDown(self):
+        self.client.close()
+        close_browser_windows()
+
+    def open(self, path_or_url):
+        url = path_or_url if "://" in path_or_url else f"http://{CONTENT_HOST}{path_or_url}"
+        h = self.client.open(url)
+        self.client.put(h, "Left", GLib.Variant("n", 0))
+        self.client.put(h, "Top", GLib.Variant("n", 0))
+        return h
+
+    def title_becomes(self, h, wanted, timeout=15):
+        return wait_until(lambda: self.client.get(h, "LocationName") in wanted and
+                          self.client.get(h, "LocationName"), timeout, what=f"title {wanted}")
+
+    def click_middle(self):
+        subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
+
+    def test_no_window_without_a_click(self):
+        h = self.open("/popup.html")
+        self.assertEqual(self.title_becomes(h, ("opened", "blocked")), "blocked")
+        self.assertEqual(len(browser_windows()), 1)
+
+    def test_a_click_may_open_a_window(self):
+        h = self.open("/gesture.html")
+        self.title_becomes(h, ("gesture",))
+        self.click_middle()
+        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the new window")
+
+    def test_pages_cannot_reach_local_files(self):
+        h = self.open("/files.html")
+        self.assertEqual(self.title_becomes(h, ("read", "refused")), "refused")
+        self.click_middle()
+        time.sleep(1.0)
+        self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/files.html")
+
+    def test_permission_requests_are_denied(self):
+        h = self.open("/ask.html")
+        self.assertEqual(self.title_becomes(h, ("location granted", "location denied")), "location denied")
+        h = self.open("/notify.html")
+        self.assertEqual(self.title_becomes(h, ("notifications granted", "notifications denied",
+                                                "notifications default")), "notifications denied")
+
+    def test_a_download_never_overwrites_a_file(self):
+        downloads = os.path.join(os.environ["HOME"], "Downloads")
+        os.makedirs(downloads, exist_ok=True)
+        with open(os.path.join(downloads, "report.txt"), "w") as f:
+            f.write("mine")
+        h = self.open("/download.html")
+        self.title_becomes(h, ("download",))
+        self.click_middle()
+        copy = os.path.join(downloads, "report (2).txt")
+        wait_until(lambda: read(copy) == "from the server", 15, what="the download")
+        self.assertEqual(read(os.path.join(downloads, "report.txt")), "mine")
+
+    def test_a_killed_page_comes_back_with_f5(self):
+        h = self.open("/page.html")
+        self.title_becomes(h, ("测试页",))
+        for pid in x("pgrep", "-f", "WebKitWebProcess").split():
+            os.kill(int(pid), signal.SIGKILL)
+        self.title_becomes(h, ("页面意外停止运行",))
+        (window,) = [w for w in browser_windows() if w.title() == "页面意外停止运行"]
+        window.key("F5")
+        self.title_becomes(h, ("测试页",))
+
+    def test_a_page_that_failed_for_want_of_network_comes_back_by_itself(self):
+        h = self.open("http://127.0.0.3/page.html")
+        self.title_becomes(h, ("无法打开此页面",))
+        started = time.monotonic()
+        server = http.server.ThreadingHTTPServer(("127.0.0.3", 80), _PageHandler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        try:
+            self.title_becomes(h, ("测试页",), timeout=40)
+            print(f"\n  page back {time.monotonic() - started:.1f} s after its server")
+        finally:
+            server.shutdown()
+            server.server_close()
+
+    def test_certificate_errors_stop_the_page(self):
+        folder = tempfile.mkdtemp()
+        cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
+        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
+                        "/CN=127.0.0.3", "-keyout", key, "-out", cert], check=True, capture_output=True)
+        server = http.server.ThreadingHTTPServer(("127.0.0.3", 443), _PageHandler)
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.load_cert_chain(cert, key)
+        server.socket = context.wrap_socket(server.socket, server_side=True)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        try:
+            h = self.open("https://127.0.0.3/page.html")
+            self.title_becomes(h, ("连接不安全，已停止载入",))
+            time.sleep(1.0)
+            self.assertEqual(self.client.get(h, "LocationName"), "连接不安全，已停止载入")
+        finally:
+            server.shutdown()
+            server.server_close()
+
+
+def read(path):
+    try:
+        with open(path) as f:
+            return f.read()
+    except OSError:
+        return None
+
+
+class _PageHandler(http.server.BaseHTTPRequestHandler):
+    def do_GET(self):
+        body = "<!DOCTYPE html><meta charset='utf-8'><title>测试页</title>".encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, *args):
+        pass
+
+
+if __name__ == "__main__":
+    unittest.main()
