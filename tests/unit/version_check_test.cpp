@@ -38,6 +38,8 @@ TEST(AnnouncesUpdate, AnyOtherShortTextAnnounces) {
       {"版本一点零点三版本一点零点三版本一点零", true},   // 19 characters, 57 bytes
       {"版本一点零点三版本一点零点三版本一点零点", false},  // 20 characters
       {"<html><body>404</body></html>", false},
+      {std::string("1.0\0" "3", 5), true},   // NUL counts as a character
+      {"1.0\xbc\xbc", false},             // not UTF-8: no decoder made it
   };
   for (const auto& c : cases) EXPECT_EQ(AnnouncesUpdate(kCurrentVersion, c.latest), c.announces) << c.latest;
 }
