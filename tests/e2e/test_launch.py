@@ -129,3 +129,41 @@ class WithoutBrowser(unittest.TestCase):
 
 if __name__ == "__main__":
     unittest.main()
+
+
+class ClickStorm(unittest.TestCase):
+    CLICKS = 20  # on each of the four buttons
+
+    def test_every_click_gets_its_window_and_the_launcher_stays_responsive(self):
+        service = Service()
+        service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        for path, title in PAGES.values():
+            service.page(CONTENT_HOST, path, title)
+        launcher = Launcher()
+        try:
+            launcher.wait_shown()
+            slowest = 0.0
+            started = time.monotonic()
+            for _ in range(self.CLICKS):
+                for name in ("Command1", "Command2", "Command4", "Command5"):
+                    t = time.monotonic()
+                    launcher.press(name)
+                    slowest = max(slowest, time.monotonic() - t)
+            expected = 4 * self.CLICKS
+            wait_until(lambda: len(browser_windows()) == expected, 120, interval=0.5,
+                       what=f"{expected} browser windows")
+            elapsed = time.monotonic() - started
+            t = time.monotonic()
+            self.assertEqual(launcher.control("Label5").name, "未发现新版本")
+            answer = time.monotonic() - t
+            print(f"\n  {expected} clicks: all windows in {elapsed:.1f} s, slowest press {slowest * 1000:.0f} ms, "
+                  f"launcher answers in {answer * 1000:.0f} ms afterwards")
+            for path, _ in PAGES.values():
+                wait_until(lambda: service.seen(CONTENT_HOST, path) == self.CLICKS, 60,
+                           what=f"{self.CLICKS} requests for {path}")
+            self.assertTrue(launcher.running())
+        finally:
+            launcher.stop()
+            close_browser_windows()
+            service.close()
+        wait_until(lambda: not shell_running(), 30, what="the shell to end")

@@ -126,9 +126,9 @@ def app_of(pid):
 class Launcher:
     """The real veltrano, started as a user would, read through the accessibility tree."""
 
-    def __init__(self, program=LAUNCHER):
+    def __init__(self, program=LAUNCHER, env=None):
         self.started = time.monotonic()
-        self.proc = subprocess.Popen([program], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE)
+        self.proc = subprocess.Popen([program], stdout=subprocess.DEVNULL, stderr=subprocess.PIPE, env=env)
         self.app = None
         self.frame = None
 
