@@ -255,12 +255,20 @@ def bars_of(title):
 
 
 def close_browser_windows():
-    """Closes every browser window as a user would, with Ctrl+W."""
+    """Closes every browser window as a user would, with Ctrl+W, until none has been seen
+    for a while (a window may still be on its way to the screen)."""
     deadline = time.monotonic() + 20
-    while browser_windows():
+    quiet = 0
+    while quiet < 3:
+        windows = browser_windows()
+        if not windows:
+            quiet += 1
+            time.sleep(0.1)
+            continue
+        quiet = 0
         if time.monotonic() > deadline:
             raise AssertionError("browser windows did not close")
-        for window in browser_windows():
+        for window in windows:
             window.key("ctrl+w")
         time.sleep(0.2)
 

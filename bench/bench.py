@@ -1,0 +1,187 @@
+"""The speed and footprint benchmark. Run by bench/run.sh inside the test sandbox, with the
+version document and the help page served on loopback. Every figure is measured here, in
+this run, against a reference measured alternately with it."""
+
+import os
+import platform
+import statistics
+import subprocess
+import sys
+import time
+
+sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
+from shell_client import shell_pid  # noqa: E402
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, browser_windows,  # noqa: E402
+                          close_browser_windows, shell_running, wait_until)
+
+BUILD = os.environ["VELTRANO_BUILD_DIR"]
+ROUNDS = int(os.environ.get("VELTRANO_BENCH_ROUNDS", "9"))
+XWAIT = os.path.join(BUILD, "bench", "xwait")
+HELP_URL = f"http://{CONTENT_HOST}/readme.html"
+HELP_TITLE = "帮助文档"
+
+
+def status_kib(pid, field):
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith(field + ":"):
+                return int(line.split()[1])
+    return 0
+
+
+def pss_kib(pid):
+    try:
+        with open(f"/proc/{pid}/smaps_rollup") as rollup:
+            for line in rollup:
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return 0
+
+
+def descendants(pid):
+    children = {}
+    for entry in os.listdir("/proc"):
+        if entry.isdigit():
+            try:
+                with open(f"/proc/{entry}/stat") as stat:
+                    parent = int(stat.read().rsplit(")", 1)[1].split()[1])
+                children.setdefault(parent, []).append(int(entry))
+            except (OSError, ValueError, IndexError):
+                pass
+    found, todo = [], [pid]
+    while todo:
+        p = todo.pop()
+        found.append(p)
+        todo += children.get(p, [])
+    return found
+
+
+def stop(pid):
+    try:
+        os.kill(pid, 15)
+    except ProcessLookupError:
+        pass
+
+
+def start_to_map(program):
+    """Milliseconds from exec to the first window mapped, and the peak RSS (KiB) by then."""
+    out = subprocess.run([XWAIT, "map", program], capture_output=True, text=True, check=True).stdout.split()
+    ms, pid = float(out[0]), int(out[1])
+    time.sleep(0.5)  # let it settle: anything done just after mapping counts towards the peak
+    peak = status_kib(pid, "VmHWM")
+    stop(pid)
+    time.sleep(0.2)
+    return ms, peak
+
+
+def until_titled(title, action):
+    """Milliseconds from action() to a new window titled title."""
+    timer = subprocess.Popen([XWAIT, "title", title], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
+    assert timer.stdout.readline().strip() == "ready"
+    timer.stdin.write("go\n")
+    timer.stdin.flush()
+    result = action()
+    ms = float(timer.stdout.readline())
+    timer.wait()
+    return ms, result
+
+
+def summary(name, values, unit):
+    return f"{name:44} median {statistics.median(values):8.1f} {unit}  min {min(values):8.1f}  max {max(values):8.1f}"
+
+
+def ratio_line(name, ratios, target):
+    median = statistics.median(ratios)
+    verdict = "meets" if median <= target else "MISSES"
+    return f"{name:44} ratio  {median:6.3f}  (min {min(ratios):.3f}, max {max(ratios):.3f}; target <= {target}: {verdict})"
+
+
+def machine():
+    cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
+    mem = status_kib("self", "VmRSS")  # noqa: F841 - only to show the file is readable
+    total = next((int(l.split()[1]) // 1024 for l in open("/proc/meminfo") if l.startswith("MemTotal")), 0)
+    webkit = subprocess.run(["pkg-config", "--modversion", "webkit2gtk-4.1"], capture_output=True, text=True).stdout.strip()
+    gtk = subprocess.run(["pkg-config", "--modversion", "gtk+-3.0"], capture_output=True, text=True).stdout.strip()
+    return (f"machine: {cpu}, {os.cpu_count()} cores, {total} MiB; {platform.system()} {platform.release()}; "
+            f"GTK {gtk}, WebKitGTK {webkit}; Xvfb + openbox, software rendering; {ROUNDS} rounds")
+
+
+def main():
+    service = Service()
+    service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")
+    service.page(CONTENT_HOST, "/readme.html", HELP_TITLE)
+    launcher_bin = os.path.join(BUILD, "veltrano")
+    reference_window = os.path.join(BUILD, "bench", "reference_window")
+    reference_webkit = os.path.join(BUILD, "bench", "reference_webkit")
+    lines = [machine(), ""]
+
+    # Warm up: the session's first GTK program starts the accessibility bus.
+    start_to_map(reference_window)
+    start_to_map(launcher_bin)
+
+    # 1, 2. Start-up and footprint, alternating.
+    ours, ref, ours_mem, ref_mem = [], [], [], []
+    for i in range(ROUNDS):
+        pair = [(launcher_bin, ours, ours_mem), (reference_window, ref, ref_mem)]
+        for program, times, peaks in (pair if i % 2 == 0 else pair[::-1]):
+            ms, peak = start_to_map(program)
+            times.append(ms)
+            peaks.append(peak / 1024)
+    lines += [summary("start-up: veltrano, exec to window mapped", ours, "ms"),
+              summary("start-up: reference window", ref, "ms"),
+              ratio_line("start-up", [a / b for a, b in zip(ours, ref)], 1.10),
+              summary("peak RSS: veltrano", ours_mem, "MiB"),
+              summary("peak RSS: reference window", ref_mem, "MiB"),
+              ratio_line("peak RSS", [a / b for a, b in zip(ours_mem, ref_mem)], 1.15), ""]
+
+    # 3. Clicks on Command2 against a cold minimal WebKit window on the same page.
+    first, later, cold = [], [], []
+    for i in range(ROUNDS):
+        close_browser_windows()
+        wait_until(lambda: not shell_running(), 30, what="the shell to end")
+        launcher = Launcher()
+        launcher.wait_shown()
+        ms, _ = until_titled(HELP_TITLE, lambda: launcher.press("Command2"))
+        first.append(ms)
+        for _ in range(2):
+            ms, _ = until_titled(HELP_TITLE, lambda: launcher.press("Command2"))
+            later.append(ms)
+        launcher.stop()
+        ms, proc = until_titled(HELP_TITLE, lambda: subprocess.Popen([reference_webkit, HELP_URL]))
+        cold.append(ms)
+        proc.terminate()
+        proc.wait()
+    close_browser_windows()
+    lines += [summary("click to loaded page: first (no shell yet)", first, "ms"),
+              summary("click to loaded page: later (shell running)", later, "ms"),
+              summary("reference: cold WebKit window, same page", cold, "ms"),
+              ratio_line("first click", [a / b for a, b in zip(first, cold)], 1.2),
+              ratio_line("later clicks", [later[2 * i + k] / cold[i] for i in range(ROUNDS) for k in (0, 1)], 0.5), ""]
+
+    # 4. The shell's memory with 1 and with 5 windows open (web and network processes included).
+    wait_until(lambda: not shell_running(), 30, what="the shell to end")
+    launcher = Launcher()
+    launcher.wait_shown()
+    footprint = {}
+    for count in (1, 5):
+        while len(browser_windows()) < count:
+            until_titled(HELP_TITLE, lambda: launcher.press("Command2"))
+        time.sleep(2.0)
+        pids = descendants(shell_pid())
+        footprint[count] = (sum(status_kib(p, "VmRSS") for p in pids) / 1024, sum(pss_kib(p) for p in pids) / 1024)
+    launcher.stop()
+    close_browser_windows()
+    (rss1, pss1), (rss5, pss5) = footprint[1], footprint[5]
+    per_window = (rss5 - rss1) / 4
+    lines += [f"{'shell memory, 1 window':44} RSS {rss1:7.1f} MiB  PSS {pss1:7.1f} MiB",
+              f"{'shell memory, 5 windows':44} RSS {rss5:7.1f} MiB  PSS {pss5:7.1f} MiB",
+              f"{'each further window':44} RSS {per_window:7.1f} MiB  PSS {(pss5 - pss1) / 4:7.1f} MiB"
+              f"  (target <= 60 MiB RSS: {'meets' if per_window <= 60 else 'MISSES'})"]
+    service.close()
+    print("\n".join(lines))
+
+
+if __name__ == "__main__":
+    main()
