@@ -10,7 +10,7 @@ Serves, on loopback, both of the service's hosts, told apart by the Host header:
                 /readme.html           the help document
                 /userlogin2.asp        log-in; its session cookie is honoured by the charts
 
-    demo/service.py [--port 8730] [--home-host localhost:8730] [--content-host 127.0.0.1:8730]
+    demo/service.py [--port 8730] [--home-host localhost:8730] [--content-host 127.0.0.1:8730] [--bind ADDR]
 """
 
 import argparse
@@ -73,7 +73,8 @@ def trend_chart(user):
         cells += "".join(f"<td class='blue'>{n:02d}</td>" if n == blue else "<td></td>" for n in range(1, BLUE + 1))
         rows.append(f"<tr><td class='period'>{period}</td>{cells}</tr>")
     note = "" if user else "<p class='note'>登录后可查看更多期数的走势。</p>"
-    return page("电子走势图", f"<table>{head}{''.join(rows)}</table>{note}", user)
+    title = f"电子走势图 · {user}" if user else "电子走势图"
+    return page(title, f"<table>{head}{''.join(rows)}</table>{note}", user)
 
 
 def omission_chart(user):
@@ -189,10 +190,11 @@ def main():
     parser.add_argument("--port", type=int, default=8730)
     parser.add_argument("--home-host", default="localhost:8730")
     parser.add_argument("--content-host", default="127.0.0.1:8730")
+    parser.add_argument("--bind", default="127.0.0.1", help="IPv4 address to listen on (also ::1 for 127.0.0.1)")
     args = parser.parse_args()
     handler = make_handler(args.home_host, args.content_host)
-    servers = [DualStackServer(("127.0.0.1", args.port), handler)]
-    if socket.has_ipv6:
+    servers = [DualStackServer((args.bind, args.port), handler)]
+    if socket.has_ipv6 and args.bind == "127.0.0.1":
         try:
             class V6(DualStackServer):
                 address_family = socket.AF_INET6
