@@ -19,12 +19,12 @@ int main() {
     window.set_title("Veltrano");
     window.set_icon(Gdk::Pixbuf::create_from_resource("/org/veltrano/veltrano.png"));
     window.set_default_size(to_pixels(kClientWidthTwips), to_pixels(kClientHeightTwips));
-    for (const ControlSpec& spec : form1_controls()) {
+    for (const ControlSpec& control : form1_controls()) {
       std::unique_ptr<Gtk::Widget> widget;
-      if (spec.kind == ControlKind::Button) {
-        widget = std::make_unique<Gtk::Button>(spec.caption);
-      } else if (spec.kind == ControlKind::Label) {
-        auto label = std::make_unique<Gtk::Label>(spec.caption);
+      if (control.kind == ControlKind::Button) {
+        widget = std::make_unique<Gtk::Button>(control.caption);
+      } else if (control.kind == ControlKind::Label) {
+        auto label = std::make_unique<Gtk::Label>(control.caption);
         label->set_line_wrap(true);
         label->set_xalign(0.0f);
         label->set_yalign(0.0f);
@@ -32,8 +32,8 @@ int main() {
       } else {
         widget = std::make_unique<Gtk::Image>(Gdk::Pixbuf::create_from_resource("/org/veltrano/logo.jpg"));
       }
-      widget->set_size_request(to_pixels(spec.width), to_pixels(spec.height));
-      fixed.put(*widget, to_pixels(spec.left), to_pixels(spec.top));
+      widget->set_size_request(to_pixels(control.width), to_pixels(control.height));
+      fixed.put(*widget, to_pixels(control.left), to_pixels(control.top));
       widgets.push_back(std::move(widget));
     }
     window.add(fixed);

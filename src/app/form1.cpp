@@ -80,13 +80,13 @@ Form1::Form1(const automation::Registry& registry) : m_registry(registry) {
 }
 
 void Form1::build_controls() {
-  for (const ControlSpec& spec : form1_controls()) {
+  for (const ControlSpec& control : form1_controls()) {
     Gtk::Widget* widget = nullptr;
-    switch (spec.kind) {
+    switch (control.kind) {
       case ControlKind::Button: {
-        auto button = std::make_unique<Gtk::Button>(spec.caption);
+        auto button = std::make_unique<Gtk::Button>(control.caption);
         for (const ClickRoute& route : kButtonClicks)
-          if (route.control == spec.name)
+          if (route.control == control.name)
             button->signal_clicked().connect([this, route] { run_event(route.procedure, Unhandled::EndProgram); });
         m_panel.append_tab_stop(*button);
         widget = button.get();
@@ -94,7 +94,7 @@ void Form1::build_controls() {
         break;
       }
       case ControlKind::Label: {
-        auto label = std::make_unique<Gtk::Label>(spec.caption);
+        auto label = std::make_unique<Gtk::Label>(control.caption);
         label->set_xalign(0.0f);
         label->set_yalign(0.0f);
         label->set_line_wrap(true);
@@ -104,7 +104,7 @@ void Form1::build_controls() {
         gtk_label_set_attributes(label->gobj(), spacing);
         pango_attr_list_unref(spacing);
         widget = label.get();
-        if (spec.name == "Label5") {
+        if (control.name == "Label5") {
           m_label5 = label.get();
           m_label5_box.set_visible_window(false);
           m_label5_box.add(*label);
@@ -122,9 +122,9 @@ void Form1::build_controls() {
         break;
       }
     }
-    widget->set_size_request(to_pixels(spec.width), to_pixels(spec.height));
-    m_panel.put(*widget, to_pixels(spec.left), to_pixels(spec.top));
-    name_for_assistive_tools(spec.name == "Label5" ? *m_label5 : *widget, spec.name);
+    widget->set_size_request(to_pixels(control.width), to_pixels(control.height));
+    m_panel.put(*widget, to_pixels(control.left), to_pixels(control.top));
+    name_for_assistive_tools(control.name == "Label5" ? *m_label5 : *widget, control.name);
   }
 }
 
