@@ -106,7 +106,6 @@ void Form1::build_controls() {
         widget = label.get();
         if (control.name == "Label5") {
           m_label5 = label.get();
-          m_label5_box.set_visible_window(false);
           m_label5_box.add(*label);
           m_label5_box.signal_button_release_event().connect(
               sigc::mem_fun(*this, &Form1::on_label5_button_release_event), false);
@@ -151,6 +150,10 @@ void Form1::Form_Load() {
     proc.step([&] {
       m_label5->set_markup(Glib::ustring::compose("<span foreground=\"%1\"><u>%2</u></span>", kLinkColour, kUpdateNotice));
       m_update_notice = true;
+      // A link shows the hand over it, once the label has a window to show it in.
+      m_label5_box.signal_realize().connect([this] {
+        m_label5_box.get_window()->set_cursor(Gdk::Cursor::create(get_display(), "pointer"));
+      });
     });
   } else {
     proc.step([&] { m_label5_box.set_sensitive(false); });
