@@ -100,7 +100,6 @@ def ratio_line(name, ratios, target):
 
 def machine():
     cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
-    mem = status_kib("self", "VmRSS")  # noqa: F841 - only to show the file is readable
     total = next((int(l.split()[1]) // 1024 for l in open("/proc/meminfo") if l.startswith("MemTotal")), 0)
     webkit = subprocess.run(["pkg-config", "--modversion", "webkit2gtk-4.1"], capture_output=True, text=True).stdout.strip()
     gtk = subprocess.run(["pkg-config", "--modversion", "gtk+-3.0"], capture_output=True, text=True).stdout.strip()

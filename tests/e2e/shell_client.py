@@ -2,10 +2,11 @@
 
 import os
 import subprocess
+import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import BUILD, shell_running, wait_until
+from veltrano_e2e import BUILD, close_browser_windows, shell_running, wait_until
 
 NAME = "org.veltrano.Browser"
 PATH = "/org/veltrano/Browser"
@@ -88,3 +89,15 @@ def dbus_error(call):
     except GLib.Error as error:
         return Gio.DBusError.get_remote_error(error)
     return None
+
+
+class ShellTest(unittest.TestCase):
+    """A running shell and a client of it for each test; every window closed after."""
+
+    def setUp(self):
+        start_shell()
+        self.client = Client()
+
+    def tearDown(self):
+        self.client.close()
+        close_browser_windows()

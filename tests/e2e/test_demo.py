@@ -8,7 +8,7 @@ import time
 import unittest
 
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, browser_windows, close_browser_windows,
-                          extents, wait_until)
+                          wait_until)
 
 SERVICE = os.path.join(os.path.dirname(__file__), "..", "..", "demo", "service.py")
 

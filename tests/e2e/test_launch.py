@@ -5,7 +5,7 @@ import shutil
 import time
 import unittest
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, bars_of, browser_windows,
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, LauncherTest, Service, bars_of, browser_windows,
                           close_browser_windows, launcher_without_browser, shell_running, wait_until)
 
 PAGES = {
@@ -23,25 +23,11 @@ def window_titled(title, timeout=20):
     return wait_until(found, timeout, what=f"a browser window titled {title}")
 
 
-class Launches(unittest.TestCase):
+class Launches(LauncherTest):
     @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        cls.service.set(HOME_HOST, "/ver.html", b"1.0.2")
+    def serve(cls, service):
         for path, title in PAGES.values():
-            cls.service.page(CONTENT_HOST, path, title)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-    def setUp(self):
-        self.launcher = Launcher()
-        self.launcher.wait_shown()
-
-    def tearDown(self):
-        self.launcher.stop()
-        close_browser_windows()
+            service.page(CONTENT_HOST, path, title)
 
     def test_command2_twice_opens_two_help_windows(self):
         path, title = PAGES["Command2"]

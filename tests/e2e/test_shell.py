@@ -1,18 +1,17 @@
 """The browser shell's bus interface, driven by a client as the launcher drives it."""
 
-import subprocess
 import time
 import unittest
 
 from gi.repository import GLib
 
-from shell_client import Client, dbus_error, rss_kib, shell_pid, start_shell
+from shell_client import Client, ShellTest, dbus_error, rss_kib, shell_pid, start_shell
 from veltrano_e2e import CONTENT_HOST, Service, browser_windows, close_browser_windows, shell_running, wait_until, x
 
 ERR = "org.veltrano.Browser1.Error."
 
 
-class Interface(unittest.TestCase):
+class Interface(ShellTest):
     @classmethod
     def setUpClass(cls):
         cls.service = Service()
@@ -21,14 +20,6 @@ class Interface(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.service.close()
-
-    def setUp(self):
-        start_shell()
-        self.client = Client()
-
-    def tearDown(self):
-        self.client.close()
-        close_browser_windows()
 
     def test_introspection_shows_the_interface(self):
         out = x("gdbus", "introspect", "--session", "--dest", "org.veltrano.Browser", "--object-path",

@@ -3,7 +3,6 @@
 import os
 import shutil
 import socket
-import subprocess
 import time
 import unittest
 

@@ -12,8 +12,8 @@ import http.server
 
 from gi.repository import GLib
 
-from shell_client import Client, start_shell
-from veltrano_e2e import CONTENT_HOST, Service, browser_windows, close_browser_windows, wait_until, x
+from shell_client import ShellTest
+from veltrano_e2e import CONTENT_HOST, Service, browser_windows, wait_until, x
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
@@ -33,7 +33,7 @@ PAGES = {
 }
 
 
-class WebContent(unittest.TestCase):
+class WebContent(ShellTest):
     @classmethod
     def setUpClass(cls):
         cls.service = Service()
@@ -44,14 +44,6 @@ class WebContent(unittest.TestCase):
     @classmethod
     def tearDownClass(cls):
         cls.service.close()
-
-    def setUp(self):
-        start_shell()
-        self.client = Client()
-
-    def tearDown(self):
-        self.client.close()
-        close_browser_windows()
 
     def open(self, path_or_url):
         url = path_or_url if "://" in path_or_url else f"http://{CONTENT_HOST}{path_or_url}"

@@ -6,8 +6,7 @@ import unittest
 
 import pyatspi
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, TWIPS_PER_PIXEL, Launcher, Service, extents, states,
-                          wait_until, x)
+from veltrano_e2e import TWIPS_PER_PIXEL, LauncherTest, extents, states, wait_until, x
 
 # name, caption, left, top, width, height (twips)
 CONTROLS = [
@@ -30,23 +29,7 @@ def px(twips):
     return twips // TWIPS_PER_PIXEL
 
 
-class MainWindow(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        cls.service.set(HOME_HOST, "/ver.html", b"1.0.2")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-    def setUp(self):
-        self.launcher = Launcher()
-        self.launcher.wait_shown()
-
-    def tearDown(self):
-        self.launcher.stop()
-
+class MainWindow(LauncherTest):
     def rect(self, name):
         ox, oy = self.launcher.panel_origin()
         x0, y0, w, h = extents(self.launcher.control(name))

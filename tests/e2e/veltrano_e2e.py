@@ -8,6 +8,7 @@ import subprocess
 import tempfile
 import threading
 import time
+import unittest
 
 import pyatspi
 
@@ -277,3 +278,30 @@ def shell_running():
     out = x("gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
             "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.veltrano.Browser")
     return "true" in out
+
+
+class LauncherTest(unittest.TestCase):
+    """A launcher started for each test, and the service for the whole class: the version
+    document says 1.0.2, and serve() adds the class's own pages."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+        cls.service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        cls.serve(cls.service)
+
+    @classmethod
+    def serve(cls, service):
+        pass
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+
+    def setUp(self):
+        self.launcher = Launcher()
+        self.launcher.wait_shown()
+
+    def tearDown(self):
+        self.launcher.stop()
+        close_browser_windows()
