@@ -5,6 +5,7 @@
 
 #include <glibmm/miscutils.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "config.h"
