@@ -2,11 +2,6 @@
 
 namespace veltrano::automation {
 
-void throw_no_member(std::string_view member, std::string_view how) {
-  throw Error(errc::kNoSuchMember,
-              "对象不支持该属性或方法：不能" + std::string(how) + "“" + std::string(member) + "”");
-}
-
 void Registry::add(std::string class_name, Factory factory) {
   m_classes.emplace_back(std::move(class_name), std::move(factory));
 }

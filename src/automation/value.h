@@ -26,7 +26,6 @@ class Value {
   Value(Bytes b) : m_data(std::move(b)) {}
 
   Kind kind() const noexcept { return static_cast<Kind>(m_data.index()); }
-  bool is_empty() const noexcept { return kind() == Kind::Empty; }
 
   // Conversions; each throws Error (type mismatch or overflow) where none is possible.
   // The empty value reads as false, 0 and "".

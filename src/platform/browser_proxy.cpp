@@ -112,6 +112,13 @@ void spawn_shell_and_wait(GDBusConnection* bus) {
   throw Error(number, error->message);
 }
 
+// The value inside a "(v)" reply.
+Value unbox(const GVariantPtr& reply) {
+  GVariantPtr boxed(g_variant_get_child_value(reply.get(), 0));
+  GVariantPtr inner(g_variant_get_variant(boxed.get()));
+  return automation::from_gvariant(inner.get());
+}
+
 }  // namespace
 
 automation::ObjectPtr BrowserProxy::create() {
@@ -153,10 +160,7 @@ GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters, const
 
 Value BrowserProxy::get(std::string_view member) {
   const std::string name(member);
-  GVariantPtr reply = invoke("Get", g_variant_new("(us)", m_handle, name.c_str()), G_VARIANT_TYPE("(v)"));
-  GVariantPtr value(g_variant_get_child_value(reply.get(), 0));
-  GVariantPtr inner(g_variant_get_variant(value.get()));
-  return automation::from_gvariant(inner.get());
+  return unbox(invoke("Get", g_variant_new("(us)", m_handle, name.c_str()), G_VARIANT_TYPE("(v)")));
 }
 
 void BrowserProxy::put(std::string_view member, const Value& value) {
@@ -168,11 +172,13 @@ Value BrowserProxy::call(std::string_view member, std::span<const Value> args) {
   const std::string name(member);
   GVariantBuilder builder;
   g_variant_builder_init(&builder, G_VARIANT_TYPE("av"));
-  for (const Value& arg : args) g_variant_builder_add(&builder, "v", automation::to_gvariant(arg));
-  GVariantPtr reply = invoke("Invoke", g_variant_new("(usav)", m_handle, name.c_str(), &builder), G_VARIANT_TYPE("(v)"));
-  GVariantPtr value(g_variant_get_child_value(reply.get(), 0));
-  GVariantPtr inner(g_variant_get_variant(value.get()));
-  return automation::from_gvariant(inner.get());
+  try {
+    for (const Value& arg : args) g_variant_builder_add(&builder, "v", automation::to_gvariant(arg));
+  } catch (...) {
+    g_variant_builder_clear(&builder);
+    throw;
+  }
+  return unbox(invoke("Invoke", g_variant_new("(usav)", m_handle, name.c_str(), &builder), G_VARIANT_TYPE("(v)")));
 }
 
 }  // namespace veltrano::platform

@@ -10,9 +10,6 @@ namespace veltrano::platform {
 struct GObjectUnref {
   void operator()(gpointer object) const { g_object_unref(object); }
 };
-struct GErrorFree {
-  void operator()(GError* error) const { g_error_free(error); }
-};
 struct GVariantUnref {
   void operator()(GVariant* variant) const { g_variant_unref(variant); }
 };
@@ -22,7 +19,6 @@ struct GUriUnref {
 
 template <class T>
 using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
 using GUriPtr = std::unique_ptr<GUri, GUriUnref>;
 

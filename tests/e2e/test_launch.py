@@ -59,21 +59,17 @@ class Launches(LauncherTest):
         wait_until(lambda: window.geometry() == (0, 0, 600, 300), 10, what="the 600 x 300 window")
         self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
 
-    def test_command4_keeps_the_status_bar(self):
-        path, title = PAGES["Command4"]
-        self.launcher.press("Command4")
-        (window,) = window_titled(title)
-        self.assertEqual(window.geometry(), (0, 0, 1024, 768))
-        self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": True})
-        self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
-
-    def test_command5_opens_the_login_chart_without_status_bar(self):
-        path, title = PAGES["Command5"]
-        self.launcher.press("Command5")
-        (window,) = window_titled(title)
-        self.assertEqual(window.geometry(), (0, 0, 1024, 768))
-        self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": False})
-        self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
+    def test_normal_windows_at_the_top_left(self):
+        # Command4 keeps the status bar; Command5, the log-in chart, does without.
+        for button, status_bar in (("Command4", True), ("Command5", False)):
+            with self.subTest(button=button):
+                path, title = PAGES[button]
+                self.launcher.press(button)
+                (window,) = window_titled(title)
+                self.assertEqual(window.geometry(), (0, 0, 1024, 768))
+                self.assertEqual(bars_of(title),
+                                 {"menu": False, "tool": False, "address": False, "status": status_bar})
+                self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
 
     def test_windows_outlive_the_launcher_and_keep_loading(self):
         self.service.page(CONTENT_HOST, "/readme.html", "帮助文档")
