@@ -77,8 +77,8 @@ void AutomationService::on_method_call(GDBusConnection*, const gchar* sender, co
   try {
     g_dbus_method_invocation_return_value(
         invocation, static_cast<AutomationService*>(self)->dispatch(sender ? sender : "", method, parameters));
-  } catch (const std::exception& e) {
-    const Error error = automation::as_automation_error(e);
+  } catch (...) {
+    const Error error = automation::as_automation_error(std::current_exception());
     g_dbus_method_invocation_return_dbus_error(invocation, automation::dbus_error_name(error.number()).c_str(),
                                                error.what());
   }

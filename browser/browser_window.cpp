@@ -55,6 +55,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_status_bar.pack_end(m_progress, Gtk::PACK_SHRINK);
   m_status_bar.set_margin_end(6);
   atk_object_set_accessible_id(m_status_bar.get_accessible()->gobj(), "status-bar");
+  atk_object_set_role(m_status_bar.get_accessible()->gobj(), ATK_ROLE_STATUSBAR);
 
   m_layout.pack_start(m_menu_bar, Gtk::PACK_SHRINK);
   m_layout.pack_start(m_tool_bar, Gtk::PACK_SHRINK);

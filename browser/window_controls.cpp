@@ -1,4 +1,5 @@
 // The window's own controls: its menu bar and tool bar, the keys, and what they do.
+#include <atkmm/object.h>
 #include <glibmm/main.h>
 #include <gtkmm/menuitem.h>
 #include <gtkmm/separatormenuitem.h>
@@ -78,6 +79,8 @@ void BrowserWindow::build_menu_bar() {
         box->pack_end(*shortcut, Gtk::PACK_SHRINK);
         entry->add(*box);
       }
+      // Screen readers name an item after its label; with the key beside it, say so.
+      entry->get_accessible()->set_name(text.substr(0, tab));
       entry->signal_activate().connect(sigc::mem_fun(*this, item.action));
       submenu->append(*entry);
     }
@@ -104,6 +107,8 @@ void BrowserWindow::build_tool_bar() {
     auto* button = Gtk::manage(new Gtk::ToolButton(tool.label));
     button->set_icon_name(tool.icon);
     button->set_tooltip_text(tool.label);
+    // The push button inside is what screen readers find; it has only an icon to go by.
+    if (Gtk::Widget* inner = button->get_child()) inner->get_accessible()->set_name(tool.label);
     button->signal_clicked().connect(sigc::mem_fun(*this, tool.action));
     if (tool.keep) *tool.keep = button;
     m_tool_bar.append(*button);

@@ -14,7 +14,7 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1:log_path=$reports/ubsan
 export VELTRANO_LEAK_CHECK=1
 cd "$build"
 status=0
-ctest --output-on-failure --repeat until-pass:2 "$@" || status=$?
+ctest --output-on-failure "$@" || status=$?
 if [ -n "$(ls -A "$reports")" ]; then
   echo "sanitizer reports:" >&2
   cat "$reports"/* >&2

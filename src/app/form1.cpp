@@ -107,6 +107,8 @@ void Form1::build_controls() {
         if (control.name == "Label5") {
           m_label5 = label.get();
           m_label5_box.add(*label);
+          m_label5_box.signal_button_press_event().connect(
+              sigc::mem_fun(*this, &Form1::on_label5_button_press_event), false);
           m_label5_box.signal_button_release_event().connect(
               sigc::mem_fun(*this, &Form1::on_label5_button_release_event), false);
           widget = &m_label5_box;
@@ -160,8 +162,19 @@ void Form1::Form_Load() {
   }
 }
 
-bool Form1::on_label5_button_release_event(GdkEventButton* event) {
+bool Form1::on_label5_button_press_event(GdkEventButton* event) {
   if (event->button != GDK_BUTTON_PRIMARY || !m_update_notice) return false;
+  m_label5_pressed = event->type == GDK_BUTTON_PRESS;
+  return true;
+}
+
+// A click, as on a button: pressed and released over the link. The press grabs the
+// pointer, so the release comes here wherever it happens, in the box's coordinates.
+bool Form1::on_label5_button_release_event(GdkEventButton* event) {
+  if (event->button != GDK_BUTTON_PRIMARY || !m_update_notice || !m_label5_pressed) return false;
+  m_label5_pressed = false;
+  const Gtk::Allocation area = m_label5_box.get_allocation();
+  if (event->x < 0 || event->y < 0 || event->x >= area.get_width() || event->y >= area.get_height()) return true;
   // A failure opening the home page is reported, and the program goes on.
   run_event(&Form1::Label5_Click, Unhandled::Continue);
   return true;
@@ -177,8 +190,8 @@ void Form1::Command3_Click() { end_program(0); }
 void Form1::run_event(void (Form1::*procedure)(), Unhandled after) {
   try {
     (this->*procedure)();
-  } catch (const std::exception& e) {
-    ReportUnhandledError(this, automation::as_automation_error(e));
+  } catch (...) {
+    ReportUnhandledError(this, automation::as_automation_error(std::current_exception()));
     if (after == Unhandled::EndProgram) end_program(1);
   }
 }

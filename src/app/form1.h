@@ -51,6 +51,7 @@ class Form1 : public Gtk::Window {
   void run_event(void (Form1::*procedure)(), Unhandled after);
   void end_program(int status);
   void build_controls();
+  bool on_label5_button_press_event(GdkEventButton* event);
   bool on_label5_button_release_event(GdkEventButton* event);
 
   const automation::Registry& m_registry;
@@ -60,6 +61,7 @@ class Form1 : public Gtk::Window {
   Gtk::Label* m_label5 = nullptr;
   bool m_loaded = false;
   bool m_update_notice = false;
+  bool m_label5_pressed = false;  // the primary button went down over the link
   int m_exit_status = 0;
 };
 

@@ -26,8 +26,8 @@ int Main() {
       if (!form) form.emplace(registry);
       application->add_window(*form);
       form->Show();
-    } catch (const std::exception& e) {
-      ReportUnhandledError(nullptr, automation::as_automation_error(e));
+    } catch (...) {
+      ReportUnhandledError(nullptr, automation::as_automation_error(std::current_exception()));
       status = 1;
     }
   });

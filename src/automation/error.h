@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <exception>
 #include <stdexcept>
 #include <string>
 
@@ -37,5 +38,8 @@ class Error : public std::runtime_error {
 
 // The error any other exception becomes when it crosses an automation boundary.
 Error as_automation_error(const std::exception& e);
+// The same for whatever was thrown, GLib's errors and unknown types included. Called with
+// std::current_exception() in a catch (...).
+Error as_automation_error(std::exception_ptr failure);
 
 }  // namespace veltrano::automation

@@ -25,8 +25,8 @@ class Procedure {
     }
     try {
       body();
-    } catch (const std::exception& e) {
-      m_error_record = as_automation_error(e);
+    } catch (...) {
+      m_error_record = as_automation_error(std::current_exception());
     }
   }
 

@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "automation/variant.h"
@@ -15,28 +16,37 @@ namespace errc = automation::errc;
 
 namespace {
 
-constexpr int kCallTimeoutMs = 10000;
+using Clock = std::chrono::steady_clock;
+
+// What is left of a budget that ends at deadline, as a D-Bus timeout: at least 1 ms, since
+// GDBus reads 0 as "no timeout" and -1 as its default.
+int remaining_ms(Clock::time_point deadline) {
+  const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+  return static_cast<int>(std::clamp<long long>(left, 1, BrowserProxy::kBudget.count()));
+}
+
+bool out_of_time(Clock::time_point deadline) { return Clock::now() >= deadline; }
 
 [[noreturn]] void cannot_create(const std::string& why) {
   throw Error(errc::kCannotCreate, "部件不能创建对象：浏览器不可用（" + why + "）");
 }
 
-bool shell_on_bus(GDBusConnection* bus) {
+bool shell_on_bus(GDBusConnection* bus, Clock::time_point deadline) {
   GVariantPtr reply(g_dbus_connection_call_sync(
       bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
       g_variant_new("(s)", config::kBrowserBusName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
-      kCallTimeoutMs, nullptr, nullptr));
+      remaining_ms(deadline), nullptr, nullptr));
   gboolean owned = FALSE;
   if (reply) g_variant_get(reply.get(), "(b)", &owned);
   return owned;
 }
 
 // Asks the bus to start an installed shell. False where no service file names it.
-bool activate_shell(GDBusConnection* bus) {
+bool activate_shell(GDBusConnection* bus, Clock::time_point deadline) {
   GVariantPtr reply(g_dbus_connection_call_sync(
       bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "StartServiceByName",
       g_variant_new("(su)", config::kBrowserBusName, 0u), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
-      kCallTimeoutMs, nullptr, nullptr));
+      remaining_ms(deadline), nullptr, nullptr));
   return reply != nullptr;
 }
 
@@ -52,7 +62,7 @@ void detach(gpointer) { setsid(); }
 // Starts the shell beside our executable in a session of its own, so that it outlives
 // us, and waits for its name on the bus. Only a private main context runs meanwhile: no
 // click of the main window is delivered while we wait.
-void spawn_shell_and_wait(GDBusConnection* bus) {
+void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
   const std::string program = shell_next_to_us().string();
   char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
   GPid pid = 0;
@@ -78,7 +88,7 @@ void spawn_shell_and_wait(GDBusConnection* bus) {
                           static_cast<Wait*>(data)->exited = true;
                         }), &wait, nullptr);
   g_source_attach(child, context);
-  GSource* timer = g_timeout_source_new_seconds(static_cast<guint>(BrowserProxy::kStartTimeout.count()));
+  GSource* timer = g_timeout_source_new(static_cast<guint>(remaining_ms(deadline)));
   g_source_set_callback(timer, +[](gpointer data) -> gboolean {
     static_cast<Wait*>(data)->timed_out = true;
     return G_SOURCE_REMOVE;
@@ -98,7 +108,7 @@ void spawn_shell_and_wait(GDBusConnection* bus) {
   if (!wait.exited) g_child_watch_add(pid, [](GPid p, gint, gpointer) { g_spawn_close_pid(p); }, nullptr);
 
   if (wait.appeared) return;
-  if (wait.exited && shell_on_bus(bus)) return;  // another shell won the name: use that one
+  if (wait.exited && shell_on_bus(bus, deadline)) return;  // another shell won the name: use that one
   cannot_create(wait.exited ? "浏览器程序启动后立即退出" : "浏览器程序没有按时启动");
 }
 
@@ -125,36 +135,51 @@ automation::ObjectPtr BrowserProxy::create() {
   ErrorSlot error;
   GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
   if (!bus) cannot_create(error.get()->message);
-  if (!shell_on_bus(bus.get()) && !activate_shell(bus.get())) spawn_shell_and_wait(bus.get());
+  const Clock::time_point deadline = Clock::now() + kBudget;
+  if (!shell_on_bus(bus.get(), deadline) && !activate_shell(bus.get(), deadline))
+    spawn_shell_and_wait(bus.get(), deadline);
+  if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
   ErrorSlot call_error;
   GVariantPtr reply(g_dbus_connection_call_sync(bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
                                                 config::kBrowserInterface, "Create", nullptr, G_VARIANT_TYPE("(u)"),
-                                                G_DBUS_CALL_FLAGS_NONE, kCallTimeoutMs, nullptr, call_error.out()));
+                                                G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr,
+                                                call_error.out()));
   if (!reply) cannot_create(call_error.get()->message);
   std::uint32_t handle = 0;
   g_variant_get(reply.get(), "(u)", &handle);
-  return automation::ObjectPtr(new BrowserProxy(std::move(bus), handle));
+  return automation::ObjectPtr(new BrowserProxy(std::move(bus), handle, deadline));
 }
 
-BrowserProxy::BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle)
-    : m_bus(std::move(bus)), m_handle(handle) {}
+BrowserProxy::BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle, Clock::time_point deadline)
+    : m_bus(std::move(bus)), m_handle(handle), m_deadline(deadline) {}
 
+// Sent without waiting for an answer: the bus delivers it before any later call of ours,
+// and if the shell has gone or hangs, its instance is no concern of ours any more.
 BrowserProxy::~BrowserProxy() {
-  // Nothing to be done if the shell has gone: its instance went with it.
-  GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
-                                                config::kBrowserInterface, "Release",
-                                                g_variant_new("(u)", m_handle), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START,
-                                                kCallTimeoutMs, nullptr, nullptr));
+  g_dbus_connection_call(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath, config::kBrowserInterface,
+                         "Release", g_variant_new("(u)", m_handle), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1,
+                         nullptr, nullptr, nullptr);
 }
 
 GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters, const GVariantType* reply_type) {
+  GVariantPtr owned_parameters(g_variant_ref_sink(parameters));
+  if (m_unresponsive || out_of_time(m_deadline)) {
+    m_unresponsive = true;
+    throw Error(errc::kObjectGone, "浏览器没有响应");
+  }
   ErrorSlot error;
   GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
-                                                config::kBrowserInterface, method, parameters, reply_type,
-                                                G_DBUS_CALL_FLAGS_NO_AUTO_START, kCallTimeoutMs, nullptr,
+                                                config::kBrowserInterface, method, owned_parameters.get(), reply_type,
+                                                G_DBUS_CALL_FLAGS_NO_AUTO_START, remaining_ms(m_deadline), nullptr,
                                                 error.out()));
-  if (!reply) call_failed(error.get());
+  if (!reply) {
+    if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) {
+      m_unresponsive = true;
+      throw Error(errc::kObjectGone, "浏览器没有响应");
+    }
+    call_failed(error.get());
+  }
   return reply;
 }
 

@@ -1,6 +1,11 @@
 // "InternetExplorer.application": a browser window of the veltrano-browser shell, reached
 // over the session bus. Creating one makes sure the shell runs; destroying one releases
 // the instance, and the shell keeps a visible window open.
+//
+// Every call blocks the window's thread, so an object has one time budget for its whole
+// life, starting the shell included: a shell that stops answering costs one click at
+// most kBudget, never a wait per call. Once a call has run out of time the object counts
+// as gone and every later call fails at once.
 #pragma once
 
 #include <gio/gio.h>
@@ -16,8 +21,7 @@ namespace veltrano::platform {
 
 class BrowserProxy : public automation::Object {
  public:
-  // How long a new shell may take to appear on the bus before creation fails.
-  static constexpr std::chrono::seconds kStartTimeout{10};
+  static constexpr std::chrono::milliseconds kBudget{10000};
 
   static automation::ObjectPtr create();
   ~BrowserProxy() override;
@@ -27,11 +31,15 @@ class BrowserProxy : public automation::Object {
   automation::Value call(std::string_view member, std::span<const automation::Value> args) override;
 
  private:
-  BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle);
+  using Clock = std::chrono::steady_clock;
+
+  BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle, Clock::time_point deadline);
   GVariantPtr invoke(const char* method, GVariant* parameters, const GVariantType* reply_type);
 
   GObjectPtr<GDBusConnection> m_bus;
   std::uint32_t m_handle;
+  Clock::time_point m_deadline;
+  bool m_unresponsive = false;
 };
 
 }  // namespace veltrano::platform

@@ -42,6 +42,15 @@ Converter open_converter(std::string_view charset) {
   return cnv;
 }
 
+// A byte-order mark outranks the label and is not part of the text, as in the Encoding
+// Standard's decode: editors save documents with one whatever charset the server names.
+struct ByteOrderMark {
+  std::string_view bytes;
+  const char* encoding;
+};
+constexpr ByteOrderMark kByteOrderMarks[] = {
+    {"\xEF\xBB\xBF", "UTF-8"}, {"\xFF\xFE", "UTF-16LE"}, {"\xFE\xFF", "UTF-16BE"}};
+
 [[noreturn]] void conversion_failed(UErrorCode status) {
   throw Error(errc::kBadCharset, std::string("文本转换失败：") + u_errorName(status));
 }
@@ -50,6 +59,14 @@ Converter open_converter(std::string_view charset) {
 
 std::string decode_text(std::span<const std::uint8_t> bytes, std::string_view charset) {
   Converter cnv = open_converter(charset);
+  const std::string_view head(reinterpret_cast<const char*>(bytes.data()), std::min<std::size_t>(bytes.size(), 3));
+  for (const ByteOrderMark& bom : kByteOrderMarks) {
+    if (head.starts_with(bom.bytes)) {
+      cnv = open_converter(bom.encoding);
+      bytes = bytes.subspan(bom.bytes.size());
+      break;
+    }
+  }
   if (bytes.empty()) return {};
   const auto* source = reinterpret_cast<const char*>(bytes.data());
   const auto source_length = static_cast<int32_t>(bytes.size());

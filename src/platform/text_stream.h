@@ -11,7 +11,9 @@ namespace veltrano::platform {
 
 // The whole of bytes as UTF-8 text in the character set charset names. Labels of the
 // GB2312 family decode with the GB18030 decoder, as the Encoding Standard does; a byte
-// sequence that is not valid becomes U+FFFD and decoding goes on. An unknown name fails.
+// sequence that is not valid becomes U+FFFD and decoding goes on. A UTF-8 or UTF-16
+// byte-order mark at the start chooses that encoding instead and is dropped. An unknown
+// name fails.
 std::string decode_text(std::span<const std::uint8_t> bytes, std::string_view charset);
 
 class TextStream : public automation::TableObject<TextStream> {

@@ -7,7 +7,7 @@
 namespace veltrano::update {
 
 inline constexpr char kCurrentVersion[] = "1.0.2";
-// Answers this long (in characters) or longer are taken for error pages, never versions.
+// The longest answer, in characters, taken for a version; anything longer is an error page.
 inline constexpr std::size_t kMaxVersionLength = 19;
 
 // "http://" + the home host + "/ver.html".

@@ -2,8 +2,11 @@
 
 import os
 import shutil
+import threading
 import time
 import unittest
+
+from gi.repository import Gio, GLib
 
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, LauncherTest, Service, bars_of, browser_windows,
                           close_browser_windows, launcher_without_browser, shell_running, wait_until)
@@ -84,6 +87,93 @@ class Launches(LauncherTest):
             self.assertEqual(window.geometry(), (0, 0, 1024, 768))
         finally:
             self.service.routes[(CONTENT_HOST, "/readme.html")] = slow
+
+
+class Release(LauncherTest):
+    @classmethod
+    def serve(cls, service):
+        service.page(CONTENT_HOST, "/readme.html", "帮助文档")
+
+    def test_a_finished_launch_holds_no_instance(self):
+        # The shell ends once nothing is left; an instance the launcher kept would keep it.
+        self.launcher.press("Command2")
+        window_titled("帮助文档")
+        close_browser_windows()
+        wait_until(lambda: not shell_running(), 20, what="the shell to end")
+        self.assertTrue(self.launcher.running())
+
+
+class StuckShell:
+    """A shell on the bus that answers Create, then never answers again."""
+
+    XML = """<node><interface name="org.veltrano.Browser1">
+      <method name="Create"><arg type="u" direction="out"/></method>
+      <method name="Get"><arg type="u" direction="in"/><arg type="s" direction="in"/>
+        <arg type="v" direction="out"/></method>
+      <method name="Put"><arg type="u" direction="in"/><arg type="s" direction="in"/>
+        <arg type="v" direction="in"/></method>
+      <method name="Invoke"><arg type="u" direction="in"/><arg type="s" direction="in"/>
+        <arg type="av" direction="in"/><arg type="v" direction="out"/></method>
+      <method name="Release"><arg type="u" direction="in"/></method>
+    </interface></node>"""
+
+    def __init__(self):
+        self.calls = []
+        self.unanswered = []
+        ready = threading.Event()
+        threading.Thread(target=self._run, args=(ready,), daemon=True).start()
+        assert ready.wait(10), "the stand-in shell did not start"
+
+    def _run(self, ready):
+        context = GLib.MainContext()
+        context.push_thread_default()
+        address = Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None)
+        self.bus = Gio.DBusConnection.new_for_address_sync(
+            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
+            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+        node = Gio.DBusNodeInfo.new_for_xml(self.XML)
+        self.bus.register_object("/org/veltrano/Browser", node.interfaces[0], self._on_call, None, None)
+        self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
+                           GLib.Variant("(su)", ("org.veltrano.Browser", 4)), None, 0, 5000, None)
+        self.loop = GLib.MainLoop(context)
+        ready.set()
+        self.loop.run()
+        self.bus.close_sync(None)
+
+    def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
+        self.calls.append((method, time.monotonic()))
+        if method == "Create":
+            invocation.return_value(GLib.Variant("(u)", (1,)))
+        else:
+            self.unanswered.append(invocation)
+
+    def close(self):
+        self.loop.quit()
+
+
+class Unresponsive(unittest.TestCase):
+    def test_a_stuck_shell_holds_a_click_for_ten_seconds_at_most(self):
+        close_browser_windows()
+        wait_until(lambda: not shell_running(), 20, what="the real shell to end")
+        service = Service()
+        service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        shell = StuckShell()
+        launcher = Launcher()
+        try:
+            launcher.wait_shown()
+            launcher.click("Command2")
+            created = wait_until(lambda: [t for m, t in shell.calls if m == "Create"], 10, what="Create")[0]
+            # The launch ends, and releases its instance, within its time budget.
+            released = wait_until(lambda: [t for m, t in shell.calls if m == "Release"], 20, interval=0.2,
+                                  what="the launch to give up")[0]
+            self.assertLess(released - created, 11.0)
+            self.assertEqual([m for m, _ in shell.calls], ["Create", "Put", "Release"])
+            launcher.press("Command3")
+            self.assertEqual(launcher.wait_exit(), 0)
+        finally:
+            launcher.stop()
+            shell.close()
+            service.close()
 
 
 class WithoutBrowser(unittest.TestCase):

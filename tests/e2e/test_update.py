@@ -3,12 +3,13 @@
 import os
 import shutil
 import socket
+import subprocess
 import time
 import unittest
 
 import pyatspi
 
-from veltrano_e2e import (HOME_HOST, Launcher, Service, browser_windows, close_browser_windows, find,
+from veltrano_e2e import (HOME_HOST, Launcher, Service, browser_windows, close_browser_windows, extents, find,
                           launcher_without_browser, states, wait_until, x)
 
 NOTICE = "发现新版本，点击此处更新"
@@ -16,7 +17,7 @@ NO_UPDATE = "未发现新版本"
 
 
 def window_mapped(pid):
-    return bool(x("xdotool", "search", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$").split())
+    return bool(x("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$").split())
 
 
 class VersionCheck(unittest.TestCase):
@@ -31,6 +32,7 @@ class VersionCheck(unittest.TestCase):
 
     def start(self):
         self.launcher = Launcher()
+        self.addCleanup(self.launcher.stop)
         self.launcher.wait_shown()
         label = self.launcher.control("Label5")
         return label.name, pyatspi.STATE_SENSITIVE in states(label)
@@ -111,6 +113,16 @@ class UpdateNotice(unittest.TestCase):
                              what="the home page")
         self.assertEqual(windows[0].geometry(), (0, 0, 1024, 768))
         self.assertEqual(self.service.seen(HOME_HOST, "/"), 1)
+
+    def test_a_press_released_elsewhere_is_no_click(self):
+        self.launcher = Launcher()
+        self.launcher.wait_shown()
+        x0, y0, w, h = extents(self.launcher.control("Label5"))
+        subprocess.run(["xdotool", "mousemove", str(x0 + w // 2), str(y0 + h // 2), "mousedown", "1",
+                        "mousemove", str(x0 + w // 2), str(y0 - 60), "mouseup", "1"], check=True)
+        time.sleep(1.0)
+        self.assertEqual(self.service.seen(HOME_HOST, "/"), 0)
+        self.assertEqual(browser_windows(), [])
 
     def test_no_update_label_ignores_clicks(self):
         self.service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")

@@ -10,10 +10,11 @@ import time
 import unittest
 import http.server
 
+import pyatspi
 from gi.repository import GLib
 
 from shell_client import ShellTest
-from veltrano_e2e import CONTENT_HOST, Service, browser_windows, wait_until, x
+from veltrano_e2e import CONTENT_HOST, Service, browser_windows, find, shell_app, states, wait_until, x
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
@@ -25,7 +26,8 @@ PAGES = {
                    ".then(() => document.title = 'read', () => document.title = 'refused')</script>"
                    "<a href='file:///etc/hostname' style='display:block;position:fixed;inset:0'>local</a>",
     "/ask.html": "<title>asking</title><script>navigator.geolocation.getCurrentPosition("
-                 "() => document.title = 'location granted', () => document.title = 'location denied');</script>",
+                 "() => document.title = 'location granted', e => document.title = 'location error ' + e.code);"
+                 "</script>",
     "/notify.html": "<title>asking</title><script>Notification.requestPermission()"
                     ".then(p => document.title = 'notifications ' + p);</script>",
     "/download.html": "<title>download</title><a href='/report.txt' "
@@ -78,11 +80,31 @@ class WebContent(ShellTest):
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/files.html")
 
     def test_permission_requests_are_denied(self):
-        h = self.open("/ask.html")
-        self.assertEqual(self.title_becomes(h, ("location granted", "location denied")), "location denied")
-        h = self.open("/notify.html")
+        # From localhost, a secure context, so that WebKit leaves the decision to the shell.
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 80), _ServiceHandler)
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(server.server_close)
+        self.addCleanup(server.shutdown)
+        h = self.open("http://localhost/ask.html")
+        # 1 is PERMISSION_DENIED; 2, no position to be had, would mean it was granted.
+        self.assertEqual(self.title_becomes(h, ("location granted", "location error 1", "location error 2")),
+                         "location error 1")
+        h = self.open("http://localhost/notify.html")
         self.assertEqual(self.title_becomes(h, ("notifications granted", "notifications denied",
                                                 "notifications default")), "notifications denied")
+
+    def test_a_local_file_typed_in_the_address_bar_is_refused(self):
+        h = self.open("/page.html")
+        self.title_becomes(h, ("测试页",))
+        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_TEXT and pyatspi.STATE_EDITABLE in states(a))
+        address.queryEditableText().setTextContents("file:///etc/hostname")
+        address.queryAction().doAction(0)  # Enter
+        status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
+        wait_until(lambda: find(status, lambda a: a.name == "只能打开网页地址（http 或 https）"), 10,
+                   what="the refusal in the status bar")
+        time.sleep(0.5)
+        self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
 
     def test_a_download_never_overwrites_a_file(self):
         downloads = os.path.join(os.environ["HOME"], "Downloads")
@@ -145,6 +167,21 @@ def read(path):
             return f.read()
     except OSError:
         return None
+
+
+class _ServiceHandler(http.server.BaseHTTPRequestHandler):
+    """The test pages, on another address."""
+
+    def do_GET(self):
+        body = ("<!DOCTYPE html><meta charset='utf-8'>" + PAGES.get(self.path, "")).encode()
+        self.send_response(200)
+        self.send_header("Content-Type", "text/html; charset=utf-8")
+        self.send_header("Content-Length", str(len(body)))
+        self.end_headers()
+        self.wfile.write(body)
+
+    def log_message(self, *args):
+        pass
 
 
 class _PageHandler(http.server.BaseHTTPRequestHandler):

@@ -246,7 +246,7 @@ def bars_of(title):
         return bar is not None and pyatspi.STATE_SHOWING in states(bar)
 
     address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_LABEL and a.name == "地址")
-    status = find(frame, lambda a: accessible_id(a) == "status-bar")
+    status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
     return {
         "menu": showing(pyatspi.ROLE_MENU_BAR),
         "tool": showing(pyatspi.ROLE_TOOL_BAR),

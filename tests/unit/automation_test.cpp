@@ -1,3 +1,4 @@
+#include <glibmm/error.h>
 #include <gtest/gtest.h>
 
 #include "automation/procedure.h"
@@ -114,6 +115,11 @@ TEST(Procedure, ResumeNextSkipsTheFailingStepOnly) {
   EXPECT_EQ(ran, (std::vector<int>{1, 4}));
   ASSERT_TRUE(proc.error_record());
   EXPECT_EQ(proc.error_record()->number(), errc::kInternal);
+  // GLib's errors are no std::exception, and are failures all the same.
+  proc.step([&] { throw Glib::Error(G_FILE_ERROR, G_FILE_ERROR_NOENT, "no such picture"); });
+  proc.step([&] { ran.push_back(6); });
+  EXPECT_EQ(ran, (std::vector<int>{1, 4, 6}));
+  EXPECT_EQ(proc.error_record()->description(), "内部错误：no such picture");
 }
 
 TEST(Procedure, PropagateStopsAtTheFirstFailure) {

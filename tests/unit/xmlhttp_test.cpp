@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <functional>
+#include <map>
 #include <future>
 #include <thread>
 
@@ -102,6 +103,23 @@ void serve(SoupServerMessage* msg, const std::string& path) {
     return respond(msg, 200, gzip(std::string(64 << 20, '0')));
   }
   if (path == "/silent") return soup_server_message_pause(msg);  // never answers
+  if (path.starts_with("/chain/")) {  // /chain/N answers after N redirects
+    const int left = std::stoi(path.substr(7));
+    if (left == 0) return respond(msg, 200, "1.0.3");
+    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location",
+                                 ("/chain/" + std::to_string(left - 1)).c_str());
+    return respond(msg, 302, "");
+  }
+  if (path == "/found-nowhere") return respond(msg, 302, "1.0.3");  // a redirect without a Location
+  if (path.starts_with("/bom/")) {
+    static const std::map<std::string, std::string> kBodies = {
+        {"/bom/utf-8", "\xEF\xBB\xBF" "1.0.2"},
+        {"/bom/utf-16le", std::string("\xFF\xFE" "1\0.\0" "0\0.\0" "2\0", 12)},
+        {"/bom/utf-16be", std::string("\xFE\xFF" "\0" "1\0.\0" "0\0.\0" "2", 12)},
+        {"/bom/gb18030", "\x84\x31\x95\x33" "1.0.2"},  // U+FEFF in GB18030: no BOM to the decoder
+    };
+    return respond(msg, 200, kBodies.at(path));
+  }
   respond(msg, 500, "unexpected path");
 }
 
@@ -121,13 +139,14 @@ TEST(HttpExchange, FollowsRedirectsWithinLimits) {
     const char* path;
     int status;
     std::size_t body_size;
-  } completes[] = {{"/ver.html", 200, 5}, {"/moved", 200, 5}, {"/missing", 404, 9}, {"/just-fits", 200, 1 << 20}};
+  } completes[] = {{"/ver.html", 200, 5},          {"/moved", 200, 5},        {"/chain/5", 200, 5},
+                   {"/found-nowhere", 302, 5},     {"/missing", 404, 9},      {"/just-fits", 200, 1 << 20}};
   for (const auto& c : completes) {
     const HttpResponse r = http_exchange("GET", server.url(c.path), limits);
     EXPECT_EQ(r.status, c.status) << c.path;
     EXPECT_EQ(r.body.size(), c.body_size) << c.path;
   }
-  for (const char* path : {"/loop", "/to-file", "/large", "/bomb"})
+  for (const char* path : {"/chain/6", "/loop", "/to-file", "/large", "/bomb"})
     EXPECT_EQ(failure_of([&] { http_exchange("GET", server.url(path), limits); }), automation::errc::kRequestFailed)
         << path;
 }
@@ -151,7 +170,17 @@ TEST(FetchPageText, ReturnsTheDocumentOrNothing) {
   const automation::Registry registry = platform_classes();
   EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");
   EXPECT_EQ(update::FetchPageText(server.url("/missing"), registry), std::nullopt);  // an error page is no document
+  EXPECT_EQ(update::FetchPageText(server.url("/found-nowhere"), registry), std::nullopt);
   EXPECT_NE(failure_of([&] { update::FetchPageText(server.url("/loop"), registry); }), 0);
+}
+
+// A byte-order mark chooses the encoding over "GB2312" and is no part of the text.
+TEST(FetchPageText, ByteOrderMarksAreNoVersion) {
+  const TestServer server(serve);
+  const automation::Registry registry = platform_classes();
+  for (const char* path : {"/bom/utf-8", "/bom/utf-16le", "/bom/utf-16be"})
+    EXPECT_EQ(update::FetchPageText(server.url(path), registry), "1.0.2") << path;
+  EXPECT_EQ(update::FetchPageText(server.url("/bom/gb18030"), registry), "\uFEFF" "1.0.2");
 }
 
 TEST(XmlHttpRequest, OnlySynchronousGetAndHead) {
