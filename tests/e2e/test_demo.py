@@ -2,15 +2,23 @@
 cookie, and the download of the "new version"."""
 
 import os
+import socket
 import subprocess
 import sys
-import time
 import unittest
 
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, browser_windows, close_browser_windows,
                           wait_until)
 
 SERVICE = os.path.join(os.path.dirname(__file__), "..", "..", "demo", "service.py")
+
+
+def listening(address):
+    try:
+        socket.create_connection(address, 0.2).close()
+        return True
+    except OSError:
+        return False
 
 
 def titled(title):
@@ -22,15 +30,16 @@ class DemoService(unittest.TestCase):
         self.service = subprocess.Popen([sys.executable, SERVICE, "--bind", "127.0.0.2", "--port", "80",
                                          "--home-host", HOME_HOST, "--content-host", CONTENT_HOST],
                                         stdout=subprocess.DEVNULL)
-        time.sleep(0.5)
+        # Whatever fails later, the stand-in goes: left running, it would hold the sandbox open.
+        self.addCleanup(self.service.wait)
+        self.addCleanup(self.service.terminate)
+        wait_until(lambda: listening(("127.0.0.2", 80)), 10, what="the demo service")
         self.launcher = Launcher()
+        self.addCleanup(self.launcher.stop)
         self.launcher.wait_shown()
 
     def tearDown(self):
-        self.launcher.stop()
         close_browser_windows()
-        self.service.terminate()
-        self.service.wait()
 
     def test_a_newcomers_tour(self):
         self.assertEqual(self.launcher.control("Label5").name, "发现新版本，点击此处更新")
@@ -44,7 +53,7 @@ class DemoService(unittest.TestCase):
         login = titled("用户登录")
         left, top, width, height = login.geometry()
         subprocess.run(["xdotool", "mousemove", str(left + 100), str(top + 136), "click", "1"], check=True)
-        subprocess.run(["xdotool", "key", "Return"], check=True)  # the form, as filled in
+        login.key("Return")  # the form, as filled in
         titled("电子走势图 · 彩民")  # the chart of a member, by the session cookie
         close_browser_windows()
 

@@ -145,6 +145,10 @@ class Launcher:
         self.frame = wait_until(shown, timeout, what="the launcher window")
         return self.frame
 
+    def xid(self):
+        return int(x("xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name",
+                     "^Veltrano$").split()[0])
+
     def control(self, name):
         control = find(self.frame, lambda a: accessible_id(a) == name)
         assert control is not None, f"no control {name}"
@@ -191,6 +195,17 @@ def x(*args):
     return subprocess.run(list(args), capture_output=True, text=True).stdout
 
 
+def activate(xid):
+    """Makes the window active and waits until the window manager says so and the keyboard
+    focus is there: a key sent earlier goes to whichever window had it."""
+    subprocess.run(["xdotool", "windowactivate", "--sync", str(xid)], capture_output=True)
+
+    def active():
+        return (x("xdotool", "getactivewindow").strip() == str(xid) and
+                x("xdotool", "getwindowfocus").strip() == str(xid))
+    wait_until(active, 10, what=f"window {xid} to be active")
+
+
 def browser_windows():
     """Visible top-level windows of the browser shell, as the window manager placed them."""
     ids = x("xdotool", "search", "--onlyvisible", "--classname", "veltrano-browser").split()
@@ -227,7 +242,7 @@ class BrowserWindow:
         return "_NET_WM_STATE_FULLSCREEN" in x("xprop", "-id", str(self.xid), "_NET_WM_STATE")
 
     def key(self, *keys):
-        subprocess.run(["xdotool", "windowactivate", "--sync", str(self.xid)], capture_output=True)
+        activate(self.xid)
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
 
