@@ -3,6 +3,7 @@
 #include <glib.h>
 
 #include "browser_window.h"
+#include "policy.h"
 
 namespace veltrano::browser {
 
@@ -29,18 +30,6 @@ std::int32_t checked_position(const Value& value, const char* member) {
 }
 
 }  // namespace
-
-bool acceptable_url(const std::string& url) {
-  if (url == "about:blank") return true;
-  if (url.size() > 8192 || !g_utf8_validate(url.data(), static_cast<gssize>(url.size()), nullptr)) return false;
-  GUri* uri = g_uri_parse(url.c_str(), G_URI_FLAGS_NONE, nullptr);
-  if (!uri) return false;
-  const char* scheme = g_uri_get_scheme(uri);
-  const char* host = g_uri_get_host(uri);
-  const bool ok = (g_ascii_strcasecmp(scheme, "http") == 0 || g_ascii_strcasecmp(scheme, "https") == 0) && host && *host;
-  g_uri_unref(uri);
-  return ok;
-}
 
 std::span<const automation::Member<BrowserObject>> BrowserObject::members() {
   using B = BrowserObject;

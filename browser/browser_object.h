@@ -14,9 +14,6 @@ namespace veltrano::browser {
 class BrowserWindow;
 struct Placement;
 
-// Whether a URL may be opened: http or https with a host, or about:blank.
-bool acceptable_url(const std::string& url);
-
 class BrowserObject : public automation::TableObject<BrowserObject> {
  public:
   // window() answers the window this object drives, or null once it has been closed.

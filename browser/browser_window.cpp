@@ -3,10 +3,12 @@
 #include <atk/atk.h>
 #include <glibmm/main.h>
 #include <glibmm/markup.h>
+#include <gtkmm/clipboard.h>
 #include <gtkmm/toolbutton.h>
 
 #include <algorithm>
 
+#include "policy.h"
 #include "web_context.h"
 
 namespace veltrano::browser {
@@ -16,21 +18,17 @@ constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
 constexpr int kMaxRetryDelay = 30;
 constexpr char kLoading[] = "正在载入…";
-
-bool is_web_scheme(const char* uri) {
-  g_autofree gchar* scheme = g_uri_parse_scheme(uri);
-  if (!scheme) return false;
-  for (const char* allowed : {"http", "https", "about", "data", "blob"})
-    if (g_ascii_strcasecmp(scheme, allowed) == 0) return true;
-  return false;
-}
+constexpr char kNoScrollBars[] =
+    "(function () { var s = document.createElement('style'); s.textContent = 'html { overflow: hidden !important }';"
+    " (document.head || document.documentElement).appendChild(s); })();";
 
 Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
 
 }  // namespace
 
 BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window)
-    : m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
+    : m_context(context),
+      m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
       m_open_window(std::move(open_window)) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
@@ -99,6 +97,9 @@ void BrowserWindow::connect_web_view_signals() {
   g_signal_connect(m_view, "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, Self* self) -> GtkWidget* {
     WebKitWebView* view = self->on_view_create();
     return view ? GTK_WIDGET(view) : nullptr;
+  }), this);
+  g_signal_connect(m_view, "script-dialog", G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, Self* self) -> gboolean {
+    return self->on_view_script_dialog(dialog);
   }), this);
   g_signal_connect(m_view, "ready-to-show", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_ready_to_show(); }), this);
   g_signal_connect(m_view, "close", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_close(); }), this);
@@ -213,6 +214,8 @@ void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
     case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
     case WEBKIT_LOAD_FINISHED:
       m_ready_state = 4;
+      if (!m_scroll_bars)  // WebKit has no switch for a page's scroll bars
+        webkit_web_view_evaluate_javascript(m_view, kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
       m_progress.hide();
       if (m_status.get_text() == kLoading) m_status.set_text("完成");
       if (!m_retry_pending) m_retry_delay_s = 0;
@@ -252,14 +255,92 @@ bool BrowserWindow::on_view_decide_policy(WebKitPolicyDecision* decision, WebKit
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  if (!is_web_scheme(uri)) {
+  if (!web_scheme(uri)) {
     webkit_policy_decision_ignore(decision);
     return true;
   }
   return false;
 }
 
-WebKitWebView* BrowserWindow::on_view_create() { return m_open_window ? m_open_window(m_view) : nullptr; }
+WebKitWebView* BrowserWindow::on_view_create() {
+  WebKitWebView* view = m_open_window ? m_open_window(m_view) : nullptr;
+  if (BrowserWindow* opened = from_view(view); opened && m_opening_features) opened->apply_features(*m_opening_features);
+  m_opening_features.reset();
+  return view;
+}
+
+void BrowserWindow::apply_features(const WindowFeatures& features) {
+  set_bar_visible(Bar::Menu, features.menu_bar);
+  set_bar_visible(Bar::Tool, features.tool_bar);
+  set_bar_visible(Bar::Address, features.address_bar);
+  set_bar_visible(Bar::Status, features.status_bar);
+  set_resizable(features.resizable);
+  m_scroll_bars = features.scroll_bars;
+  // width and height are the page's; the window adds whatever bars it shows.
+  int chrome = 0;
+  for (Gtk::Widget* bar : {static_cast<Gtk::Widget*>(&m_menu_bar), static_cast<Gtk::Widget*>(&m_tool_bar),
+                           static_cast<Gtk::Widget*>(&m_address_bar), static_cast<Gtk::Widget*>(&m_status_bar)}) {
+    int minimum = 0, natural = 0;
+    if (bar->get_visible()) bar->get_preferred_height(minimum, natural);
+    chrome += natural;
+  }
+  Placement placement = m_placement;
+  placement.width = features.width.value_or(m_placement.width);
+  placement.height = features.height ? *features.height + chrome : m_placement.height;
+  placement.left = features.left.value_or(0);
+  placement.top = features.top.value_or(0);
+  if (features.width || features.height) {
+    if (!features.resizable) set_size_request(placement.width, placement.height);
+    resize(placement.width, placement.height);
+  }
+  if (features.left || features.top) move(placement.left, placement.top);
+  m_placement = placement;
+  if (features.full_screen) set_full_screen(true);
+}
+
+// Pages of the service ask the shell for what only a browser window can do (the status
+// bar, the desktop's clipboard, the features of the window they are opening) through
+// prompt(), marked and carrying the channel's secret. Other pages, and other frames,
+// do not know the secret; a marked prompt that fails the checks just answers nothing.
+bool BrowserWindow::on_view_script_dialog(WebKitScriptDialog* dialog) {
+  static constexpr std::string_view kMark = "\x01veltrano:";
+  if (webkit_script_dialog_get_dialog_type(dialog) != WEBKIT_SCRIPT_DIALOG_PROMPT) return false;
+  const std::string_view message = webkit_script_dialog_get_message(dialog);
+  if (!message.starts_with(kMark)) return false;
+  const std::string_view rest = message.substr(kMark.size());
+  const std::string& secret = m_context.channel();
+  if (!rest.starts_with(secret) || rest.size() <= secret.size() || rest[secret.size()] != ':' ||
+      !service_page(location()))
+    return true;
+  const char* payload = webkit_script_dialog_prompt_get_default_text(dialog);
+  const std::optional<std::string> answer =
+      on_compatibility_request(std::string(rest.substr(secret.size() + 1)), payload ? payload : "");
+  if (answer) webkit_script_dialog_prompt_set_text(dialog, answer->c_str());
+  return true;
+}
+
+std::optional<std::string> BrowserWindow::on_compatibility_request(const std::string& request,
+                                                                   const std::string& payload) {
+  if (request == "status") {
+    show_status(payload);
+    return "";
+  }
+  if (request == "window-features") {
+    m_opening_features = parse_window_features(payload);
+    return "";
+  }
+  if (request == "window-opened") {
+    m_opening_features.reset();
+    return "";
+  }
+  Glib::RefPtr<Gtk::Clipboard> clipboard = Gtk::Clipboard::get();
+  if (request == "clipboard-set") {
+    clipboard->set_text(payload);
+    return "";
+  }
+  if (request == "clipboard-get") return clipboard->wait_is_text_available() ? clipboard->wait_for_text() : "";
+  return std::nullopt;
+}
 
 void BrowserWindow::on_view_ready_to_show() { present(); }
 
@@ -299,7 +380,7 @@ void BrowserWindow::on_address_activate() {
   text.erase(0, text.find_first_not_of(" \t"));
   if (text.empty()) return;
   if (text.find("://") == std::string::npos && text != "about:blank") text = "http://" + text;
-  if (!is_web_scheme(text.c_str())) {
+  if (!web_scheme(text.c_str())) {
     m_status.set_text("只能打开网页地址（http 或 https）");
     return;
   }

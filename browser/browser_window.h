@@ -13,7 +13,10 @@
 #include <gtkmm/window.h>
 
 #include <functional>
+#include <optional>
 #include <string>
+
+#include "policy.h"
 
 namespace veltrano::browser {
 
@@ -46,6 +49,8 @@ class BrowserWindow : public Gtk::Window {
   const Placement& placement() const noexcept { return m_placement; }
   void set_placement(const Placement& placement);
   void set_full_screen(bool full_screen);
+  // What window.open asked of this window: its bars, size, place and whether it resizes.
+  void apply_features(const WindowFeatures& features);
   bool full_screen() const noexcept { return m_full_screen; }
   std::string location() const;
   bool busy() const;
@@ -83,6 +88,8 @@ class BrowserWindow : public Gtk::Window {
   bool on_view_load_failed(const char* uri, GError* error);
   bool on_view_load_failed_with_tls_errors(const char* uri);
   bool on_view_decide_policy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
+  bool on_view_script_dialog(WebKitScriptDialog* dialog);
+  std::optional<std::string> on_compatibility_request(const std::string& request, const std::string& payload);
   WebKitWebView* on_view_create();
   void on_view_ready_to_show();
   void on_view_close();
@@ -94,6 +101,7 @@ class BrowserWindow : public Gtk::Window {
   void on_address_activate();
   void on_network_changed(bool available);
 
+  const WebContext& m_context;
   WebKitWebView* m_view = nullptr;  // owned by the widget tree, kept alive by a reference
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
@@ -111,6 +119,8 @@ class BrowserWindow : public Gtk::Window {
   Placement m_placement;
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_full_screen = false;
+  bool m_scroll_bars = true;                          // false: window.open said scrollbars=no
+  std::optional<WindowFeatures> m_opening_features;  // for the window a page is opening now
   int m_ready_state = 0;  // 0 nothing asked, 1 loading, 3 content arriving, 4 done
   std::string m_home;     // the first page the window was asked for
   std::string m_last_uri;

@@ -7,8 +7,13 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <vector>
 
 #include "config.h"
+#include "policy.h"
+
+// The compatibility scripts, compiled in by glib-compile-resources.
+extern "C" void veltrano_browser_register_resource(void);
 
 namespace veltrano::browser {
 namespace {
@@ -20,15 +25,6 @@ std::string data_dir(const std::string& base) { return Glib::build_filename(base
 fs::path download_dir() {
   const char* dir = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
   return dir ? fs::path(dir) : fs::path(g_get_home_dir()) / "Downloads";
-}
-
-// A name the server suggested, made safe to use as a file name in the download folder.
-std::string safe_file_name(const char* suggested) {
-  std::string name = suggested ? fs::path(suggested).filename().string() : std::string();
-  for (char& c : name)
-    if (c == '/' || static_cast<unsigned char>(c) < 0x20) c = '_';
-  while (!name.empty() && name.front() == '.') name.erase(0, 1);
-  return name.empty() ? std::string("下载文件") : name;
 }
 
 // Claims a file that did not exist before: name, else "stem (2).ext", "stem (3).ext"...
@@ -72,14 +68,46 @@ WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
   m_settings = webkit_settings_new_with_settings(
       "javascript-can-open-windows-automatically", FALSE,  // only a click may open a window
       "allow-file-access-from-file-urls", FALSE, "allow-universal-access-from-file-urls", FALSE,
-      "enable-developer-extras", FALSE, nullptr);
+      "enable-developer-extras", FALSE, "default-charset", kFallbackCharset, nullptr);
   const std::string agent = std::string(webkit_settings_get_user_agent(m_settings)) + " " +
                             config::kProductName + "/" + config::kFileVersion;
   webkit_settings_set_user_agent(m_settings, agent.c_str());
+
+  g_autofree gchar* channel = g_uuid_string_random();
+  m_channel = channel;
+  m_content = webkit_user_content_manager_new();
+  add_compatibility_scripts();
+}
+
+// Each script runs at document start in every frame of the service's pages, and nowhere else.
+void WebContext::add_compatibility_scripts() {
+  static const bool registered = (veltrano_browser_register_resource(), true);
+  (void)registered;
+  std::vector<std::string> patterns = service_url_patterns();
+  std::vector<const char*> allow;
+  for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
+  allow.push_back(nullptr);
+  for (const char* name : {"legacy-dom.js", "vml.js"}) {
+    const std::string path = std::string("/org/veltrano/browser/") + name;
+    GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    if (!bytes) continue;  // built in; missing only in a broken build
+    gsize size = 0;
+    const auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    std::string source(data, size);
+    g_bytes_unref(bytes);
+    for (std::size_t at = source.find("@CHANNEL@"); at != std::string::npos; at = source.find("@CHANNEL@"))
+      source.replace(at, 9, m_channel);
+    WebKitUserScript* script =
+        webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);
+    webkit_user_content_manager_add_script(m_content, script);
+    webkit_user_script_unref(script);
+  }
 }
 
 WebContext::~WebContext() {
   g_signal_handlers_disconnect_by_data(m_context, this);
+  g_object_unref(m_content);
   g_object_unref(m_settings);
   g_object_unref(m_context);
 }
@@ -88,7 +116,8 @@ WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
   auto* view = WEBKIT_WEB_VIEW(related_view ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related_view,
                                                            "settings", m_settings, nullptr)
                                             : g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context,
-                                                           "settings", m_settings, nullptr));
+                                                           "settings", m_settings, "user-content-manager",
+                                                           m_content, nullptr));
   return view;
 }
 

@@ -1,5 +1,6 @@
 // The web engine's state shared by every window of the shell: one persistent website-data
-// store (so a log-in holds across windows and runs), one set of settings, the downloads.
+// store (so a log-in holds across windows and runs), one set of settings, the scripts that
+// give the service's pages the old browser's ways, the downloads.
 #pragma once
 
 #include <webkit2/webkit2.h>
@@ -23,11 +24,18 @@ class WebContext {
   // process (and a page's window.open can get its new window).
   WebKitWebView* new_view(WebKitWebView* related_view) const;
 
+  // The secret the compatibility scripts put before each request to the shell (see
+  // BrowserWindow::on_view_script_dialog): pages that did not get the scripts do not know it.
+  const std::string& channel() const noexcept { return m_channel; }
+
  private:
   static void on_download_started(WebKitWebContext* context, WebKitDownload* download, WebContext* self);
+  void add_compatibility_scripts();
 
   WebKitWebContext* m_context = nullptr;
   WebKitSettings* m_settings = nullptr;
+  WebKitUserContentManager* m_content = nullptr;
+  std::string m_channel;
   DownloadReporter m_report;
 };
 

@@ -219,14 +219,22 @@ class BrowserWindow:
     def title(self):
         return x("xdotool", "getwindowname", str(self.xid)).strip()
 
-    def geometry(self):
-        """(left, top) of the frame's corner and (width, height) of the window itself."""
-        info = x("xwininfo", "-id", str(self.xid))
+    def info(self):
         fields = {}
-        for line in info.splitlines():
+        for line in x("xwininfo", "-id", str(self.xid)).splitlines():
             if ":" in line:
                 key, _, value = line.partition(":")
                 fields[key.strip()] = value.strip()
+        return fields
+
+    def client_origin(self):
+        """Where the window's inside begins on the screen."""
+        fields = self.info()
+        return int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+
+    def geometry(self):
+        """(left, top) of the frame's corner and (width, height) of the window itself."""
+        fields = self.info()
         ax, ay = int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
         w, h = int(fields["Width"]), int(fields["Height"])
         left, right, top, bottom = self.frame_extents()
@@ -285,7 +293,10 @@ def close_browser_windows():
         if time.monotonic() > deadline:
             raise AssertionError("browser windows did not close")
         for window in windows:
-            window.key("ctrl+w")
+            try:
+                window.key("ctrl+w")
+            except AssertionError:
+                pass  # gone meanwhile, or not taking focus yet: it is listed again if still there
         time.sleep(0.2)
 
 

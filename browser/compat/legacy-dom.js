@@ -1,0 +1,281 @@
+// The old Windows browser's DOM, as the service's pages use it. The shell injects this at
+// document start into every frame of the service's own hosts, and nowhere else: on other
+// sites these members would mislead feature checks. A member WebKit already has is never
+// replaced, and every one added here stays out of enumeration, so a page that loops over
+// an element or the window sees what it always saw.
+(function () {
+  "use strict";
+
+  // Requests to the shell for what only the browser window can do. The secret is put in
+  // by the shell; pages that did not get this script do not know it. prompt is taken now,
+  // before any script of the page could replace it.
+  const prompt = window.prompt.bind(window);
+  const ask = (request, payload) =>
+    prompt("\x01veltrano:@CHANNEL@:" + request, payload == null ? "" : String(payload));
+
+  const add = (target, name, descriptor) => {
+    if (name in target) return;
+    Object.defineProperty(target, name, Object.assign({ configurable: true, enumerable: false }, descriptor));
+  };
+  const addMethod = (target, name, fn) => add(target, name, { value: fn, writable: true });
+  const addGetter = (target, name, get, set) => add(target, name, { get, set });
+
+  // Only a click may use the clipboard, as the old browser asked the user otherwise.
+  const clicked = () => !navigator.userActivation || navigator.userActivation.isActive;
+
+  // --- Events --------------------------------------------------------------------------
+  // attachEvent("onclick", handler): the handler gets the event as its argument and in
+  // window.event (WebKit keeps both, and srcElement, returnValue and cancelBubble, during
+  // dispatch) and runs with `this` the window, as it did there. Attaching one function
+  // twice attaches it once. Handlers run in the order they were attached, as listeners
+  // do; returning false cancels the default action, as in an onclick attribute.
+  const attached = new WeakMap(); // target -> "type" -> handler -> listener
+  const eventType = (name) => String(name).toLowerCase().replace(/^on/, "");
+
+  function attachEvent(name, handler) {
+    if (typeof handler !== "function") return false;
+    const type = eventType(name);
+    if (!attached.has(this)) attached.set(this, new Map());
+    const byType = attached.get(this);
+    if (!byType.has(type)) byType.set(type, new Map());
+    const listeners = byType.get(type);
+    if (listeners.has(handler)) return true;
+    const listener = (event) => {
+      if (handler.call(window, event) === false) event.preventDefault();
+    };
+    listeners.set(handler, listener);
+    this.addEventListener(type, listener);
+    return true;
+  }
+
+  function detachEvent(name, handler) {
+    const listeners = attached.get(this) && attached.get(this).get(eventType(name));
+    if (!listeners || !listeners.has(handler)) return;
+    this.removeEventListener(eventType(name), listeners.get(handler));
+    listeners.delete(handler);
+  }
+
+  for (const target of [Window.prototype, Document.prototype, Element.prototype]) {
+    addMethod(target, "attachEvent", attachEvent);
+    addMethod(target, "detachEvent", detachEvent);
+  }
+
+  // document.createEventObject([event]) and element.fireEvent("onclick"[, eventObject]):
+  // the handlers of the element and its ancestors run; the answer is false when one of
+  // them cancelled the event.
+  addMethod(Document.prototype, "createEventObject", function (from) {
+    const copy = {};
+    if (from) for (const key in from) if (typeof from[key] !== "function") copy[key] = from[key];
+    return copy;
+  });
+
+  function fireEvent(name, template) {
+    const type = eventType(name);
+    const init = Object.assign({ bubbles: true, cancelable: true, view: window }, template || {});
+    let event;
+    if (/^(click|dblclick|contextmenu|mouse)/.test(type)) event = new MouseEvent(type, init);
+    else if (/^key/.test(type)) event = new KeyboardEvent(type, init);
+    else event = new Event(type, init);
+    if (template)
+      for (const key of Object.keys(template))
+        if (!(key in event)) Object.defineProperty(event, key, { value: template[key], enumerable: true });
+    return this.dispatchEvent(event);
+  }
+  addMethod(Element.prototype, "fireEvent", fireEvent);
+  addMethod(Document.prototype, "fireEvent", fireEvent);
+
+  // Drag code captured the mouse to an element; WebKit keeps sending the events anyway.
+  addMethod(Element.prototype, "setCapture", function () {});
+  addMethod(Element.prototype, "releaseCapture", function () {});
+  addMethod(Document.prototype, "releaseCapture", function () {});
+
+  // --- Styles --------------------------------------------------------------------------
+  // currentStyle: WebKit's computed style, which gives lengths in pixels where the old
+  // browser gave them as written. runtimeStyle: the inline style, the nearest WebKit has.
+  addGetter(Element.prototype, "currentStyle", function () {
+    return window.getComputedStyle(this);
+  });
+  addGetter(Element.prototype, "runtimeStyle", function () {
+    return this.style;
+  });
+
+  // document.createStyleSheet([url][, index]): a new style sheet, with the url imported
+  // into it so that it exists at once, as there.
+  addMethod(Document.prototype, "createStyleSheet", function (url, index) {
+    const style = this.createElement("style");
+    if (url) style.textContent = '@import url("' + String(url).replace(/["\\]/g, "\\$&") + '");';
+    const head = this.head || this.documentElement;
+    const sheets = head.querySelectorAll("style, link[rel~='stylesheet']");
+    head.insertBefore(style, index >= 0 && index < sheets.length ? sheets[index] : null);
+    const sheet = style.sheet;
+    // addRule("v\\:*", "behavior: url(#default#VML)") is how pages turned VML on: WebKit
+    // throws on such selectors, the old browser took them. On the sheets made here, a rule
+    // WebKit cannot read is dropped, as a style sheet drops it.
+    const addRule = sheet.addRule;
+    Object.defineProperty(sheet, "addRule", {
+      configurable: true,
+      writable: true,
+      value(selector, declarations, at) {
+        try {
+          return addRule.call(this, selector, declarations, at);
+        } catch (error) {
+          return -1;
+        }
+      },
+    });
+    return sheet;
+  });
+
+  // sheet.cssText: the whole sheet as text, read or replaced.
+  addGetter(
+    CSSStyleSheet.prototype,
+    "cssText",
+    function () {
+      return Array.from(this.cssRules, (rule) => rule.cssText).join("\n");
+    },
+    function (text) {
+      while (this.cssRules.length) this.deleteRule(0);
+      const parsed = new CSSStyleSheet();
+      parsed.replaceSync(String(text));
+      for (const rule of parsed.cssRules) this.insertRule(rule.cssText, this.cssRules.length);
+    }
+  );
+
+  // document.namespaces.add("v", "urn:schemas-microsoft-com:vml"): the prefixes of the
+  // document's vector markup. vml.js draws whatever prefix is bound to VML here.
+  const namespaceLists = new WeakMap();
+  addGetter(Document.prototype, "namespaces", function () {
+    if (!namespaceLists.has(this)) {
+      const list = [];
+      Object.defineProperties(list, {
+        add: {
+          value(name, urn, implementation) {
+            const entry = { name: String(name), urn: String(urn || ""), implementation };
+            const known = list.findIndex((e) => e.name === entry.name);
+            if (known >= 0) list[known] = entry;
+            else list.push(entry);
+            return entry;
+          },
+        },
+        item: {
+          value(key) {
+            return (typeof key === "number" ? list[key] : list.find((e) => e.name === key)) || null;
+          },
+        },
+      });
+      namespaceLists.set(this, list);
+    }
+    return namespaceLists.get(this);
+  });
+
+  // --- The window ------------------------------------------------------------------------
+  addGetter(Document.prototype, "parentWindow", function () {
+    return this.defaultView;
+  });
+  addMethod(window, "navigate", function (url) {
+    window.location.href = url;
+  });
+
+  // window.external.AddFavorite(url, title): the shell has no favourites; it says in the
+  // status bar that the page asked, so the user can bookmark it another way.
+  if (!("external" in window)) add(window, "external", { value: {}, writable: true });
+  if (window.external && typeof window.external === "object")
+    addMethod(window.external, "AddFavorite", function (url, title) {
+      ask("status", "此网页请求加入收藏夹：" + (title ? title + " " : "") + (url || window.location.href));
+    });
+
+  // new ActiveXObject("Microsoft.XMLHTTP"): the request object every browser now has.
+  // Any other class fails as it did on a machine without it.
+  const xmlHttp = /^(microsoft|msxml2)\.xmlhttp(\.\d+\.\d+)?$/i;
+  addMethod(window, "ActiveXObject", function ActiveXObject(name) {
+    if (xmlHttp.test(String(name))) return new XMLHttpRequest();
+    throw new Error("Automation 服务器不能创建对象：" + name);
+  });
+
+  // clipboardData.setData("Text", s) and getData("Text"), after a click, through the
+  // desktop's clipboard. The old browser knew other formats; pages used the text one.
+  const textFormat = (format) => /^text$/i.test(String(format));
+  add(window, "clipboardData", {
+    writable: true,
+    value: Object.freeze({
+      setData(format, text) {
+        return textFormat(format) && clicked() && ask("clipboard-set", text) !== null;
+      },
+      getData(format) {
+        return textFormat(format) && clicked() ? ask("clipboard-get") : null;
+      },
+      clearData(format) {
+        return (format === undefined || textFormat(format)) && clicked() && ask("clipboard-set", "") !== null;
+      },
+    }),
+  });
+
+  // --- Windows ---------------------------------------------------------------------------
+  // WebKit reads window.open's features as pages of today mean them. Before a window is
+  // opened the shell is told them, to read them as the old browser did: every bar off
+  // unless asked for, width and height the page's. Then WebKit's own window.open runs.
+  const open = window.open;
+  Object.defineProperty(window, "open", {
+    configurable: true,
+    writable: true,
+    enumerable: false,
+    value: {
+      open(url, name, features) {
+        ask("window-features", features);
+        try {
+          return open.apply(window, arguments);
+        } finally {
+          ask("window-opened");
+        }
+      },
+    }.open,
+  });
+
+  // showModalDialog(url, arguments, "dialogWidth:300px;dialogHeight:200px;center:yes"):
+  // a pop-up in front of its opener, from which dialogArguments can be read. The old
+  // browser stopped the opener's script until the dialog closed and returned its
+  // returnValue; a page cannot be stopped so here, and the call returns undefined at once.
+  const dialogs = Symbol.for("veltrano.dialogArguments");
+  function dialogFeatures(text) {
+    const values = {};
+    for (const part of String(text || "").split(/[;,]/)) {
+      const [key, value] = part.split(/[:=]/).map((s) => (s || "").trim().toLowerCase());
+      if (key) values[key] = value;
+    }
+    const pixels = (v, fallback) => (v ? parseInt(v, 10) || fallback : fallback);
+    const width = pixels(values.dialogwidth, 400);
+    const height = pixels(values.dialogheight, 300);
+    const center = values.center !== "no" && values.center !== "0" && !values.dialogleft && !values.dialogtop;
+    const left = center ? Math.max(0, (screen.availWidth - width) >> 1) : pixels(values.dialogleft, 0);
+    const top = center ? Math.max(0, (screen.availHeight - height) >> 1) : pixels(values.dialogtop, 0);
+    const flag = (v, fallback) => (v === undefined ? fallback : v === "yes" || v === "1" || v === "on");
+    return [
+      "width=" + width,
+      "height=" + height,
+      "left=" + left,
+      "top=" + top,
+      "status=" + (flag(values.status, false) ? "yes" : "no"),
+      "resizable=" + (flag(values.resizable, false) ? "yes" : "no"),
+      "scrollbars=" + (flag(values.scroll, true) ? "yes" : "no"),
+    ].join(",");
+  }
+  function showDialog(url, dialogArguments, features) {
+    const dialog = window.open(url, "_blank", dialogFeatures(features));
+    if (dialog) {
+      if (!window[dialogs]) Object.defineProperty(window, dialogs, { value: new WeakMap() });
+      window[dialogs].set(dialog, dialogArguments);
+      dialog.focus();
+    }
+    return undefined;
+  }
+  addMethod(window, "showModalDialog", showDialog);
+  addMethod(window, "showModelessDialog", showDialog);
+  addGetter(window, "dialogArguments", function () {
+    const opener = window.opener;
+    try {
+      return opener && opener[dialogs] ? opener[dialogs].get(window) : undefined;
+    } catch (error) {
+      return undefined; // an opener of another origin
+    }
+  });
+})();

@@ -1,0 +1,152 @@
+#include "policy.h"
+
+#include <glib.h>
+
+#include <algorithm>
+#include <array>
+#include <charconv>
+#include <filesystem>
+#include <memory>
+
+#include "config.h"
+
+namespace veltrano::browser {
+namespace {
+
+constexpr const char* kServiceHosts[] = {config::kContentHost, config::kHomeHost};
+
+struct UriDeleter {
+  void operator()(GUri* uri) const { g_uri_unref(uri); }
+};
+using UriPtr = std::unique_ptr<GUri, UriDeleter>;
+
+UriPtr parse(std::string_view text) {
+  const std::string copy(text);
+  return UriPtr(g_uri_parse(copy.c_str(), G_URI_FLAGS_NONE, nullptr));
+}
+
+bool scheme_is(const GUri* uri, std::initializer_list<const char*> schemes) {
+  return std::any_of(schemes.begin(), schemes.end(),
+                     [&](const char* s) { return g_ascii_strcasecmp(g_uri_get_scheme(const_cast<GUri*>(uri)), s) == 0; });
+}
+
+// "chart.example.com:8080" -> "chart.example.com": the build may name a port.
+std::string_view host_name(std::string_view host) { return host.substr(0, host.rfind(':')); }
+
+std::string trimmed_lower(std::string_view text) {
+  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+  std::string out(text);
+  for (char& c : out) c = g_ascii_tolower(c);
+  return out;
+}
+
+// "yes", "1", "true" or no value at all turn a feature on; a number turns it on unless 0.
+bool feature_on(std::string_view value) {
+  if (value.empty() || value == "yes" || value == "true") return true;
+  int number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  return error == std::errc() && number != 0;
+}
+
+// "300", "300px", " 300 ": a whole number of pixels, or nothing.
+std::optional<int> feature_pixels(std::string_view value) {
+  int number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (error != std::errc() || end == value.data()) return std::nullopt;
+  const std::string_view rest(end, static_cast<std::size_t>(value.data() + value.size() - end));
+  if (!rest.empty() && rest != "px") return std::nullopt;
+  return number;
+}
+
+}  // namespace
+
+bool acceptable_url(const std::string& url) {
+  if (url == "about:blank") return true;
+  if (url.size() > 8192 || !g_utf8_validate(url.data(), static_cast<gssize>(url.size()), nullptr)) return false;
+  const UriPtr uri = parse(url);
+  if (!uri) return false;
+  const char* host = g_uri_get_host(uri.get());
+  return scheme_is(uri.get(), {"http", "https"}) && host && *host;
+}
+
+bool web_scheme(std::string_view uri) {
+  const std::string copy(uri);
+  g_autofree gchar* scheme = g_uri_parse_scheme(copy.c_str());
+  if (!scheme) return false;
+  for (const char* allowed : {"http", "https", "about", "data", "blob"})
+    if (g_ascii_strcasecmp(scheme, allowed) == 0) return true;
+  return false;
+}
+
+std::string safe_file_name(const char* suggested) {
+  std::string name = suggested ? std::filesystem::path(suggested).filename().string() : std::string();
+  for (char& c : name)
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20) c = '_';
+  while (!name.empty() && name.front() == '.') name.erase(0, 1);
+  return name.empty() ? std::string("下载文件") : name;
+}
+
+bool service_page(std::string_view text) {
+  const UriPtr uri = parse(text);
+  if (!uri || !scheme_is(uri.get(), {"http", "https"}) || !g_uri_get_host(uri.get())) return false;
+  const std::string_view host = g_uri_get_host(uri.get());
+  return std::any_of(std::begin(kServiceHosts), std::end(kServiceHosts), [&](const char* service) {
+    const std::string_view name = host_name(service);
+    return name.size() == host.size() && g_ascii_strncasecmp(name.data(), host.data(), name.size()) == 0;
+  });
+}
+
+std::vector<std::string> service_url_patterns() {
+  std::vector<std::string> patterns;
+  for (const char* service : kServiceHosts)
+    for (const char* scheme : {"http", "https"})
+      patterns.push_back(std::string(scheme) + "://" + std::string(host_name(service)) + "/*");
+  return patterns;
+}
+
+WindowFeatures parse_window_features(std::string_view features) {
+  WindowFeatures result;
+  if (trimmed_lower(features).empty()) return result;
+  result.menu_bar = result.tool_bar = result.address_bar = result.status_bar = false;
+  result.scroll_bars = result.resizable = false;
+  struct Switch {
+    std::string_view name;
+    bool WindowFeatures::*field;
+  };
+  static constexpr Switch kSwitches[] = {
+      {"menubar", &WindowFeatures::menu_bar},       {"toolbar", &WindowFeatures::tool_bar},
+      {"location", &WindowFeatures::address_bar},   {"status", &WindowFeatures::status_bar},
+      {"scrollbars", &WindowFeatures::scroll_bars}, {"resizable", &WindowFeatures::resizable},
+      {"fullscreen", &WindowFeatures::full_screen},
+  };
+  struct Number {
+    std::string_view name;
+    std::optional<int> WindowFeatures::*field;
+    int least;
+  };
+  // The old browser kept a pop-up at least 100 pixels each way.
+  static constexpr Number kNumbers[] = {
+      {"left", &WindowFeatures::left, -32767}, {"top", &WindowFeatures::top, -32767},
+      {"width", &WindowFeatures::width, 100},  {"height", &WindowFeatures::height, 100},
+  };
+  std::size_t start = 0;
+  while (start <= features.size()) {
+    const std::size_t comma = std::min(features.find(',', start), features.size());
+    const std::string_view item = features.substr(start, comma - start);
+    start = comma + 1;
+    const std::size_t equals = item.find('=');
+    const std::string key = trimmed_lower(item.substr(0, equals));
+    const std::string value = equals == std::string_view::npos ? std::string() : trimmed_lower(item.substr(equals + 1));
+    for (const Switch& s : kSwitches)
+      if (key == s.name) result.*(s.field) = feature_on(value);
+    for (const Number& n : kNumbers)
+      if (key == n.name)
+        if (const std::optional<int> pixels = feature_pixels(value))
+          result.*(n.field) = std::clamp(*pixels, n.least, 32767);
+  }
+  return result;
+}
+
+}  // namespace veltrano::browser

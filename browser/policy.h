@@ -1,0 +1,43 @@
+// The shell's rules, apart from the windows they apply to: which addresses a page or a
+// client may open, what a download may be called, which pages get the old browser's
+// ways, and how window.open's features read. Nothing here touches GTK or WebKit.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace veltrano::browser {
+
+// Whether a client may have a window open url: http or https with a host, or about:blank.
+bool acceptable_url(const std::string& url);
+
+// Whether a page may lead to uri: web schemes only, never local files or other programs.
+bool web_scheme(std::string_view uri);
+
+// A name the server suggested for a download, made safe as a file name in one folder.
+std::string safe_file_name(const char* suggested);
+
+// Pages that declare no charset of their own are read as the Chinese desktop read them.
+inline constexpr char kFallbackCharset[] = "GBK";
+
+// Whether uri is a page of the service's own hosts, whatever its port: those pages, and
+// only those, get the old browser's DOM and VML.
+bool service_page(std::string_view uri);
+
+// The same hosts as WebKit's URL patterns, for the scripts' allow list.
+std::vector<std::string> service_url_patterns();
+
+// window.open's third argument as the old browser read it. An empty string asks for an
+// ordinary window. Otherwise every bar is off and the window fixed in size unless the
+// string turns it on; width and height are the page area's, left and top the window's.
+struct WindowFeatures {
+  std::optional<int> left, top, width, height;
+  bool menu_bar = true, tool_bar = true, address_bar = true, status_bar = true;
+  bool scroll_bars = true, resizable = true, full_screen = false;
+  bool operator==(const WindowFeatures&) const = default;
+};
+WindowFeatures parse_window_features(std::string_view features);
+
+}  // namespace veltrano::browser

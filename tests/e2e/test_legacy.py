@@ -1,0 +1,210 @@
+"""The service's pages as the old Windows browser showed them: undeclared GBK, its own DOM
+members, pop-ups with features, VML. The corpus is in legacy/, written in the style of
+pages of that time; the service's hosts serve it as GBK with no charset declared."""
+
+import http.server
+import math
+import os
+import re
+import subprocess
+import threading
+import time
+import unittest
+
+import gi
+
+gi.require_version("Gdk", "3.0")
+gi.require_version("Gtk", "3.0")
+import pyatspi  # noqa: E402
+from gi.repository import Gdk, GLib, Gtk  # noqa: E402
+
+from shell_client import ShellTest  # noqa: E402
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, bars_of, browser_windows,  # noqa: E402
+                          close_browser_windows, find, shell_app, wait_until)
+
+CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
+
+
+def corpus(name):
+    with open(os.path.join(CORPUS, name), encoding="utf-8") as page:
+        return page.read()
+
+
+def serve_corpus(service):
+    for name in os.listdir(CORPUS):
+        service.set(CONTENT_HOST, "/" + name, corpus(name).encode("gbk"), ctype="text/html")
+    service.set(CONTENT_HOST, "/latest.txt", b"2026130", ctype="text/plain")
+    service.set(CONTENT_HOST, "/lncount/numlost.asp", corpus("chart.html").encode("gbk"), ctype="text/html")
+    service.set(CONTENT_HOST, "/gbk.html", "<html><head><title>双色球走势</title></head><body>"
+                "<form action='/search.asp'><input name='q' value='红球'></form>"
+                "<script>document.forms[0].submit()</script></body></html>".encode("gbk"), ctype="text/html")
+    service.set(CONTENT_HOST, "/search.asp?q=%BA%EC%C7%F2",
+                "<html><head><title>搜索结果：红球</title></head></html>".encode("gbk"), ctype="text/html")
+
+
+def windows_titled(title):
+    return [w for w in browser_windows() if w.title() == title]
+
+
+def status_text(title):
+    frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == title)
+    status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
+    texts = []
+    find(status, lambda a: texts.append(a.name or "") and False)
+    return " ".join(texts)
+
+
+class LegacyPages(ShellTest):
+    @classmethod
+    def setUpClass(cls):
+        cls.service = Service()
+        serve_corpus(cls.service)
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.service.close()
+
+    def open(self, path_or_url, width=800, height=600):
+        """A window with the page alone in it, at the top left."""
+        url = path_or_url if "://" in path_or_url else f"http://{CONTENT_HOST}{path_or_url}"
+        h = self.client.open(url, width, height)
+        for member in ("Left", "Top"):
+            self.client.put(h, member, GLib.Variant("n", 0))
+        for bar in ("MenuBar", "ToolBar", "AddressBar"):
+            self.client.put(h, bar, GLib.Variant("b", False))
+        return h
+
+    def title_becomes(self, h, wanted, timeout=15):
+        return wait_until(lambda: self.client.get(h, "LocationName") in wanted and
+                          self.client.get(h, "LocationName"), timeout, what=f"title {wanted}")
+
+    def click(self, title, x, y):
+        """A click at (x, y) of the page in the window with this title."""
+        (window,) = windows_titled(title)
+        left, top = window.client_origin()
+        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
+
+    def test_undeclared_gbk_and_its_form(self):
+        h = self.open("/gbk.html")
+        self.title_becomes(h, ("搜索结果：红球",))
+
+    def test_the_old_dom(self):
+        h = self.open("/old-dom.html")
+        self.assertEqual(self.title_becomes(h, ("通过",), timeout=15), "通过",
+                         self.client.get(h, "LocationName"))
+        wait_until(lambda: "此网页请求加入收藏夹" in status_text("通过"), 10, what="the favourite in the status bar")
+
+    def test_the_clipboard_after_a_click(self):
+        h = self.open("/clipboard.html")
+        self.title_becomes(h, ("复制",))
+        self.click("复制", 200, 200)
+        wanted = "双色球 2026130：01 05 12 19 27 33 + 08"
+        self.title_becomes(h, ("已复制：" + wanted,))
+        self.assertEqual(Gtk.Clipboard.get(Gdk.SELECTION_CLIPBOARD).wait_for_text(), wanted)
+
+    def test_pop_ups_with_features(self):
+        h = self.open("/popups.html")
+        self.title_becomes(h, ("弹出窗口",))
+        for _ in range(2):  # the second opens in the same window
+            self.click("弹出窗口", 40, 50)
+            (picker,) = wait_until(lambda: windows_titled("选号器"), 15, what="the picker")
+        time.sleep(0.5)
+        self.assertEqual(len(windows_titled("选号器")), 1)
+        self.assertEqual(bars_of("选号器"), {"menu": False, "tool": False, "address": False, "status": True})
+        left, top, width, height = picker.geometry()
+        self.assertEqual((left, top, width), (100, 80, 320))
+        self.assertGreater(height, 240)  # the page's 240 and the status bar under it
+        self.assertLess(height, 280)
+
+        self.click("弹出窗口", 40, 250)
+        (dialog,) = wait_until(lambda: windows_titled("期号 2026130"), 15, what="the dialog and its arguments")
+        self.assertEqual(dialog.geometry()[2:], (300, 200))
+
+        self.click("弹出窗口", 40, 150)
+        wait_until(lambda: windows_titled("普通窗口"), 15, what="the plain window")
+        self.assertEqual(bars_of("普通窗口"), {"menu": True, "tool": True, "address": True, "status": True})
+
+    def test_pages_elsewhere_get_none_of_it(self):
+        body = corpus("modern.html").encode()
+        server = http.server.ThreadingHTTPServer(("127.0.0.1", 80), page_handler(body))
+        threading.Thread(target=server.serve_forever, daemon=True).start()
+        self.addCleanup(server.server_close)
+        self.addCleanup(server.shutdown)
+        h = self.open("http://localhost/modern.html")
+        self.assertEqual(self.title_becomes(h, ("clean",), timeout=15), "clean")
+
+
+class TrendChart(unittest.TestCase):
+    """The omission chart through the launcher: thirty draws joined by VML lines."""
+
+    def setUp(self):
+        self.service = Service()
+        self.addCleanup(self.service.close)
+        self.service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        serve_corpus(self.service)
+        self.launcher = Launcher()
+        self.addCleanup(close_browser_windows)
+        self.addCleanup(self.launcher.stop)
+        self.launcher.wait_shown()
+
+    def test_lines_join_the_winning_numbers(self):
+        self.launcher.press("Command4")
+        (window,) = wait_until(lambda: windows_titled("遗漏走势图"), 20, what="the chart")
+        time.sleep(1.5)  # the page drawn, the scroll bars faded
+        winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
+        left, top = window.client_origin()
+        shot = Screen()
+
+        def centre(draw):
+            return (left + 60 + winners[draw] * 24 + 12, top + 40 + draw * 18 + 9)
+
+        misses = []
+        for draw in range(len(winners) - 1):
+            (x1, y1), (x2, y2) = centre(draw), centre(draw + 1)
+            for t in (0.35, 0.5, 0.65):
+                x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
+                if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) < 10:
+                    continue  # under a circle
+                if not shot.near(x, y, (255, 0, 0)):
+                    misses.append((draw, t, shot.pixel(x, y)))
+        self.assertEqual(misses, [], "points of the lines that are not red")
+        for draw in range(len(winners)):
+            x, y = centre(draw)
+            self.assertTrue(shot.near(x - 6, y, (0, 0, 255)), f"circle of draw {draw}: {shot.pixel(x - 6, y)}")
+        self.assertTrue(shot.near(left + 500, top + 300, (255, 255, 255)))
+
+
+class Screen:
+    """The whole screen, once."""
+
+    def __init__(self):
+        root = Gdk.get_default_root_window()
+        self.pixbuf = Gdk.pixbuf_get_from_window(root, 0, 0, root.get_width(), root.get_height())
+        self.pixels = self.pixbuf.get_pixels()
+
+    def pixel(self, x, y):
+        at = y * self.pixbuf.get_rowstride() + x * self.pixbuf.get_n_channels()
+        return tuple(self.pixels[at:at + 3])
+
+    def near(self, x, y, colour, tolerance=90):
+        """Whether a pixel within one of (x, y) is within tolerance of colour, each channel."""
+        return any(all(abs(a - b) <= tolerance for a, b in zip(self.pixel(x + dx, y + dy), colour))
+                   for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+
+
+def page_handler(body):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        def do_GET(self):
+            self.send_response(200)
+            self.send_header("Content-Type", "text/html")
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+
+        def log_message(self, *args):
+            pass
+    return Handler
+
+
+if __name__ == "__main__":
+    unittest.main()
