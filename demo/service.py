@@ -78,6 +78,9 @@ def trend_chart(user):
 
 
 def omission_chart(user):
+    """Written as the service's pages of that time were: GBK with no charset declared, the
+    old browser's attachEvent, and the blue ball's trend drawn in VML, self-closing tags
+    and all. Served as bytes."""
     history = draws()
     last_seen = {}
     for index, (_, reds, _) in enumerate(history):
@@ -86,9 +89,52 @@ def omission_chart(user):
     head = "<tr><th>号码</th>" + "".join(f"<th>{n:02d}</th>" for n in range(1, RED + 1)) + "</tr>"
     gaps = [len(history) - 1 - last_seen.get(n, -1) for n in range(1, RED + 1)]
     cells = "".join(f"<td class='{'hot' if g >= 10 else 'miss'}'>{g}</td>" for g in gaps)
-    body = (f"<table>{head}<tr><td class='period'>当前遗漏</td>{cells}</tr></table>"
-            "<p class='note'>遗漏值：号码自上次开出以来经过的期数。10 期以上以黄色标出。</p>")
-    return page("遗漏走势图", body, user)
+    left, top, width, height = 90, 0, 22, 18  # the blue grid's cells, in the chart's own box
+    rows, shapes = [], []
+    for index, (period, _, blue) in enumerate(history):
+        rows.append(f"<tr><td class='period'>{period}</td>" + "".join(
+            f"<td>{'' if n == blue else n}</td>" for n in range(1, BLUE + 1)) + "</tr>")
+        x, y = left + (blue - 1) * width + width // 2, top + index * height + height // 2
+        if index:
+            shapes.insert(0, f'<v:line from="{prev[0]},{prev[1]}" to="{x},{y}" strokecolor="#1f5fbf" '
+                             f'strokeweight="1.5pt" style="position:absolute;left:0;top:0" />')
+        shapes.append(f'<v:oval fillcolor="#1f5fbf" strokecolor="#1f5fbf" style="position:absolute;left:{x - 9}px;'
+                      f'top:{y - 9}px;width:18px;height:18px"><v:textbox inset="0,0,0,0" style="color:#fff;'
+                      f'text-align:center;padding:1px 0 0;font-size:11px">{blue:02d}</v:textbox></v:oval>')
+        prev = (x, y)
+    return f"""<html xmlns:v="urn:schemas-microsoft-com:vml">
+<head>
+<title>遗漏走势图</title>
+<style type="text/css">
+v\\:* {{ behavior: url(#default#VML); }}
+{STYLE}
+#blue {{ position: relative; margin-top: 14px; }}
+#blue table td {{ width: 21px; height: 18px; color: #bbb; }}
+#blue table td.period {{ width: 89px; color: #222; }}
+tr.over td {{ background: #fff4c2; }}
+</style>
+<script language="javascript">
+document.namespaces.add("v", "urn:schemas-microsoft-com:vml");
+window.attachEvent("onload", function () {{
+  var rows = document.getElementById("blue").getElementsByTagName("tr");
+  for (var i = 0; i < rows.length; i++) {{
+    rows[i].attachEvent("onmouseover", function () {{ window.event.srcElement.parentNode.className = "over"; }});
+    rows[i].attachEvent("onmouseout", function () {{ window.event.srcElement.parentNode.className = ""; }});
+  }}
+}});
+</script>
+</head>
+<body>
+<header><h1>遗漏走势图</h1><span>{html.escape(user) if user else "游客"}</span></header>
+<main>
+<table>{head}<tr><td class='period'>当前遗漏</td>{cells}</tr></table>
+<p class='note'>遗漏值：号码自上次开出以来经过的期数。10 期以上以黄色标出。</p>
+<div id="blue"><table>{''.join(rows)}</table>
+{''.join(shapes)}
+</div>
+</main>
+</body>
+</html>""".encode("gbk")
 
 
 HELP = page("帮助文档", """
@@ -152,9 +198,10 @@ def make_handler(home_host, content_host):
                     return self.reply(200, b"Veltrano demo download\n", "application/gzip",
                                       [("Content-Disposition", f"attachment; filename=veltrano-{LATEST_VERSION}.tar.gz")])
             elif host == content_host:
-                pages = {"/freeVeltrano.asp": trend_chart, "/lncount/numlost.asp": omission_chart}
-                if path in pages:
-                    return self.reply(200, pages[path](self.user()))
+                if path == "/freeVeltrano.asp":
+                    return self.reply(200, trend_chart(self.user()))
+                if path == "/lncount/numlost.asp":  # an old page: GBK, and no charset said
+                    return self.reply(200, omission_chart(self.user()), "text/html")
                 if path == "/readme.html":
                     return self.reply(200, HELP)
                 if path == "/userlogin2.asp":

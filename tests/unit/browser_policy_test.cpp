@@ -1,0 +1,90 @@
+#include <gtest/gtest.h>
+
+#include "config.h"
+#include "policy.h"
+
+namespace veltrano::browser {
+namespace {
+
+TEST(ParseWindowFeatures, AsTheOldBrowserReadThem) {
+  WindowFeatures ordinary;
+  WindowFeatures bare;  // any feature at all turns every bar off and fixes the size
+  bare.menu_bar = bare.tool_bar = bare.address_bar = bare.status_bar = false;
+  bare.scroll_bars = bare.resizable = false;
+  const auto with = [&](auto change) {
+    WindowFeatures f = bare;
+    change(f);
+    return f;
+  };
+  const struct {
+    const char* name;
+    const char* features;
+    WindowFeatures expected;
+  } cases[] = {
+      {"none", "", ordinary},
+      {"blank", "  ", ordinary},
+      {"size and place", "width=320,height=240,left=100,top=80", with([](WindowFeatures& f) {
+         f.width = 320, f.height = 240, f.left = 100, f.top = 80;
+       })},
+      {"spaces, case and px", " Width = 320px , HEIGHT=240 ", with([](WindowFeatures& f) { f.width = 320, f.height = 240; })},
+      {"bars on by yes, 1 and no value", "toolbar=yes,menubar=1,location,status=true", with([](WindowFeatures& f) {
+         f.tool_bar = f.menu_bar = f.address_bar = f.status_bar = true;
+       })},
+      {"bars off by no and 0", "toolbar=no,status=0,scrollbars=yes,resizable=yes", with([](WindowFeatures& f) {
+         f.scroll_bars = f.resizable = true;
+       })},
+      {"at least 100 by 100", "width=20,height=5", with([](WindowFeatures& f) { f.width = 100, f.height = 100; })},
+      {"not numbers", "width=wide,height=,left=1e3", bare},
+      {"full screen", "fullscreen=yes", with([](WindowFeatures& f) { f.full_screen = true; })},
+      {"unknown names", "channelmode=yes,dependent", bare},
+  };
+  for (const auto& c : cases) EXPECT_EQ(parse_window_features(c.features), c.expected) << c.name;
+}
+
+TEST(ServicePage, OnlyTheServicesHostsOnTheWeb) {
+  const std::string content = config::kContentHost;
+  const std::string home = config::kHomeHost;
+  const struct {
+    std::string uri;
+    bool expected;
+  } cases[] = {
+      {"http://" + content + "/lncount/numlost.asp", true},
+      {"https://" + home + "/", true},
+      {"http://" + home + ":8080/x", true},
+      {"HTTP://" + content, true},
+      {"http://evil.example/?" + content, false},
+      {"http://" + content + ".evil.example/", false},
+      {"http://user@evil.example/" + content, false},
+      {"file:///" + content, false},
+      {"about:blank", false},
+      {"not a uri", false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(service_page(c.uri), c.expected) << c.uri;
+  for (const std::string& pattern : service_url_patterns()) EXPECT_TRUE(pattern.ends_with("/*")) << pattern;
+}
+
+TEST(AcceptableUrl, WebAddressesWithAHost) {
+  const struct {
+    std::string url;
+    bool expected;
+  } cases[] = {
+      {"http://chart.example/x", true}, {"https://chart.example", true},   {"about:blank", true},
+      {"http://", false},               {"file:///etc/passwd", false},     {"javascript:alert(1)", false},
+      {"ftp://chart.example/", false},  {std::string("http://\xff/"), false}, {"http://x/" + std::string(9000, 'a'), false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(acceptable_url(c.url), c.expected) << c.url.substr(0, 40);
+}
+
+TEST(SafeFileName, StaysInItsFolder) {
+  const struct {
+    const char* suggested;
+    const char* expected;
+  } cases[] = {
+      {"report.txt", "report.txt"}, {"../../.bashrc", "bashrc"}, {"a\nb.txt", "a_b.txt"},
+      {"...", "下载文件"},          {nullptr, "下载文件"},       {"dir/", "下载文件"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(safe_file_name(c.suggested), c.expected) << (c.suggested ? c.suggested : "null");
+}
+
+}  // namespace
+}  // namespace veltrano::browser
