@@ -298,24 +298,16 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
   if (features.full_screen) set_full_screen(true);
 }
 
-// Pages of the service ask the shell for what only a browser window can do (the status
-// bar, the desktop's clipboard, the features of the window they are opening) through
-// prompt(), marked and carrying the channel's secret. Other pages, and other frames,
-// do not know the secret; a marked prompt that fails the checks just answers nothing.
+// The service's pages ask through prompt() for what only a browser window can do (see
+// channel_request); pages elsewhere, and frames of other hosts, get no answer.
 bool BrowserWindow::on_view_script_dialog(WebKitScriptDialog* dialog) {
-  static constexpr std::string_view kMark = "\x01veltrano:";
   if (webkit_script_dialog_get_dialog_type(dialog) != WEBKIT_SCRIPT_DIALOG_PROMPT) return false;
-  const std::string_view message = webkit_script_dialog_get_message(dialog);
-  if (!message.starts_with(kMark)) return false;
-  const std::string_view rest = message.substr(kMark.size());
-  const std::string& secret = m_context.channel();
-  if (!rest.starts_with(secret) || rest.size() <= secret.size() || rest[secret.size()] != ':' ||
-      !service_page(location()))
-    return true;
+  const std::optional<std::string> request = channel_request(webkit_script_dialog_get_message(dialog), m_context.channel());
+  if (!request) return false;
+  if (request->empty() || !service_page(location())) return true;
   const char* payload = webkit_script_dialog_prompt_get_default_text(dialog);
-  const std::optional<std::string> answer =
-      on_compatibility_request(std::string(rest.substr(secret.size() + 1)), payload ? payload : "");
-  if (answer) webkit_script_dialog_prompt_set_text(dialog, answer->c_str());
+  if (const std::optional<std::string> answer = on_compatibility_request(*request, payload ? payload : ""))
+    webkit_script_dialog_prompt_set_text(dialog, answer->c_str());
   return true;
 }
 

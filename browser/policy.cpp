@@ -106,6 +106,16 @@ std::vector<std::string> service_url_patterns() {
   return patterns;
 }
 
+std::optional<std::string> channel_request(std::string_view message, std::string_view secret) {
+  static constexpr std::string_view kMark = "\x01veltrano:";
+  if (!message.starts_with(kMark)) return std::nullopt;
+  message.remove_prefix(kMark.size());
+  if (secret.empty() || !message.starts_with(secret) || message.size() <= secret.size() ||
+      message[secret.size()] != ':')
+    return std::string();
+  return std::string(message.substr(secret.size() + 1));
+}
+
 WindowFeatures parse_window_features(std::string_view features) {
   WindowFeatures result;
   if (trimmed_lower(features).empty()) return result;

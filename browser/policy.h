@@ -29,6 +29,12 @@ bool service_page(std::string_view uri);
 // The same hosts as WebKit's URL patterns, for the scripts' allow list.
 std::vector<std::string> service_url_patterns();
 
+// The compatibility scripts ask the shell for what only a browser window can do with
+// prompt("\x01veltrano:SECRET:request", payload). The request's name when message is one
+// that knows secret; an empty name when it is marked but does not (it gets no answer);
+// nothing for an ordinary prompt.
+std::optional<std::string> channel_request(std::string_view message, std::string_view secret);
+
 // window.open's third argument as the old browser read it. An empty string asks for an
 // ordinary window. Otherwise every bar is off and the window fixed in size unless the
 // string turns it on; width and height are the page area's, left and top the window's.
