@@ -27,5 +27,5 @@ window = wait_until(lambda: [w for w in browser_windows() if w.title() == "ÈÅóÊº
 time.sleep(1.0)
 left, top, width, height = window.geometry()
 l, r, t, b = window.frame_extents()
-shoot("chart.png", left, top, width + l + r, min(height + t + b, 330))
+shoot("chart.png", left, top, width + l + r, min(height + t + b, 560))
 launcher.stop()
