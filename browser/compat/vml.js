@@ -333,46 +333,44 @@
     "coordorigin", "path", "arcsize", "color", "weight", "dashstyle", "startarrow", "endarrow", "opacity", "on", "v",
   ];
   const BOOLEAN = new Set(["stroked", "filled", "on"]);
-  const plain = new WeakMap();
-  for (const name of MEMBERS) {
-    if (name in HTMLUnknownElement.prototype) continue;
+  const plain = new WeakMap(); // element -> the members set on it while it is not VML
+  // A member of unknown elements: VML's own on VML elements, a plain property elsewhere.
+  function member(name, vml, get, set) {
+    if (name in HTMLUnknownElement.prototype) return;
     Object.defineProperty(HTMLUnknownElement.prototype, name, {
       configurable: true,
       enumerable: false,
       get() {
-        if (!vmlName(this)) return plain.has(this) ? plain.get(this)[name] : undefined;
+        if (vml(this)) return get.call(this);
+        return plain.has(this) ? plain.get(this)[name] : undefined;
+      },
+      set(value) {
+        if (vml(this) && set) return set.call(this, value);
+        if (!plain.has(this)) plain.set(this, {});
+        plain.get(this)[name] = value;
+      },
+    });
+  }
+  for (const name of MEMBERS)
+    member(
+      name,
+      vmlName,
+      function () {
         const value = this.getAttribute(name);
         return BOOLEAN.has(name) ? flag(value, true) : value == null ? "" : value;
       },
-      set(value) {
-        if (vmlName(this)) {
-          this.setAttribute(name, typeof value === "boolean" ? (value ? "t" : "f") : String(value));
-          return;
-        }
-        if (!plain.has(this)) plain.set(this, {});
-        plain.get(this)[name] = value;
-      },
-    });
-  }
+      function (value) {
+        this.setAttribute(name, typeof value === "boolean" ? (value ? "t" : "f") : String(value));
+      }
+    );
   // el.stroke and el.fill: the shape's parts, made when first asked for.
-  for (const name of ["stroke", "fill"]) {
-    if (name in HTMLUnknownElement.prototype) continue;
-    Object.defineProperty(HTMLUnknownElement.prototype, name, {
-      configurable: true,
-      enumerable: false,
-      get() {
-        if (!isShape(this)) return plain.has(this) ? plain.get(this)[name] : undefined;
-        let found = part(this, name);
-        if (!found) {
-          found = document.createElement(this.localName.slice(0, this.localName.indexOf(":") + 1) + name);
-          this.appendChild(found);
-        }
-        return found;
-      },
-      set(value) {
-        if (!plain.has(this)) plain.set(this, {});
-        plain.get(this)[name] = value;
-      },
+  for (const name of ["stroke", "fill"])
+    member(name, isShape, function () {
+      let found = part(this, name);
+      if (!found) {
+        found = document.createElement(this.localName.slice(0, this.localName.indexOf(":") + 1) + name);
+        this.appendChild(found);
+      }
+      return found;
     });
-  }
 })();

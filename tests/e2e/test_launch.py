@@ -8,8 +8,9 @@ import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, LauncherTest, Service, bars_of, browser_windows,
-                          close_browser_windows, launcher_without_browser, shell_running, wait_until)
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, LauncherTest, Launcher, Service, bars_of, browser_windows,
+                          close_browser_windows, launcher_without_browser, service_without_shell, shell_running,
+                          wait_until)
 
 PAGES = {
     "Command1": ("/freeVeltrano.asp", "电子走势图（全屏）"),
@@ -153,10 +154,7 @@ class StuckShell:
 
 class Unresponsive(unittest.TestCase):
     def test_a_stuck_shell_holds_a_click_for_ten_seconds_at_most(self):
-        close_browser_windows()
-        wait_until(lambda: not shell_running(), 20, what="the real shell to end")
-        service = Service()
-        service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        service = service_without_shell()
         shell = StuckShell()
         launcher = Launcher()
         try:
@@ -178,11 +176,7 @@ class Unresponsive(unittest.TestCase):
 
 class WithoutBrowser(unittest.TestCase):
     def test_buttons_do_nothing_visible_and_the_launcher_goes_on(self):
-        # A shell left from other tests ends by itself once its windows are gone.
-        close_browser_windows()
-        wait_until(lambda: not shell_running(), 15, what="the browser shell to end")
-        service = Service()
-        service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        service = service_without_shell()
         program = launcher_without_browser()
         launcher = Launcher(program)
         try:

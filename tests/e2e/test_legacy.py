@@ -2,12 +2,10 @@
 members, pop-ups with features, VML. The corpus is in legacy/, written in the style of
 pages of that time; the service's hosts serve it as GBK with no charset declared."""
 
-import http.server
 import math
 import os
 import re
 import subprocess
-import threading
 import time
 import unittest
 
@@ -19,8 +17,8 @@ import pyatspi  # noqa: E402
 from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from shell_client import ShellTest  # noqa: E402
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, bars_of, browser_windows,  # noqa: E402
-                          close_browser_windows, find, shell_app, wait_until)
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, bars_of,  # noqa: E402
+                          browser_windows, close_browser_windows, find, shell_app, wait_until)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 
@@ -125,11 +123,7 @@ class LegacyPages(ShellTest):
         self.assertEqual(bars_of("普通窗口"), {"menu": True, "tool": True, "address": True, "status": True})
 
     def test_pages_elsewhere_get_none_of_it(self):
-        body = corpus("modern.html").encode()
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 80), page_handler(body))
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
+        self.addCleanup(PageServer(("127.0.0.1", 80), corpus("modern.html").encode(), ctype="text/html").close)
         h = self.open("http://localhost/modern.html")
         self.assertEqual(self.title_becomes(h, ("clean",), timeout=15), "clean")
 
@@ -190,20 +184,6 @@ class Screen:
         """Whether a pixel within one of (x, y) is within tolerance of colour, each channel."""
         return any(all(abs(a - b) <= tolerance for a, b in zip(self.pixel(x + dx, y + dy), colour))
                    for dx in (-1, 0, 1) for dy in (-1, 0, 1))
-
-
-def page_handler(body):
-    class Handler(http.server.BaseHTTPRequestHandler):
-        def do_GET(self):
-            self.send_response(200)
-            self.send_header("Content-Type", "text/html")
-            self.send_header("Content-Length", str(len(body)))
-            self.end_headers()
-            self.wfile.write(body)
-
-        def log_message(self, *args):
-            pass
-    return Handler
 
 
 if __name__ == "__main__":

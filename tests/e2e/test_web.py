@@ -5,16 +5,15 @@ import signal
 import ssl
 import subprocess
 import tempfile
-import threading
 import time
 import unittest
-import http.server
 
 import pyatspi
 from gi.repository import GLib
 
 from shell_client import ShellTest
-from veltrano_e2e import CONTENT_HOST, Service, browser_windows, find, shell_app, states, wait_until, x
+from veltrano_e2e import (CONTENT_HOST, PageServer, Service, browser_windows, find, shell_app, states, wait_until,
+                          x)
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
@@ -81,10 +80,8 @@ class WebContent(ShellTest):
 
     def test_permission_requests_are_denied(self):
         # From localhost, a secure context, so that WebKit leaves the decision to the shell.
-        server = http.server.ThreadingHTTPServer(("127.0.0.1", 80), _ServiceHandler)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
+        pages = {path: ("<!DOCTYPE html><meta charset='utf-8'>" + html).encode() for path, html in PAGES.items()}
+        self.addCleanup(PageServer(("127.0.0.1", 80), pages).close)
         h = self.open("http://localhost/ask.html")
         # 1 is PERMISSION_DENIED; 2, no position to be had, would mean it was granted.
         self.assertEqual(self.title_becomes(h, ("location granted", "location error 1", "location error 2")),
@@ -132,33 +129,22 @@ class WebContent(ShellTest):
         h = self.open("http://127.0.0.3/page.html")
         self.title_becomes(h, ("无法打开此页面",))
         started = time.monotonic()
-        server = http.server.ThreadingHTTPServer(("127.0.0.3", 80), _PageHandler)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        try:
-            self.title_becomes(h, ("测试页",), timeout=40)
-            print(f"\n  page back {time.monotonic() - started:.1f} s after its server")
-        finally:
-            server.shutdown()
-            server.server_close()
+        self.addCleanup(PageServer(("127.0.0.3", 80), PAGE).close)
+        self.title_becomes(h, ("测试页",), timeout=40)
+        print(f"\n  page back {time.monotonic() - started:.1f} s after its server")
 
     def test_certificate_errors_stop_the_page(self):
         folder = tempfile.mkdtemp()
         cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
         subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
                         "/CN=127.0.0.3", "-keyout", key, "-out", cert], check=True, capture_output=True)
-        server = http.server.ThreadingHTTPServer(("127.0.0.3", 443), _PageHandler)
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
-        server.socket = context.wrap_socket(server.socket, server_side=True)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        try:
-            h = self.open("https://127.0.0.3/page.html")
-            self.title_becomes(h, ("连接不安全，已停止载入",))
-            time.sleep(1.0)
-            self.assertEqual(self.client.get(h, "LocationName"), "连接不安全，已停止载入")
-        finally:
-            server.shutdown()
-            server.server_close()
+        self.addCleanup(PageServer(("127.0.0.3", 443), PAGE, tls=context).close)
+        h = self.open("https://127.0.0.3/page.html")
+        self.title_becomes(h, ("连接不安全，已停止载入",))
+        time.sleep(1.0)
+        self.assertEqual(self.client.get(h, "LocationName"), "连接不安全，已停止载入")
 
 
 def read(path):
@@ -169,32 +155,7 @@ def read(path):
         return None
 
 
-class _ServiceHandler(http.server.BaseHTTPRequestHandler):
-    """The test pages, on another address."""
-
-    def do_GET(self):
-        body = ("<!DOCTYPE html><meta charset='utf-8'>" + PAGES.get(self.path, "")).encode()
-        self.send_response(200)
-        self.send_header("Content-Type", "text/html; charset=utf-8")
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
-
-
-class _PageHandler(http.server.BaseHTTPRequestHandler):
-    def do_GET(self):
-        body = "<!DOCTYPE html><meta charset='utf-8'><title>测试页</title>".encode()
-        self.send_response(200)
-        self.send_header("Content-Type", "text/html; charset=utf-8")
-        self.send_header("Content-Length", str(len(body)))
-        self.end_headers()
-        self.wfile.write(body)
-
-    def log_message(self, *args):
-        pass
+PAGE = "<!DOCTYPE html><meta charset='utf-8'><title>测试页</title>".encode()
 
 
 if __name__ == "__main__":

@@ -81,6 +81,34 @@ class Service:
         self.server.server_close()
 
 
+class PageServer:
+    """Pages on an address of their own, away from the service's hosts: pages maps a path to
+    its body, or is one body for every path. tls, an ssl context, makes it https."""
+
+    def __init__(self, address, pages, tls=None, ctype="text/html; charset=utf-8"):
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):
+                body = pages.get(self.path, b"") if isinstance(pages, dict) else pages
+                self.send_response(200)
+                self.send_header("Content-Type", ctype)
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self.server = http.server.ThreadingHTTPServer(address, Handler)
+        self.server.daemon_threads = True
+        if tls:
+            self.server.socket = tls.wrap_socket(self.server.socket, server_side=True)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
 def accessible_id(acc):
     try:
         return acc.get_accessible_id()
@@ -150,9 +178,9 @@ class Launcher:
                      "^Veltrano$").split()[0])
 
     def control(self, name):
-        control = find(self.frame, lambda a: accessible_id(a) == name)
-        assert control is not None, f"no control {name}"
-        return control
+        # A launcher busy with a click answers the accessibility bus only when it is done.
+        return wait_until(lambda: find(self.frame, lambda a: accessible_id(a) == name), 20, interval=0.1,
+                          what=f"control {name}")
 
     def panel_origin(self):
         x, y, _, _ = extents(self.control("Command1"))
@@ -298,6 +326,15 @@ def close_browser_windows():
             except AssertionError:
                 pass  # gone meanwhile, or not taking focus yet: it is listed again if still there
         time.sleep(0.2)
+
+
+def service_without_shell():
+    """The version service saying 1.0.2, once no shell is left over from other tests."""
+    close_browser_windows()
+    wait_until(lambda: not shell_running(), 20, what="the browser shell to end")
+    service = Service()
+    service.set(HOME_HOST, "/ver.html", b"1.0.2")
+    return service
 
 
 def shell_running():
