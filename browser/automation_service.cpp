@@ -4,7 +4,7 @@
 
 #include "automation/variant.h"
 #include "browser_window.h"
-#include "config.h"
+#include "interface/browser_interface.h"
 #include "shell_app.h"
 
 namespace veltrano::browser {
@@ -15,35 +15,6 @@ namespace errc = automation::errc;
 
 namespace {
 
-constexpr char kIntrospection[] = R"(<node>
-  <!-- Browser windows driven by member name, as automation clients do. -->
-  <interface name="org.veltrano.Browser1">
-    <method name="Create">
-      <arg name="handle" type="u" direction="out"/>
-    </method>
-    <method name="Get">
-      <arg name="handle" type="u" direction="in"/>
-      <arg name="member" type="s" direction="in"/>
-      <arg name="value" type="v" direction="out"/>
-    </method>
-    <method name="Put">
-      <arg name="handle" type="u" direction="in"/>
-      <arg name="member" type="s" direction="in"/>
-      <arg name="value" type="v" direction="in"/>
-    </method>
-    <method name="Invoke">
-      <arg name="handle" type="u" direction="in"/>
-      <arg name="member" type="s" direction="in"/>
-      <arg name="arguments" type="av" direction="in"/>
-      <arg name="result" type="v" direction="out"/>
-    </method>
-    <method name="Release">
-      <arg name="handle" type="u" direction="in"/>
-    </method>
-    <property name="Members" type="as" access="read"/>
-  </interface>
-</node>)";
-
 GVariant* boxed(const Value& value) { return g_variant_new("(v)", automation::to_gvariant(value)); }
 
 }  // namespace
@@ -52,11 +23,9 @@ AutomationService::AutomationService(GDBusConnection* connection, ShellApp& app)
     : m_connection(G_DBUS_CONNECTION(g_object_ref(connection))), m_app(app) {
   static const GDBusInterfaceVTable kVTable = {&AutomationService::on_method_call, &AutomationService::on_get_property,
                                                nullptr, {}};
-  GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(kIntrospection, nullptr);
   GError* error = nullptr;
-  m_registration = g_dbus_connection_register_object(m_connection, config::kBrowserObjectPath, node->interfaces[0],
+  m_registration = g_dbus_connection_register_object(m_connection, interface::kObjectPath, interface::interface_info(),
                                                      &kVTable, this, nullptr, &error);
-  g_dbus_node_info_unref(node);
   if (!m_registration) {
     const std::string message = error->message;
     g_error_free(error);
@@ -78,9 +47,8 @@ void AutomationService::on_method_call(GDBusConnection*, const gchar* sender, co
     g_dbus_method_invocation_return_value(
         invocation, static_cast<AutomationService*>(self)->dispatch(sender ? sender : "", method, parameters));
   } catch (...) {
-    const Error error = automation::as_automation_error(std::current_exception());
-    g_dbus_method_invocation_return_dbus_error(invocation, automation::dbus_error_name(error.number()).c_str(),
-                                               error.what());
+    g_dbus_method_invocation_take_error(
+        invocation, interface::to_gerror(automation::as_automation_error(std::current_exception())));
   }
 }
 

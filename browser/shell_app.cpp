@@ -4,7 +4,7 @@
 
 #include <iostream>
 
-#include "config.h"
+#include "interface/browser_interface.h"
 
 namespace veltrano::browser {
 
@@ -26,7 +26,7 @@ void ShellApp::on_startup() {
   m_context = std::make_unique<WebContext>([](WebKitWebView* view, const std::string& message) {
     if (BrowserWindow* window = BrowserWindow::from_view(view)) window->show_status(message);
   });
-  m_bus_owner = g_bus_own_name(G_BUS_TYPE_SESSION, config::kBrowserBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
+  m_bus_owner = g_bus_own_name(G_BUS_TYPE_SESSION, interface::kBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
                                &ShellApp::on_bus_acquired, nullptr, &ShellApp::on_name_lost, this, nullptr);
   update_idle_exit();
 }

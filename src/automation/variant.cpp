@@ -45,39 +45,3 @@ Value from_gvariant(GVariant* variant) {
 }
 
 }  // namespace veltrano::automation
-
-namespace veltrano::automation {
-namespace {
-
-constexpr std::string_view kErrorPrefix = "org.veltrano.Browser1.Error.";
-
-struct WireError {
-  std::int32_t number;
-  std::string_view name;
-};
-constexpr WireError kWireErrors[] = {
-    {errc::kInvalidCall, "InvalidArgument"}, {errc::kOverflow, "Overflow"},
-    {errc::kTypeMismatch, "TypeMismatch"},   {errc::kNoSuchMember, "UnknownMember"},
-    {errc::kWrongArgCount, "WrongArgCount"}, {errc::kObjectGone, "Gone"},
-    {errc::kCannotCreate, "CannotCreate"},
-};
-
-}  // namespace
-
-std::string dbus_error_name(std::int32_t number) {
-  for (const auto& e : kWireErrors)
-    if (e.number == number) return std::string(kErrorPrefix) + std::string(e.name);
-  return std::string(kErrorPrefix) + "Failed";
-}
-
-std::int32_t error_number_from_dbus(std::string_view name) {
-  if (name.starts_with(kErrorPrefix)) {
-    name.remove_prefix(kErrorPrefix.size());
-    for (const auto& e : kWireErrors)
-      if (e.name == name) return e.number;
-    return errc::kInternal;
-  }
-  return errc::kObjectGone;
-}
-
-}  // namespace veltrano::automation

@@ -7,6 +7,7 @@
 
 #include "automation/variant.h"
 #include "config.h"
+#include "interface/browser_interface.h"
 
 namespace veltrano::platform {
 
@@ -34,7 +35,7 @@ bool out_of_time(Clock::time_point deadline) { return Clock::now() >= deadline; 
 bool shell_on_bus(GDBusConnection* bus, Clock::time_point deadline) {
   GVariantPtr reply(g_dbus_connection_call_sync(
       bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-      g_variant_new("(s)", config::kBrowserBusName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
+      g_variant_new("(s)", interface::kBusName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
       remaining_ms(deadline), nullptr, nullptr));
   gboolean owned = FALSE;
   if (reply) g_variant_get(reply.get(), "(b)", &owned);
@@ -45,7 +46,7 @@ bool shell_on_bus(GDBusConnection* bus, Clock::time_point deadline) {
 bool activate_shell(GDBusConnection* bus, Clock::time_point deadline) {
   GVariantPtr reply(g_dbus_connection_call_sync(
       bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "StartServiceByName",
-      g_variant_new("(su)", config::kBrowserBusName, 0u), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
+      g_variant_new("(su)", interface::kBusName, 0u), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
       remaining_ms(deadline), nullptr, nullptr));
   return reply != nullptr;
 }
@@ -80,7 +81,7 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
   GMainContext* context = g_main_context_new();
   g_main_context_push_thread_default(context);
   const guint watch = g_bus_watch_name_on_connection(
-      bus, config::kBrowserBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
+      bus, interface::kBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
       [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
       nullptr, &wait, nullptr);
   GSource* child = g_child_watch_source_new(pid);
@@ -112,15 +113,7 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
   cannot_create(wait.exited ? "浏览器程序启动后立即退出" : "浏览器程序没有按时启动");
 }
 
-[[noreturn]] void call_failed(GError* error) {
-  gchar* remote = g_dbus_error_get_remote_error(error);
-  const bool from_shell = remote != nullptr;
-  const std::int32_t number = automation::error_number_from_dbus(from_shell ? remote : "");
-  g_free(remote);
-  g_dbus_error_strip_remote_error(error);
-  if (!from_shell) throw Error(number, "浏览器已断开：" + std::string(error->message));
-  throw Error(number, error->message);
-}
+[[noreturn]] void call_failed(const GError* error) { throw interface::from_gerror(error); }
 
 // The value inside a "(v)" reply.
 Value unbox(const GVariantPtr& reply) {
@@ -141,8 +134,8 @@ automation::ObjectPtr BrowserProxy::create() {
   if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
   ErrorSlot call_error;
-  GVariantPtr reply(g_dbus_connection_call_sync(bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
-                                                config::kBrowserInterface, "Create", nullptr, G_VARIANT_TYPE("(u)"),
+  GVariantPtr reply(g_dbus_connection_call_sync(bus.get(), interface::kBusName, interface::kObjectPath,
+                                                interface::kInterfaceName, "Create", nullptr, interface::reply_type("Create"),
                                                 G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr,
                                                 call_error.out()));
   if (!reply) cannot_create(call_error.get()->message);
@@ -157,20 +150,21 @@ BrowserProxy::BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle
 // Sent without waiting for an answer: the bus delivers it before any later call of ours,
 // and if the shell has gone or hangs, its instance is no concern of ours any more.
 BrowserProxy::~BrowserProxy() {
-  g_dbus_connection_call(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath, config::kBrowserInterface,
+  g_dbus_connection_call(m_bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName,
                          "Release", g_variant_new("(u)", m_handle), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1,
                          nullptr, nullptr, nullptr);
 }
 
-GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters, const GVariantType* reply_type) {
+GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters) {
   GVariantPtr owned_parameters(g_variant_ref_sink(parameters));
   if (m_unresponsive || out_of_time(m_deadline)) {
     m_unresponsive = true;
     throw Error(errc::kObjectGone, "浏览器没有响应");
   }
   ErrorSlot error;
-  GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), config::kBrowserBusName, config::kBrowserObjectPath,
-                                                config::kBrowserInterface, method, owned_parameters.get(), reply_type,
+  GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), interface::kBusName, interface::kObjectPath,
+                                                interface::kInterfaceName, method, owned_parameters.get(),
+                                                interface::reply_type(method),
                                                 G_DBUS_CALL_FLAGS_NO_AUTO_START, remaining_ms(m_deadline), nullptr,
                                                 error.out()));
   if (!reply) {
@@ -185,12 +179,12 @@ GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters, const
 
 Value BrowserProxy::get(std::string_view member) {
   const std::string name(member);
-  return unbox(invoke("Get", g_variant_new("(us)", m_handle, name.c_str()), G_VARIANT_TYPE("(v)")));
+  return unbox(invoke("Get", g_variant_new("(us)", m_handle, name.c_str())));
 }
 
 void BrowserProxy::put(std::string_view member, const Value& value) {
   const std::string name(member);
-  invoke("Put", g_variant_new("(usv)", m_handle, name.c_str(), automation::to_gvariant(value)), nullptr);
+  invoke("Put", g_variant_new("(usv)", m_handle, name.c_str(), automation::to_gvariant(value)));
 }
 
 Value BrowserProxy::call(std::string_view member, std::span<const Value> args) {
@@ -203,7 +197,7 @@ Value BrowserProxy::call(std::string_view member, std::span<const Value> args) {
     g_variant_builder_clear(&builder);
     throw;
   }
-  return unbox(invoke("Invoke", g_variant_new("(usav)", m_handle, name.c_str(), &builder), G_VARIANT_TYPE("(v)")));
+  return unbox(invoke("Invoke", g_variant_new("(usav)", m_handle, name.c_str(), &builder)));
 }
 
 }  // namespace veltrano::platform

@@ -34,7 +34,8 @@ class BrowserProxy : public automation::Object {
   using Clock = std::chrono::steady_clock;
 
   BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle, Clock::time_point deadline);
-  GVariantPtr invoke(const char* method, GVariant* parameters, const GVariantType* reply_type);
+  // One call of the interface; its reply is checked against the interface's description.
+  GVariantPtr invoke(const char* method, GVariant* parameters);
 
   GObjectPtr<GDBusConnection> m_bus;
   std::uint32_t m_handle;
