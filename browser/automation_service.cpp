@@ -23,21 +23,16 @@ AutomationService::AutomationService(GDBusConnection* connection, ShellApp& app)
     : m_connection(G_DBUS_CONNECTION(g_object_ref(connection))), m_app(app) {
   static const GDBusInterfaceVTable kVTable = {&AutomationService::on_method_call, &AutomationService::on_get_property,
                                                nullptr, {}};
-  GError* error = nullptr;
-  m_registration = g_dbus_connection_register_object(m_connection, interface::kObjectPath, interface::interface_info(),
-                                                     &kVTable, this, nullptr, &error);
-  if (!m_registration) {
-    const std::string message = error->message;
-    g_error_free(error);
-    g_object_unref(m_connection);
-    throw std::runtime_error("cannot export the browser interface: " + message);
-  }
+  ErrorSlot error;
+  m_registration = g_dbus_connection_register_object(m_connection.get(), interface::kObjectPath,
+                                                     interface::interface_info(), &kVTable, this, nullptr, error.out());
+  if (!m_registration)
+    throw std::runtime_error(std::string("cannot export the browser interface: ") + error.get()->message);
 }
 
 AutomationService::~AutomationService() {
   for (const auto& [client, watch] : m_client_watches) g_bus_unwatch_name(watch);
-  g_dbus_connection_unregister_object(m_connection, m_registration);
-  g_object_unref(m_connection);
+  g_dbus_connection_unregister_object(m_connection.get(), m_registration);
 }
 
 void AutomationService::on_method_call(GDBusConnection*, const gchar* sender, const gchar*, const gchar*,
@@ -83,34 +78,17 @@ GVariant* AutomationService::dispatch(const std::string& sender, const std::stri
   if (method == "Put") {
     GVariant* wrapped = nullptr;
     g_variant_get(parameters, "(u&sv)", &handle, &member, &wrapped);
-    Value value;
-    try {
-      value = automation::from_gvariant(wrapped);
-    } catch (...) {
-      g_variant_unref(wrapped);
-      throw;
-    }
-    g_variant_unref(wrapped);
+    const Value value = automation::from_gvariant(GVariantPtr(wrapped).get());
     instance(handle, sender).object.put(member, value);
     return nullptr;
   }
   if (method == "Invoke") {
     GVariantIter* iter = nullptr;
     g_variant_get(parameters, "(u&sav)", &handle, &member, &iter);
+    const GVariantIterPtr arguments(iter);
     std::vector<Value> args;
-    GVariant* arg = nullptr;
-    try {
-      while (g_variant_iter_next(iter, "v", &arg)) {
-        args.push_back(automation::from_gvariant(arg));
-        g_variant_unref(arg);
-        arg = nullptr;
-      }
-    } catch (...) {
-      if (arg) g_variant_unref(arg);
-      g_variant_iter_free(iter);
-      throw;
-    }
-    g_variant_iter_free(iter);
+    for (GVariant* arg = nullptr; g_variant_iter_next(iter, "v", &arg);)
+      args.push_back(automation::from_gvariant(GVariantPtr(arg).get()));
     return boxed(instance(handle, sender).object.call(member, args));
   }
   throw Error(errc::kNoSuchMember, "未知的方法“" + method + "”");
@@ -161,7 +139,7 @@ void AutomationService::release(std::uint32_t handle) {
 void AutomationService::watch_client(const std::string& client) {
   if (m_client_watches.contains(client)) return;
   const guint watch = g_bus_watch_name_on_connection(
-      m_connection, client.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
+      m_connection.get(), client.c_str(), G_BUS_NAME_WATCHER_FLAGS_NONE, nullptr,
       [](GDBusConnection*, const gchar* name, gpointer self) {
         static_cast<AutomationService*>(self)->on_client_vanished(name);
       },

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "browser_object.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::browser {
 
@@ -46,7 +47,7 @@ class AutomationService {
   void watch_client(const std::string& client);
   void on_client_vanished(const std::string& client);
 
-  GDBusConnection* m_connection;
+  GObjectPtr<GDBusConnection> m_connection;
   ShellApp& m_app;
   guint m_registration = 0;
   std::uint32_t m_next_handle = 1;

@@ -32,7 +32,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
       m_open_window(std::move(open_window)) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
-  g_object_set_data(G_OBJECT(m_view), kWindowKey, this);
+  g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
 
   build_menu_bar();
   build_tool_bar();
@@ -58,7 +58,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_layout.pack_start(m_menu_bar, Gtk::PACK_SHRINK);
   m_layout.pack_start(m_tool_bar, Gtk::PACK_SHRINK);
   m_layout.pack_start(m_address_bar, Gtk::PACK_SHRINK);
-  gtk_box_pack_start(m_layout.gobj(), GTK_WIDGET(m_view), TRUE, TRUE, 0);
+  gtk_box_pack_start(m_layout.gobj(), GTK_WIDGET(m_view.get()), TRUE, TRUE, 0);
   m_layout.pack_end(m_status_bar, Gtk::PACK_SHRINK);
   add(m_layout);
   m_layout.show_all();
@@ -70,9 +70,8 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
 BrowserWindow::~BrowserWindow() {
   m_retry_timer.disconnect();
   if (m_network_handler) g_signal_handler_disconnect(g_network_monitor_get_default(), m_network_handler);
-  g_signal_handlers_disconnect_by_data(m_view, this);
-  g_object_set_data(G_OBJECT(m_view), kWindowKey, nullptr);
-  g_object_unref(m_view);
+  g_signal_handlers_disconnect_by_data(m_view.get(), this);
+  g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, nullptr);
 }
 
 BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
@@ -82,41 +81,41 @@ BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
 // Every signal of the web view, in one place.
 void BrowserWindow::connect_web_view_signals() {
   using Self = BrowserWindow;
-  g_signal_connect(m_view, "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, Self* self) {
+  g_signal_connect(m_view.get(), "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, Self* self) {
     self->on_view_load_changed(e);
   }), this);
-  g_signal_connect(m_view, "load-failed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, Self* self) -> gboolean {
+  g_signal_connect(m_view.get(), "load-failed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, Self* self) -> gboolean {
     return self->on_view_load_failed(uri, error);
   }), this);
-  g_signal_connect(m_view, "load-failed-with-tls-errors", G_CALLBACK(+[](WebKitWebView*, gchar* uri, GTlsCertificate*, GTlsCertificateFlags, Self* self) -> gboolean {
+  g_signal_connect(m_view.get(), "load-failed-with-tls-errors", G_CALLBACK(+[](WebKitWebView*, gchar* uri, GTlsCertificate*, GTlsCertificateFlags, Self* self) -> gboolean {
     return self->on_view_load_failed_with_tls_errors(uri);
   }), this);
-  g_signal_connect(m_view, "decide-policy", G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* d, WebKitPolicyDecisionType t, Self* self) -> gboolean {
+  g_signal_connect(m_view.get(), "decide-policy", G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* d, WebKitPolicyDecisionType t, Self* self) -> gboolean {
     return self->on_view_decide_policy(d, t);
   }), this);
-  g_signal_connect(m_view, "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, Self* self) -> GtkWidget* {
+  g_signal_connect(m_view.get(), "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, Self* self) -> GtkWidget* {
     WebKitWebView* view = self->on_view_create();
     return view ? GTK_WIDGET(view) : nullptr;
   }), this);
-  g_signal_connect(m_view, "script-dialog", G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, Self* self) -> gboolean {
+  g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, Self* self) -> gboolean {
     return self->on_view_script_dialog(dialog);
   }), this);
-  g_signal_connect(m_view, "ready-to-show", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_ready_to_show(); }), this);
-  g_signal_connect(m_view, "close", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_close(); }), this);
-  g_signal_connect(m_view, "web-process-terminated", G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, Self* self) {
+  g_signal_connect(m_view.get(), "ready-to-show", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_ready_to_show(); }), this);
+  g_signal_connect(m_view.get(), "close", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_close(); }), this);
+  g_signal_connect(m_view.get(), "web-process-terminated", G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, Self* self) {
     self->on_view_web_process_terminated();
   }), this);
   // Every permission request (location, camera, microphone, notifications...) is refused.
-  g_signal_connect(m_view, "permission-request", G_CALLBACK(+[](WebKitWebView*, WebKitPermissionRequest* request, Self*) -> gboolean {
+  g_signal_connect(m_view.get(), "permission-request", G_CALLBACK(+[](WebKitWebView*, WebKitPermissionRequest* request, Self*) -> gboolean {
     webkit_permission_request_deny(request);
     return TRUE;
   }), this);
-  g_signal_connect(m_view, "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_title(); }), this);
-  g_signal_connect(m_view, "notify::uri", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_uri(); }), this);
-  g_signal_connect(m_view, "notify::estimated-load-progress", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) {
+  g_signal_connect(m_view.get(), "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_title(); }), this);
+  g_signal_connect(m_view.get(), "notify::uri", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_uri(); }), this);
+  g_signal_connect(m_view.get(), "notify::estimated-load-progress", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) {
     self->on_view_notify_progress();
   }), this);
-  g_signal_connect(m_view, "mouse-target-changed", G_CALLBACK(+[](WebKitWebView*, WebKitHitTestResult* hit, guint, Self* self) {
+  g_signal_connect(m_view.get(), "mouse-target-changed", G_CALLBACK(+[](WebKitWebView*, WebKitHitTestResult* hit, guint, Self* self) {
     self->on_view_mouse_target_changed(hit);
   }), this);
   m_network_handler = g_signal_connect(g_network_monitor_get_default(), "network-changed",
@@ -132,7 +131,7 @@ void BrowserWindow::navigate(const std::string& url) {
   m_showing_error = false;
   m_retry_timer.disconnect();
   m_ready_state = 1;
-  webkit_web_view_load_uri(m_view, url.c_str());
+  webkit_web_view_load_uri(m_view.get(), url.c_str());
 }
 
 void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
@@ -178,11 +177,11 @@ void BrowserWindow::set_full_screen(bool full_screen) {
 }
 
 std::string BrowserWindow::location() const {
-  const char* uri = webkit_web_view_get_uri(m_view);
+  const char* uri = webkit_web_view_get_uri(m_view.get());
   return uri ? uri : m_last_uri;
 }
 
-bool BrowserWindow::busy() const { return webkit_web_view_is_loading(m_view); }
+bool BrowserWindow::busy() const { return webkit_web_view_is_loading(m_view.get()); }
 
 void BrowserWindow::show_status(const Glib::ustring& text) { m_status.set_text(text); }
 
@@ -204,7 +203,7 @@ void BrowserWindow::show_error_page(const std::string& heading, const std::strin
       "h1{font-size:1.4em}p{line-height:1.6}</style></head><body><h1>" + escape(heading) + "</h1><p>" +
       escape(detail) + "</p><p style=\"color:#777\">" + escape(uri) + "</p></body></html>";
   m_showing_error = true;
-  webkit_web_view_load_alternate_html(m_view, html.c_str(), uri.c_str(), nullptr);
+  webkit_web_view_load_alternate_html(m_view.get(), html.c_str(), uri.c_str(), nullptr);
 }
 
 void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
@@ -215,7 +214,7 @@ void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
     case WEBKIT_LOAD_FINISHED:
       m_ready_state = 4;
       if (!m_scroll_bars)  // WebKit has no switch for a page's scroll bars
-        webkit_web_view_evaluate_javascript(m_view, kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+        webkit_web_view_evaluate_javascript(m_view.get(), kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
       m_progress.hide();
       if (m_status.get_text() == kLoading) m_status.set_text("完成");
       if (!m_retry_pending) m_retry_delay_s = 0;
@@ -263,7 +262,7 @@ bool BrowserWindow::on_view_decide_policy(WebKitPolicyDecision* decision, WebKit
 }
 
 WebKitWebView* BrowserWindow::on_view_create() {
-  WebKitWebView* view = m_open_window ? m_open_window(m_view) : nullptr;
+  WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
   if (BrowserWindow* opened = from_view(view); opened && m_opening_features) opened->apply_features(*m_opening_features);
   m_opening_features.reset();
   return view;
@@ -345,21 +344,21 @@ void BrowserWindow::on_view_web_process_terminated() {
 }
 
 void BrowserWindow::on_view_notify_title() {
-  const char* title = webkit_web_view_get_title(m_view);
+  const char* title = webkit_web_view_get_title(m_view.get());
   set_title(title && *title ? title : kDefaultTitle);
 }
 
 void BrowserWindow::on_view_notify_uri() {
-  const char* uri = webkit_web_view_get_uri(m_view);
+  const char* uri = webkit_web_view_get_uri(m_view.get());
   if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
   if (uri && !m_showing_error) m_last_uri = uri;
 }
 
 void BrowserWindow::on_view_notify_progress() {
-  const double progress = webkit_web_view_get_estimated_load_progress(m_view);
+  const double progress = webkit_web_view_get_estimated_load_progress(m_view.get());
   m_progress.set_fraction(progress);
-  m_progress.set_visible(webkit_web_view_is_loading(m_view) && progress < 1.0);
-  if (webkit_web_view_is_loading(m_view) && progress < 1.0) m_status.set_text(kLoading);
+  m_progress.set_visible(webkit_web_view_is_loading(m_view.get()) && progress < 1.0);
+  if (webkit_web_view_is_loading(m_view.get()) && progress < 1.0) m_status.set_text(kLoading);
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitHitTestResult* hit) {
@@ -377,7 +376,7 @@ void BrowserWindow::on_address_activate() {
     return;
   }
   navigate(text);
-  gtk_widget_grab_focus(GTK_WIDGET(m_view));
+  gtk_widget_grab_focus(GTK_WIDGET(m_view.get()));
 }
 
 void BrowserWindow::schedule_retry() {
@@ -397,8 +396,8 @@ void BrowserWindow::on_network_changed(bool available) {
 }
 
 void BrowserWindow::update_navigation_buttons() {
-  if (m_back_button) m_back_button->set_sensitive(webkit_web_view_can_go_back(m_view));
-  if (m_forward_button) m_forward_button->set_sensitive(webkit_web_view_can_go_forward(m_view));
+  if (m_back_button) m_back_button->set_sensitive(webkit_web_view_can_go_back(m_view.get()));
+  if (m_forward_button) m_forward_button->set_sensitive(webkit_web_view_can_go_forward(m_view.get()));
 }
 
 }  // namespace veltrano::browser

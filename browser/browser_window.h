@@ -17,6 +17,7 @@
 #include <string>
 
 #include "policy.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::browser {
 
@@ -40,7 +41,7 @@ class BrowserWindow : public Gtk::Window {
   ~BrowserWindow() override;
 
   static BrowserWindow* from_view(WebKitWebView* view);
-  WebKitWebView* web_view() const noexcept { return m_view; }
+  WebKitWebView* web_view() const noexcept { return m_view.get(); }
 
   void navigate(const std::string& url);
   void set_bar_visible(Bar bar, bool visible);
@@ -102,7 +103,7 @@ class BrowserWindow : public Gtk::Window {
   void on_network_changed(bool available);
 
   const WebContext& m_context;
-  WebKitWebView* m_view = nullptr;  // owned by the widget tree, kept alive by a reference
+  GObjectPtr<WebKitWebView> m_view;  // in the widget tree, and kept alive by a reference of ours
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
   Gtk::MenuBar m_menu_bar;

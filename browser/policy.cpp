@@ -9,20 +9,16 @@
 #include <memory>
 
 #include "config.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::browser {
 namespace {
 
 constexpr const char* kServiceHosts[] = {config::kContentHost, config::kHomeHost};
 
-struct UriDeleter {
-  void operator()(GUri* uri) const { g_uri_unref(uri); }
-};
-using UriPtr = std::unique_ptr<GUri, UriDeleter>;
-
-UriPtr parse(std::string_view text) {
+GUriPtr parse(std::string_view text) {
   const std::string copy(text);
-  return UriPtr(g_uri_parse(copy.c_str(), G_URI_FLAGS_NONE, nullptr));
+  return GUriPtr(g_uri_parse(copy.c_str(), G_URI_FLAGS_NONE, nullptr));
 }
 
 bool scheme_is(const GUri* uri, std::initializer_list<const char*> schemes) {
@@ -65,7 +61,7 @@ std::optional<int> feature_pixels(std::string_view value) {
 bool acceptable_url(const std::string& url) {
   if (url == "about:blank") return true;
   if (url.size() > 8192 || !g_utf8_validate(url.data(), static_cast<gssize>(url.size()), nullptr)) return false;
-  const UriPtr uri = parse(url);
+  const GUriPtr uri = parse(url);
   if (!uri) return false;
   const char* host = g_uri_get_host(uri.get());
   return scheme_is(uri.get(), {"http", "https"}) && host && *host;
@@ -89,7 +85,7 @@ std::string safe_file_name(const char* suggested) {
 }
 
 bool service_page(std::string_view text) {
-  const UriPtr uri = parse(text);
+  const GUriPtr uri = parse(text);
   if (!uri || !scheme_is(uri.get(), {"http", "https"}) || !g_uri_get_host(uri.get())) return false;
   const std::string_view host = g_uri_get_host(uri.get());
   return std::any_of(std::begin(kServiceHosts), std::end(kServiceHosts), [&](const char* service) {

@@ -56,26 +56,25 @@ struct DownloadJob {
 WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
   const std::string data = data_dir(Glib::get_user_data_dir());
   const std::string cache = data_dir(Glib::get_user_cache_dir());
-  WebKitWebsiteDataManager* manager = webkit_website_data_manager_new(
-      "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr);
-  m_context = webkit_web_context_new_with_website_data_manager(manager);
-  webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager),
+  const GObjectPtr<WebKitWebsiteDataManager> manager(webkit_website_data_manager_new(
+      "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr));
+  m_context.reset(webkit_web_context_new_with_website_data_manager(manager.get()));
+  webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager.get()),
                                                Glib::build_filename(data, "cookies.sqlite").c_str(),
                                                WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
-  g_object_unref(manager);
-  g_signal_connect(m_context, "download-started", G_CALLBACK(on_download_started), this);
+  g_signal_connect(m_context.get(), "download-started", G_CALLBACK(on_download_started), this);
 
-  m_settings = webkit_settings_new_with_settings(
+  m_settings.reset(webkit_settings_new_with_settings(
       "javascript-can-open-windows-automatically", FALSE,  // only a click may open a window
       "allow-file-access-from-file-urls", FALSE, "allow-universal-access-from-file-urls", FALSE,
-      "enable-developer-extras", FALSE, "default-charset", kFallbackCharset, nullptr);
-  const std::string agent = std::string(webkit_settings_get_user_agent(m_settings)) + " " +
+      "enable-developer-extras", FALSE, "default-charset", kFallbackCharset, nullptr));
+  const std::string agent = std::string(webkit_settings_get_user_agent(m_settings.get())) + " " +
                             config::kProductName + "/" + config::kFileVersion;
-  webkit_settings_set_user_agent(m_settings, agent.c_str());
+  webkit_settings_set_user_agent(m_settings.get(), agent.c_str());
 
   g_autofree gchar* channel = g_uuid_string_random();
   m_channel = channel;
-  m_content = webkit_user_content_manager_new();
+  m_content.reset(webkit_user_content_manager_new());
   add_compatibility_scripts();
 }
 
@@ -89,36 +88,30 @@ void WebContext::add_compatibility_scripts() {
   allow.push_back(nullptr);
   for (const char* name : {"legacy-dom.js", "vml.js"}) {
     const std::string path = std::string("/org/veltrano/browser/") + name;
-    GBytes* bytes = g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
+    const GBytesPtr bytes(g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr));
     if (!bytes) continue;  // built in; missing only in a broken build
     gsize size = 0;
-    const auto* data = static_cast<const char*>(g_bytes_get_data(bytes, &size));
+    const auto* data = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
     std::string source(data, size);
-    g_bytes_unref(bytes);
     for (std::size_t at = source.find("@CHANNEL@"); at != std::string::npos; at = source.find("@CHANNEL@"))
       source.replace(at, 9, m_channel);
-    WebKitUserScript* script =
+    g_autoptr(WebKitUserScript) script =
         webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);
-    webkit_user_content_manager_add_script(m_content, script);
-    webkit_user_script_unref(script);
+    webkit_user_content_manager_add_script(m_content.get(), script);
   }
 }
 
 WebContext::~WebContext() {
-  g_signal_handlers_disconnect_by_data(m_context, this);
-  g_object_unref(m_content);
-  g_object_unref(m_settings);
-  g_object_unref(m_context);
+  g_signal_handlers_disconnect_by_data(m_context.get(), this);
 }
 
 WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
-  auto* view = WEBKIT_WEB_VIEW(related_view ? g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related_view,
-                                                           "settings", m_settings, nullptr)
-                                            : g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context,
-                                                           "settings", m_settings, "user-content-manager",
-                                                           m_content, nullptr));
-  return view;
+  if (related_view)
+    return WEBKIT_WEB_VIEW(
+        g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related_view, "settings", m_settings.get(), nullptr));
+  return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context.get(), "settings",
+                                      m_settings.get(), "user-content-manager", m_content.get(), nullptr));
 }
 
 void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download, WebContext* self) {
@@ -132,11 +125,10 @@ void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download
       return TRUE;
     }
     j->path = path.string();
-    gchar* uri = g_filename_to_uri(j->path.c_str(), nullptr, nullptr);
+    g_autofree gchar* uri = g_filename_to_uri(j->path.c_str(), nullptr, nullptr);
     // The file is the empty one just claimed for this download.
     webkit_download_set_allow_overwrite(d, TRUE);
     webkit_download_set_destination(d, uri);
-    g_free(uri);
     return TRUE;
   }), job);
   g_signal_connect(download, "notify::estimated-progress", G_CALLBACK(+[](WebKitDownload* d, GParamSpec*, DownloadJob* j) {

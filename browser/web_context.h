@@ -8,6 +8,8 @@
 #include <functional>
 #include <string>
 
+#include "support/glib_ptr.h"
+
 namespace veltrano::browser {
 
 class WebContext {
@@ -32,9 +34,9 @@ class WebContext {
   static void on_download_started(WebKitWebContext* context, WebKitDownload* download, WebContext* self);
   void add_compatibility_scripts();
 
-  WebKitWebContext* m_context = nullptr;
-  WebKitSettings* m_settings = nullptr;
-  WebKitUserContentManager* m_content = nullptr;
+  GObjectPtr<WebKitWebContext> m_context;
+  GObjectPtr<WebKitSettings> m_settings;
+  GObjectPtr<WebKitUserContentManager> m_content;
   std::string m_channel;
   DownloadReporter m_report;
 };

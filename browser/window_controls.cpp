@@ -116,30 +116,29 @@ void BrowserWindow::build_tool_bar() {
   m_tool_bar.set_toolbar_style(Gtk::TOOLBAR_BOTH_HORIZ);
 }
 
-void BrowserWindow::go_back() { webkit_web_view_go_back(m_view); }
-void BrowserWindow::go_forward() { webkit_web_view_go_forward(m_view); }
+void BrowserWindow::go_back() { webkit_web_view_go_back(m_view.get()); }
+void BrowserWindow::go_forward() { webkit_web_view_go_forward(m_view.get()); }
 void BrowserWindow::go_home() {
   if (!m_home.empty()) navigate(m_home);
 }
-void BrowserWindow::stop() { webkit_web_view_stop_loading(m_view); }
+void BrowserWindow::stop() { webkit_web_view_stop_loading(m_view.get()); }
 
 void BrowserWindow::reload() {
   // Our own error page stands in for m_last_uri: load the page itself again.
   if (m_showing_error && !m_last_uri.empty())
     navigate(m_last_uri);
   else
-    webkit_web_view_reload(m_view);
+    webkit_web_view_reload(m_view.get());
 }
 
 void BrowserWindow::print() {
-  WebKitPrintOperation* operation = webkit_print_operation_new(m_view);
-  webkit_print_operation_run_dialog(operation, gobj());
-  g_object_unref(operation);
+  const GObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(m_view.get()));
+  webkit_print_operation_run_dialog(operation.get(), gobj());
 }
 
-void BrowserWindow::zoom_in() { webkit_web_view_set_zoom_level(m_view, std::min(webkit_web_view_get_zoom_level(m_view) * 1.1, 5.0)); }
-void BrowserWindow::zoom_out() { webkit_web_view_set_zoom_level(m_view, std::max(webkit_web_view_get_zoom_level(m_view) / 1.1, 0.25)); }
-void BrowserWindow::zoom_reset() { webkit_web_view_set_zoom_level(m_view, 1.0); }
+void BrowserWindow::zoom_in() { webkit_web_view_set_zoom_level(m_view.get(), std::min(webkit_web_view_get_zoom_level(m_view.get()) * 1.1, 5.0)); }
+void BrowserWindow::zoom_out() { webkit_web_view_set_zoom_level(m_view.get(), std::max(webkit_web_view_get_zoom_level(m_view.get()) / 1.1, 0.25)); }
+void BrowserWindow::zoom_reset() { webkit_web_view_set_zoom_level(m_view.get(), 1.0); }
 void BrowserWindow::toggle_full_screen() { set_full_screen(!m_full_screen); }
 void BrowserWindow::close_window() { close(); }
 

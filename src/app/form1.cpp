@@ -99,10 +99,9 @@ void Form1::build_controls() {
         label->set_yalign(0.0f);
         label->set_line_wrap(true);
         label->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
-        PangoAttrList* spacing = pango_attr_list_new();
+        g_autoptr(PangoAttrList) spacing = pango_attr_list_new();
         pango_attr_list_insert(spacing, pango_attr_line_height_new_absolute(static_cast<int>(kLabelLineHeightPx * PANGO_SCALE)));
         gtk_label_set_attributes(label->gobj(), spacing);
-        pango_attr_list_unref(spacing);
         widget = label.get();
         if (control.name == "Label5") {
           m_label5 = label.get();

@@ -1,5 +1,7 @@
 #include "interface/browser_interface.h"
 
+#include "support/glib_ptr.h"
+
 #include <iterator>
 #include <map>
 #include <string>
@@ -39,11 +41,9 @@ static_assert([] {
 
 GDBusNodeInfo* load_node() {
   veltrano_interface_register_resource();
-  GBytes* xml = g_resources_lookup_data("/org/veltrano/interface/org.veltrano.Browser1.xml",
-                                        G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr);
-  GDBusNodeInfo* node = g_dbus_node_info_new_for_xml(static_cast<const char*>(g_bytes_get_data(xml, nullptr)), nullptr);
-  g_bytes_unref(xml);
-  return node;  // built in and checked by the tests: never null
+  const GBytesPtr xml(g_resources_lookup_data("/org/veltrano/interface/org.veltrano.Browser1.xml",
+                                              G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr));
+  return g_dbus_node_info_new_for_xml(static_cast<const char*>(g_bytes_get_data(xml.get(), nullptr)), nullptr);  // built in and checked by the tests: never null
 }
 
 }  // namespace
@@ -81,12 +81,11 @@ GError* to_gerror(const automation::Error& error) {
 }
 
 automation::Error from_gerror(const GError* error) {
-  GError* copy = g_error_copy(error);
-  g_dbus_error_strip_remote_error(copy);
+  const GErrorPtr copy(g_error_copy(error));
+  g_dbus_error_strip_remote_error(copy.get());
   const std::string message = copy->message;
   const bool ours = copy->domain == error_quark() && copy->code >= 0 && static_cast<std::size_t>(copy->code) < kCodes;
   const gint found = copy->code;
-  g_error_free(copy);
   if (ours) return automation::Error(kNumbers[found], message);
   return automation::Error(errc::kObjectGone, "浏览器已断开：" + message);
 }

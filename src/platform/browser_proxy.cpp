@@ -78,33 +78,30 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
     bool exited = false;
     bool timed_out = false;
   } wait;
-  GMainContext* context = g_main_context_new();
-  g_main_context_push_thread_default(context);
-  const guint watch = g_bus_watch_name_on_connection(
-      bus, interface::kBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
-      [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
-      nullptr, &wait, nullptr);
-  GSource* child = g_child_watch_source_new(pid);
-  g_source_set_callback(child, G_SOURCE_FUNC(+[](GPid, gint, gpointer data) {
-                          static_cast<Wait*>(data)->exited = true;
-                        }), &wait, nullptr);
-  g_source_attach(child, context);
-  GSource* timer = g_timeout_source_new(static_cast<guint>(remaining_ms(deadline)));
-  g_source_set_callback(timer, +[](gpointer data) -> gboolean {
-    static_cast<Wait*>(data)->timed_out = true;
-    return G_SOURCE_REMOVE;
-  }, &wait, nullptr);
-  g_source_attach(timer, context);
+  {
+    const GMainContextPtr context(g_main_context_new());  // goes last, after its sources
+    g_main_context_push_thread_default(context.get());
+    const guint watch = g_bus_watch_name_on_connection(
+        bus, interface::kBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
+        [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
+        nullptr, &wait, nullptr);
+    const GSourcePtr child(g_child_watch_source_new(pid));
+    g_source_set_callback(child.get(), G_SOURCE_FUNC(+[](GPid, gint, gpointer data) {
+                            static_cast<Wait*>(data)->exited = true;
+                          }), &wait, nullptr);
+    g_source_attach(child.get(), context.get());
+    const GSourcePtr timer(g_timeout_source_new(static_cast<guint>(remaining_ms(deadline))));
+    g_source_set_callback(timer.get(), +[](gpointer data) -> gboolean {
+      static_cast<Wait*>(data)->timed_out = true;
+      return G_SOURCE_REMOVE;
+    }, &wait, nullptr);
+    g_source_attach(timer.get(), context.get());
 
-  while (!wait.appeared && !wait.exited && !wait.timed_out) g_main_context_iteration(context, TRUE);
+    while (!wait.appeared && !wait.exited && !wait.timed_out) g_main_context_iteration(context.get(), TRUE);
 
-  g_source_destroy(timer);
-  g_source_unref(timer);
-  g_source_destroy(child);
-  g_source_unref(child);
-  g_bus_unwatch_name(watch);
-  g_main_context_pop_thread_default(context);
-  g_main_context_unref(context);
+    g_bus_unwatch_name(watch);
+    g_main_context_pop_thread_default(context.get());
+  }
   // The shell outlives this wait; reap it from the main loop whenever it ends.
   if (!wait.exited) g_child_watch_add(pid, [](GPid p, gint, gpointer) { g_spawn_close_pid(p); }, nullptr);
 

@@ -15,7 +15,7 @@
 #include <string>
 
 #include "automation/object.h"
-#include "platform/glib_ptr.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::platform {
 

@@ -8,7 +8,7 @@
 #include <thread>
 
 #include "config.h"
-#include "platform/glib_ptr.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::platform {
 
