@@ -107,7 +107,7 @@ Value BrowserObject::get_busy() { return window().busy(); }
 Value BrowserObject::get_ready_state() { return static_cast<std::int32_t>(window().ready_state()); }
 
 Value BrowserObject::quit(std::span<const Value>) {
-  window().close_window();
+  window().close();
   return {};
 }
 

@@ -3,7 +3,6 @@
 #include <atk/atk.h>
 #include <glibmm/main.h>
 #include <glibmm/markup.h>
-#include <gtkmm/clipboard.h>
 #include <gtkmm/toolbutton.h>
 
 #include <algorithm>
@@ -24,18 +23,27 @@ constexpr char kNoScrollBars[] =
 
 Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
 
+// A GObject signal's C handler for a member function that takes the signal's own
+// parameters: the instance and the signal's arguments, in order.
+template <auto Handler>
+struct SignalHandler;
+template <class Result, class... Args, Result (BrowserWindow::*Handler)(Args...)>
+struct SignalHandler<Handler> {
+  static Result call(Args... args, gpointer self) { return (static_cast<BrowserWindow*>(self)->*Handler)(args...); }
+};
+
+
 }  // namespace
 
 BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window)
     : m_context(context),
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
-      m_open_window(std::move(open_window)) {
+      m_open_window(std::move(open_window)),
+      m_requests(context.channel(), [this](const Glib::ustring& text) { show_status(text); }) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
 
-  build_menu_bar();
-  build_tool_bar();
   m_address_label.set_margin_start(6);
   m_address_bar.pack_start(m_address_label, Gtk::PACK_SHRINK);
   m_address_bar.pack_start(m_address, Gtk::PACK_EXPAND_WIDGET);
@@ -55,8 +63,8 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   atk_object_set_accessible_id(m_status_bar.get_accessible()->gobj(), "status-bar");
   atk_object_set_role(m_status_bar.get_accessible()->gobj(), ATK_ROLE_STATUSBAR);
 
-  m_layout.pack_start(m_menu_bar, Gtk::PACK_SHRINK);
-  m_layout.pack_start(m_tool_bar, Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_controls.menu_bar(), Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_controls.tool_bar(), Gtk::PACK_SHRINK);
   m_layout.pack_start(m_address_bar, Gtk::PACK_SHRINK);
   gtk_box_pack_start(m_layout.gobj(), GTK_WIDGET(m_view.get()), TRUE, TRUE, 0);
   m_layout.pack_end(m_status_bar, Gtk::PACK_SHRINK);
@@ -64,7 +72,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_layout.show_all();
 
   connect_web_view_signals();
-  update_navigation_buttons();
+  m_controls.update_navigation();
 }
 
 BrowserWindow::~BrowserWindow() {
@@ -78,50 +86,29 @@ BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
   return view ? static_cast<BrowserWindow*>(g_object_get_data(G_OBJECT(view), kWindowKey)) : nullptr;
 }
 
-// Every signal of the web view, in one place.
+// Every signal of the web view, in one place, each to the handler of its own name.
+template <auto Handler>
+gulong BrowserWindow::connect(gpointer instance, const char* signal) {
+  return g_signal_connect(instance, signal, G_CALLBACK(&SignalHandler<Handler>::call), this);
+}
+
 void BrowserWindow::connect_web_view_signals() {
-  using Self = BrowserWindow;
-  g_signal_connect(m_view.get(), "load-changed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent e, Self* self) {
-    self->on_view_load_changed(e);
-  }), this);
-  g_signal_connect(m_view.get(), "load-failed", G_CALLBACK(+[](WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error, Self* self) -> gboolean {
-    return self->on_view_load_failed(uri, error);
-  }), this);
-  g_signal_connect(m_view.get(), "load-failed-with-tls-errors", G_CALLBACK(+[](WebKitWebView*, gchar* uri, GTlsCertificate*, GTlsCertificateFlags, Self* self) -> gboolean {
-    return self->on_view_load_failed_with_tls_errors(uri);
-  }), this);
-  g_signal_connect(m_view.get(), "decide-policy", G_CALLBACK(+[](WebKitWebView*, WebKitPolicyDecision* d, WebKitPolicyDecisionType t, Self* self) -> gboolean {
-    return self->on_view_decide_policy(d, t);
-  }), this);
-  g_signal_connect(m_view.get(), "create", G_CALLBACK(+[](WebKitWebView*, WebKitNavigationAction*, Self* self) -> GtkWidget* {
-    WebKitWebView* view = self->on_view_create();
-    return view ? GTK_WIDGET(view) : nullptr;
-  }), this);
-  g_signal_connect(m_view.get(), "script-dialog", G_CALLBACK(+[](WebKitWebView*, WebKitScriptDialog* dialog, Self* self) -> gboolean {
-    return self->on_view_script_dialog(dialog);
-  }), this);
-  g_signal_connect(m_view.get(), "ready-to-show", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_ready_to_show(); }), this);
-  g_signal_connect(m_view.get(), "close", G_CALLBACK(+[](WebKitWebView*, Self* self) { self->on_view_close(); }), this);
-  g_signal_connect(m_view.get(), "web-process-terminated", G_CALLBACK(+[](WebKitWebView*, WebKitWebProcessTerminationReason, Self* self) {
-    self->on_view_web_process_terminated();
-  }), this);
-  // Every permission request (location, camera, microphone, notifications...) is refused.
-  g_signal_connect(m_view.get(), "permission-request", G_CALLBACK(+[](WebKitWebView*, WebKitPermissionRequest* request, Self*) -> gboolean {
-    webkit_permission_request_deny(request);
-    return TRUE;
-  }), this);
-  g_signal_connect(m_view.get(), "notify::title", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_title(); }), this);
-  g_signal_connect(m_view.get(), "notify::uri", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) { self->on_view_notify_uri(); }), this);
-  g_signal_connect(m_view.get(), "notify::estimated-load-progress", G_CALLBACK(+[](WebKitWebView*, GParamSpec*, Self* self) {
-    self->on_view_notify_progress();
-  }), this);
-  g_signal_connect(m_view.get(), "mouse-target-changed", G_CALLBACK(+[](WebKitWebView*, WebKitHitTestResult* hit, guint, Self* self) {
-    self->on_view_mouse_target_changed(hit);
-  }), this);
-  m_network_handler = g_signal_connect(g_network_monitor_get_default(), "network-changed",
-                                       G_CALLBACK(+[](GNetworkMonitor*, gboolean available, Self* self) {
-                                         self->on_network_changed(available);
-                                       }), this);
+  WebKitWebView* view = m_view.get();
+  connect<&BrowserWindow::on_view_load_changed>(view, "load-changed");
+  connect<&BrowserWindow::on_view_load_failed>(view, "load-failed");
+  connect<&BrowserWindow::on_view_load_failed_with_tls_errors>(view, "load-failed-with-tls-errors");
+  connect<&BrowserWindow::on_view_decide_policy>(view, "decide-policy");
+  connect<&BrowserWindow::on_view_permission_request>(view, "permission-request");
+  connect<&BrowserWindow::on_view_create>(view, "create");
+  connect<&BrowserWindow::on_view_script_dialog>(view, "script-dialog");
+  connect<&BrowserWindow::on_view_ready_to_show>(view, "ready-to-show");
+  connect<&BrowserWindow::on_view_close>(view, "close");
+  connect<&BrowserWindow::on_view_web_process_terminated>(view, "web-process-terminated");
+  connect<&BrowserWindow::on_view_notify>(view, "notify::title");
+  connect<&BrowserWindow::on_view_notify>(view, "notify::uri");
+  connect<&BrowserWindow::on_view_notify>(view, "notify::estimated-load-progress");
+  connect<&BrowserWindow::on_view_mouse_target_changed>(view, "mouse-target-changed");
+  m_network_handler = connect<&BrowserWindow::on_network_changed>(g_network_monitor_get_default(), "network-changed");
 }
 
 void BrowserWindow::navigate(const std::string& url) {
@@ -137,8 +124,8 @@ void BrowserWindow::navigate(const std::string& url) {
 void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
   Gtk::Widget* widget = nullptr;
   switch (bar) {
-    case Bar::Menu: widget = &m_menu_bar; break;
-    case Bar::Tool: widget = &m_tool_bar; break;
+    case Bar::Menu: widget = &m_controls.menu_bar(); break;
+    case Bar::Tool: widget = &m_controls.tool_bar(); break;
     case Bar::Address: widget = &m_address_bar; break;
     case Bar::Status: widget = &m_status_bar; break;
   }
@@ -147,8 +134,8 @@ void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
 
 bool BrowserWindow::bar_visible(Bar bar) const {
   switch (bar) {
-    case Bar::Menu: return m_menu_bar.get_visible();
-    case Bar::Tool: return m_tool_bar.get_visible();
+    case Bar::Menu: return m_controls.menu_bar().get_visible();
+    case Bar::Tool: return m_controls.tool_bar().get_visible();
     case Bar::Address: return m_address_bar.get_visible();
     case Bar::Status: return m_status_bar.get_visible();
   }
@@ -206,7 +193,7 @@ void BrowserWindow::show_error_page(const std::string& heading, const std::strin
   webkit_web_view_load_alternate_html(m_view.get(), html.c_str(), uri.c_str(), nullptr);
 }
 
-void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
+void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
   switch (event) {
     case WEBKIT_LOAD_STARTED: m_ready_state = 1; break;
     case WEBKIT_LOAD_REDIRECTED: break;
@@ -220,10 +207,10 @@ void BrowserWindow::on_view_load_changed(WebKitLoadEvent event) {
       if (!m_retry_pending) m_retry_delay_s = 0;
       break;
   }
-  update_navigation_buttons();
+  m_controls.update_navigation();
 }
 
-bool BrowserWindow::on_view_load_failed(const char* uri, GError* error) {
+gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error) {
   if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
       g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
       error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
@@ -235,13 +222,15 @@ bool BrowserWindow::on_view_load_failed(const char* uri, GError* error) {
 }
 
 // A certificate that does not check out stops the load; there is no way past it.
-bool BrowserWindow::on_view_load_failed_with_tls_errors(const char* uri) {
+gboolean BrowserWindow::on_view_load_failed_with_tls_errors(WebKitWebView*, gchar* uri, GTlsCertificate*,
+                                                             GTlsCertificateFlags) {
   m_last_uri = uri;
   show_error_page("连接不安全，已停止载入", "此网站的安全证书无法验证，页面可能被冒充或篡改。", uri);
   return true;
 }
 
-bool BrowserWindow::on_view_decide_policy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type) {
+gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecision* decision,
+                                              WebKitPolicyDecisionType type) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
     if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
@@ -261,11 +250,17 @@ bool BrowserWindow::on_view_decide_policy(WebKitPolicyDecision* decision, WebKit
   return false;
 }
 
-WebKitWebView* BrowserWindow::on_view_create() {
+// Every permission request (location, camera, microphone, notifications...) is refused.
+gboolean BrowserWindow::on_view_permission_request(WebKitWebView*, WebKitPermissionRequest* request) {
+  webkit_permission_request_deny(request);
+  return TRUE;
+}
+
+GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*) {
   WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
-  if (BrowserWindow* opened = from_view(view); opened && m_opening_features) opened->apply_features(*m_opening_features);
-  m_opening_features.reset();
-  return view;
+  const std::optional<WindowFeatures> features = m_requests.take_opening_features();
+  if (BrowserWindow* opened = from_view(view); opened && features) opened->apply_features(*features);
+  return view ? GTK_WIDGET(view) : nullptr;
 }
 
 void BrowserWindow::apply_features(const WindowFeatures& features) {
@@ -277,8 +272,8 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
   m_scroll_bars = features.scroll_bars;
   // width and height are the page's; the window adds whatever bars it shows.
   int chrome = 0;
-  for (Gtk::Widget* bar : {static_cast<Gtk::Widget*>(&m_menu_bar), static_cast<Gtk::Widget*>(&m_tool_bar),
-                           static_cast<Gtk::Widget*>(&m_address_bar), static_cast<Gtk::Widget*>(&m_status_bar)}) {
+  Gtk::Widget* const bars[] = {&m_controls.menu_bar(), &m_controls.tool_bar(), &m_address_bar, &m_status_bar};
+  for (Gtk::Widget* bar : bars) {
     int minimum = 0, natural = 0;
     if (bar->get_visible()) bar->get_preferred_height(minimum, natural);
     chrome += natural;
@@ -297,71 +292,40 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
   if (features.full_screen) set_full_screen(true);
 }
 
-// The service's pages ask through prompt() for what only a browser window can do (see
-// channel_request); pages elsewhere, and frames of other hosts, get no answer.
-bool BrowserWindow::on_view_script_dialog(WebKitScriptDialog* dialog) {
-  if (webkit_script_dialog_get_dialog_type(dialog) != WEBKIT_SCRIPT_DIALOG_PROMPT) return false;
-  const std::optional<std::string> request = channel_request(webkit_script_dialog_get_message(dialog), m_context.channel());
-  if (!request) return false;
-  if (request->empty() || !service_page(location())) return true;
-  const char* payload = webkit_script_dialog_prompt_get_default_text(dialog);
-  if (const std::optional<std::string> answer = on_compatibility_request(*request, payload ? payload : ""))
-    webkit_script_dialog_prompt_set_text(dialog, answer->c_str());
-  return true;
+gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog) {
+  return m_requests.handle(dialog, location());
 }
 
-std::optional<std::string> BrowserWindow::on_compatibility_request(const std::string& request,
-                                                                   const std::string& payload) {
-  if (request == "status") {
-    show_status(payload);
-    return "";
-  }
-  if (request == "window-features") {
-    m_opening_features = parse_window_features(payload);
-    return "";
-  }
-  if (request == "window-opened") {
-    m_opening_features.reset();
-    return "";
-  }
-  Glib::RefPtr<Gtk::Clipboard> clipboard = Gtk::Clipboard::get();
-  if (request == "clipboard-set") {
-    clipboard->set_text(payload);
-    return "";
-  }
-  if (request == "clipboard-get") return clipboard->wait_is_text_available() ? clipboard->wait_for_text() : "";
-  return std::nullopt;
-}
+void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { present(); }
 
-void BrowserWindow::on_view_ready_to_show() { present(); }
+void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
 
-void BrowserWindow::on_view_close() { close_window(); }
-
-void BrowserWindow::on_view_web_process_terminated() {
+void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
   m_ready_state = 4;
   m_progress.hide();
   show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
 }
 
-void BrowserWindow::on_view_notify_title() {
-  const char* title = webkit_web_view_get_title(m_view.get());
-  set_title(title && *title ? title : kDefaultTitle);
+// The title, the address and the progress, as the view changes them.
+void BrowserWindow::on_view_notify(WebKitWebView*, GParamSpec* property) {
+  const std::string_view name = property->name;
+  if (name == "title") {
+    const char* title = webkit_web_view_get_title(m_view.get());
+    set_title(title && *title ? title : kDefaultTitle);
+  } else if (name == "uri") {
+    const char* uri = webkit_web_view_get_uri(m_view.get());
+    if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
+    if (uri && !m_showing_error) m_last_uri = uri;
+  } else {
+    const double progress = webkit_web_view_get_estimated_load_progress(m_view.get());
+    const bool loading = webkit_web_view_is_loading(m_view.get()) && progress < 1.0;
+    m_progress.set_fraction(progress);
+    m_progress.set_visible(loading);
+    if (loading) m_status.set_text(kLoading);
+  }
 }
 
-void BrowserWindow::on_view_notify_uri() {
-  const char* uri = webkit_web_view_get_uri(m_view.get());
-  if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
-  if (uri && !m_showing_error) m_last_uri = uri;
-}
-
-void BrowserWindow::on_view_notify_progress() {
-  const double progress = webkit_web_view_get_estimated_load_progress(m_view.get());
-  m_progress.set_fraction(progress);
-  m_progress.set_visible(webkit_web_view_is_loading(m_view.get()) && progress < 1.0);
-  if (webkit_web_view_is_loading(m_view.get()) && progress < 1.0) m_status.set_text(kLoading);
-}
-
-void BrowserWindow::on_view_mouse_target_changed(WebKitHitTestResult* hit) {
+void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
   const char* link = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
   m_status.set_text(link ? link : "");
 }
@@ -391,13 +355,20 @@ void BrowserWindow::schedule_retry() {
       static_cast<unsigned>(m_retry_delay_s));
 }
 
-void BrowserWindow::on_network_changed(bool available) {
+void BrowserWindow::on_network_changed(GNetworkMonitor*, gboolean available) {
   if (available && m_retry_pending) navigate(m_last_uri);
 }
 
-void BrowserWindow::update_navigation_buttons() {
-  if (m_back_button) m_back_button->set_sensitive(webkit_web_view_can_go_back(m_view.get()));
-  if (m_forward_button) m_forward_button->set_sensitive(webkit_web_view_can_go_forward(m_view.get()));
+void BrowserWindow::go_home() {
+  if (!m_home.empty()) navigate(m_home);
+}
+
+void BrowserWindow::reload() {
+  // Our own error page stands in for m_last_uri: load the page itself again.
+  if (m_showing_error && !m_last_uri.empty())
+    navigate(m_last_uri);
+  else
+    webkit_web_view_reload(m_view.get());
 }
 
 }  // namespace veltrano::browser

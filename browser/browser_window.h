@@ -7,17 +7,17 @@
 #include <gtkmm/box.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/label.h>
-#include <gtkmm/menubar.h>
 #include <gtkmm/progressbar.h>
-#include <gtkmm/toolbar.h>
 #include <gtkmm/window.h>
 
 #include <functional>
 #include <optional>
 #include <string>
 
+#include "page_requests.h"
 #include "policy.h"
 #include "support/glib_ptr.h"
+#include "window_controls.h"
 
 namespace veltrano::browser {
 
@@ -58,70 +58,55 @@ class BrowserWindow : public Gtk::Window {
   int ready_state() const noexcept { return m_ready_state; }
   void show_status(const Glib::ustring& text);
 
-  // Actions of the keys, menus and tool bar.
-  void go_back();
-  void go_forward();
+  // The first page again, and the page again (itself, where an error page stands for it).
   void go_home();
   void reload();
-  void stop();
-  void print();
-  void zoom_in();
-  void zoom_out();
-  void zoom_reset();
-  void toggle_full_screen();
-  void close_window();
 
  protected:
-  bool on_key_press_event(GdkEventKey* event) override;
   bool on_window_state_event(GdkEventWindowState* event) override;
   bool on_configure_event(GdkEventConfigure* event) override;
 
  private:
-  void build_menu_bar();
-  void build_tool_bar();
   void connect_web_view_signals();
   void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
   void schedule_retry();
-  void update_navigation_buttons();
 
-  // WebKit signal handlers.
-  void on_view_load_changed(WebKitLoadEvent event);
-  bool on_view_load_failed(const char* uri, GError* error);
-  bool on_view_load_failed_with_tls_errors(const char* uri);
-  bool on_view_decide_policy(WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
-  bool on_view_script_dialog(WebKitScriptDialog* dialog);
-  std::optional<std::string> on_compatibility_request(const std::string& request, const std::string& payload);
-  WebKitWebView* on_view_create();
-  void on_view_ready_to_show();
-  void on_view_close();
-  void on_view_web_process_terminated();
-  void on_view_notify_title();
-  void on_view_notify_uri();
-  void on_view_notify_progress();
-  void on_view_mouse_target_changed(WebKitHitTestResult* hit);
+  // Handlers of the view's signals, each with the signal's parameters; see connect().
+  template <auto Handler>
+  gulong connect(gpointer instance, const char* signal);
+  void on_view_load_changed(WebKitWebView* view, WebKitLoadEvent event);
+  gboolean on_view_load_failed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri, GError* error);
+  gboolean on_view_load_failed_with_tls_errors(WebKitWebView* view, gchar* uri, GTlsCertificate* certificate,
+                                               GTlsCertificateFlags errors);
+  gboolean on_view_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
+  gboolean on_view_permission_request(WebKitWebView* view, WebKitPermissionRequest* request);
+  GtkWidget* on_view_create(WebKitWebView* view, WebKitNavigationAction* action);
+  gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog);
+  void on_view_ready_to_show(WebKitWebView* view);
+  void on_view_close(WebKitWebView* view);
+  void on_view_web_process_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason);
+  void on_view_notify(WebKitWebView* view, GParamSpec* property);
+  void on_view_mouse_target_changed(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers);
+  void on_network_changed(GNetworkMonitor* monitor, gboolean available);
   void on_address_activate();
-  void on_network_changed(bool available);
 
   const WebContext& m_context;
   GObjectPtr<WebKitWebView> m_view;  // in the widget tree, and kept alive by a reference of ours
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
-  Gtk::MenuBar m_menu_bar;
-  Gtk::Toolbar m_tool_bar;
+  WindowControls m_controls{*this};  // the menu bar and tool bar, and the commands
   Gtk::Box m_address_bar{Gtk::ORIENTATION_HORIZONTAL, 4};
   Gtk::Label m_address_label{"地址"};
   Gtk::Entry m_address;
   Gtk::Box m_status_bar{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Label m_status;
   Gtk::ProgressBar m_progress;
-  Gtk::ToolButton* m_back_button = nullptr;
-  Gtk::ToolButton* m_forward_button = nullptr;
 
   Placement m_placement;
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_full_screen = false;
   bool m_scroll_bars = true;                          // false: window.open said scrollbars=no
-  std::optional<WindowFeatures> m_opening_features;  // for the window a page is opening now
+  PageRequests m_requests;  // what the service's pages ask of this window
   int m_ready_state = 0;  // 0 nothing asked, 1 loading, 3 content arriving, 4 done
   std::string m_home;     // the first page the window was asked for
   std::string m_last_uri;

@@ -23,6 +23,7 @@ ShellApp::~ShellApp() {
 void ShellApp::on_startup() {
   Gtk::Application::on_startup();
   hold();  // lives by its windows and instances, not by GApplication's count
+  WindowControls::install_accelerators(*this);
   m_context = std::make_unique<WebContext>([](WebKitWebView* view, const std::string& message) {
     if (BrowserWindow* window = BrowserWindow::from_view(view)) window->show_status(message);
   });

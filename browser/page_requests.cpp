@@ -1,0 +1,43 @@
+#include "page_requests.h"
+
+#include <gtkmm/clipboard.h>
+
+namespace veltrano::browser {
+
+bool PageRequests::handle(WebKitScriptDialog* dialog, const std::string& page_uri) {
+  if (webkit_script_dialog_get_dialog_type(dialog) != WEBKIT_SCRIPT_DIALOG_PROMPT) return false;
+  const std::optional<std::string> request = channel_request(webkit_script_dialog_get_message(dialog), m_secret);
+  if (!request) return false;
+  // Pages elsewhere, and frames of other hosts, do not know the secret: no answer.
+  if (request->empty() || !service_page(page_uri)) return true;
+  const char* payload = webkit_script_dialog_prompt_get_default_text(dialog);
+  if (const std::optional<std::string> reply = answer(*request, payload ? payload : ""))
+    webkit_script_dialog_prompt_set_text(dialog, reply->c_str());
+  return true;
+}
+
+std::optional<WindowFeatures> PageRequests::take_opening_features() { return std::exchange(m_opening_features, {}); }
+
+std::optional<std::string> PageRequests::answer(const std::string& request, const std::string& payload) {
+  if (request == "status") {
+    m_show_status(payload);
+    return "";
+  }
+  if (request == "window-features") {
+    m_opening_features = parse_window_features(payload);
+    return "";
+  }
+  if (request == "window-opened") {
+    m_opening_features.reset();
+    return "";
+  }
+  const Glib::RefPtr<Gtk::Clipboard> clipboard = Gtk::Clipboard::get();
+  if (request == "clipboard-set") {
+    clipboard->set_text(payload);
+    return "";
+  }
+  if (request == "clipboard-get") return clipboard->wait_is_text_available() ? clipboard->wait_for_text() : "";
+  return std::nullopt;
+}
+
+}  // namespace veltrano::browser

@@ -1,0 +1,39 @@
+// What the service's pages ask of their window through the compatibility scripts'
+// channel (see channel_request): a message in the status bar, the desktop's clipboard,
+// and the features of the window they are about to open.
+#pragma once
+
+#include <webkit2/webkit2.h>
+
+#include <glibmm/ustring.h>
+
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "policy.h"
+
+namespace veltrano::browser {
+
+class PageRequests {
+ public:
+  using ShowStatus = std::function<void(const Glib::ustring& text)>;
+
+  PageRequests(std::string secret, ShowStatus show_status)
+      : m_secret(std::move(secret)), m_show_status(std::move(show_status)) {}
+
+  // True when the prompt dialog was a request of the channel, answered if it came from a
+  // page of the service at page_uri; false for a prompt meant for the user.
+  bool handle(WebKitScriptDialog* dialog, const std::string& page_uri);
+  // The features the page asked for the window it is opening now; once.
+  std::optional<WindowFeatures> take_opening_features();
+
+ private:
+  std::optional<std::string> answer(const std::string& request, const std::string& payload);
+
+  std::string m_secret;
+  ShowStatus m_show_status;
+  std::optional<WindowFeatures> m_opening_features;
+};
+
+}  // namespace veltrano::browser
