@@ -12,6 +12,9 @@
 
 namespace veltrano::interface {
 
+// The automation class whose objects are the shell's windows.
+inline constexpr char kClassName[] = "InternetExplorer.application";
+
 inline constexpr char kBusName[] = "org.veltrano.Browser";
 inline constexpr char kObjectPath[] = "/org/veltrano/Browser";
 inline constexpr char kInterfaceName[] = "org.veltrano.Browser1";

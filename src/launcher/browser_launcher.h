@@ -2,11 +2,13 @@
 #pragma once
 
 #include "automation/registry.h"
+#include "interface/browser_interface.h"
 #include "launcher/launch_profile.h"
 
 namespace veltrano::launcher {
 
-inline constexpr char kBrowserClass[] = "InternetExplorer.application";
+// The class of the browser objects a launch creates.
+inline constexpr const char* kBrowserClass = interface::kClassName;
 
 // Reports nothing. With profile.trapFailures a failing step is skipped; without, the
 // first failure leaves as automation::Error. The browser object is released either way.

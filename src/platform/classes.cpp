@@ -1,5 +1,6 @@
 #include "platform/classes.h"
 
+#include "interface/browser_interface.h"
 #include "platform/browser_proxy.h"
 #include "platform/text_stream.h"
 #include "platform/xmlhttp.h"
@@ -8,7 +9,7 @@ namespace veltrano::platform {
 
 automation::Registry platform_classes() {
   automation::Registry registry;
-  registry.add("InternetExplorer.application", &BrowserProxy::create);
+  registry.add(interface::kClassName, &BrowserProxy::create);
   registry.add("MSXML2.XMLHTTP", [] { return std::make_unique<XmlHttpRequest>(); });
   registry.add("adodb.stream", [] { return std::make_unique<TextStream>(); });
   return registry;

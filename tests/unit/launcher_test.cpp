@@ -56,7 +56,7 @@ class RecordingBrowser : public automation::Object {
 
 automation::Registry registry_for(Recording& r) {
   automation::Registry registry;
-  registry.add("InternetExplorer.application", [&r] {
+  registry.add(kBrowserClass, [&r] {
     r.calls.push_back("create");
     return std::make_unique<RecordingBrowser>(r);
   });
