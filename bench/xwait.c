@@ -22,7 +22,11 @@ static double now_ms(void) {
   return t.tv_sec * 1e3 + t.tv_nsec / 1e6;
 }
 
-static int ignore_errors(Display *d, XErrorEvent *e) { (void)d; (void)e; return 0; }
+static int ignore_errors(Display *d, XErrorEvent *e) {
+  (void)d;
+  (void)e;
+  return 0;
+}
 
 /* The window's UTF-8 title, if it has one that equals want. */
 static int titled(Display *d, Window w, const char *want) {
@@ -32,7 +36,8 @@ static int titled(Display *d, Window w, const char *want) {
   unsigned long n, after;
   unsigned char *data = NULL;
   int match = 0;
-  if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8, &type, &format, &n, &after, &data) == Success && data) {
+  if (XGetWindowProperty(d, w, net_wm_name, 0, 1024, False, utf8, &type, &format, &n, &after, &data) == Success &&
+      data) {
     match = strcmp((char *)data, want) == 0;
     XFree(data);
   }
@@ -96,9 +101,12 @@ int main(int argc, char **argv) {
     XEvent e;
     XNextEvent(d, &e);
     Window w = 0;
-    if (e.type == CreateNotify) w = e.xcreatewindow.window;
-    else if (e.type == ReparentNotify) w = e.xreparent.window;
-    else if (e.type == MapNotify) w = e.xmap.window;
+    if (e.type == CreateNotify)
+      w = e.xcreatewindow.window;
+    else if (e.type == ReparentNotify)
+      w = e.xreparent.window;
+    else if (e.type == MapNotify)
+      w = e.xmap.window;
     if (w && watch_tree(d, w, want)) break;
     if (e.type == PropertyNotify && titled(d, e.xproperty.window, want)) break;
   }

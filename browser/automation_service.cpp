@@ -21,8 +21,8 @@ GVariant* boxed(const Value& value) { return g_variant_new("(v)", automation::to
 
 AutomationService::AutomationService(GDBusConnection* connection, ShellApp& app)
     : m_connection(G_DBUS_CONNECTION(g_object_ref(connection))), m_app(app) {
-  static const GDBusInterfaceVTable kVTable = {&AutomationService::on_method_call, &AutomationService::on_get_property,
-                                               nullptr, {}};
+  static const GDBusInterfaceVTable kVTable = {
+      &AutomationService::on_method_call, &AutomationService::on_get_property, nullptr, {}};
   ErrorSlot error;
   m_registration = g_dbus_connection_register_object(m_connection.get(), interface::kObjectPath,
                                                      interface::interface_info(), &kVTable, this, nullptr, error.out());
@@ -101,9 +101,8 @@ std::uint32_t AutomationService::create(const std::string& sender) {
     throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
   const unsigned window_id = m_app.open_window(nullptr);
   const std::uint32_t handle = m_next_handle++;
-  m_instances.emplace(handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] {
-                                         return app.window(window_id);
-                                       })});
+  m_instances.emplace(
+      handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] { return app.window(window_id); })});
   watch_client(sender);
   m_app.update_idle_exit();
   return handle;

@@ -18,7 +18,8 @@ constexpr std::int32_t kMaxCoordinate = 32767;
 std::int32_t checked_size(const Value& value, const char* member) {
   const std::int32_t size = value.to_int32();
   if (size <= 0 || size > kMaxCoordinate)
-    throw Error(errc::kInvalidCall, std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 32767）");
+    throw Error(errc::kInvalidCall,
+                std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 32767）");
   return size;
 }
 
@@ -66,7 +67,8 @@ void BrowserObject::put_visible(const Value& value) { window().set_visible(value
 Value BrowserObject::navigate(std::span<const Value> args) {
   const std::string url = args[0].to_string();
   if (!acceptable_url(url))
-    throw Error(errc::kInvalidCall, "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + url.substr(0, 200) + "”");
+    throw Error(errc::kInvalidCall,
+                "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + url.substr(0, 200) + "”");
   window().navigate(url);
   return {};
 }

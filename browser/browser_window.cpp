@@ -32,7 +32,6 @@ struct SignalHandler<Handler> {
   static Result call(Args... args, gpointer self) { return (static_cast<BrowserWindow*>(self)->*Handler)(args...); }
 };
 
-
 }  // namespace
 
 BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window)
@@ -184,11 +183,12 @@ bool BrowserWindow::on_window_state_event(GdkEventWindowState* event) {
 }
 
 void BrowserWindow::show_error_page(const std::string& heading, const std::string& detail, const std::string& uri) {
-  const std::string html =
-      "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>" + escape(heading) +
-      "</title><style>body{font-family:sans-serif;margin:12% auto;max-width:36em;color:#333}"
-      "h1{font-size:1.4em}p{line-height:1.6}</style></head><body><h1>" + escape(heading) + "</h1><p>" +
-      escape(detail) + "</p><p style=\"color:#777\">" + escape(uri) + "</p></body></html>";
+  const std::string html = "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>" +
+                           escape(heading) +
+                           "</title><style>body{font-family:sans-serif;margin:12% auto;max-width:36em;color:#333}"
+                           "h1{font-size:1.4em}p{line-height:1.6}</style></head><body><h1>" +
+                           escape(heading) + "</h1><p>" + escape(detail) + "</p><p style=\"color:#777\">" +
+                           escape(uri) + "</p></body></html>";
   m_showing_error = true;
   webkit_web_view_load_alternate_html(m_view.get(), html.c_str(), uri.c_str(), nullptr);
 }
@@ -201,7 +201,8 @@ void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) 
     case WEBKIT_LOAD_FINISHED:
       m_ready_state = 4;
       if (!m_scroll_bars)  // WebKit has no switch for a page's scroll bars
-        webkit_web_view_evaluate_javascript(m_view.get(), kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr, nullptr);
+        webkit_web_view_evaluate_javascript(m_view.get(), kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr,
+                                            nullptr);
       m_progress.hide();
       if (m_status.get_text() == kLoading) m_status.set_text("完成");
       if (!m_retry_pending) m_retry_delay_s = 0;
@@ -216,14 +217,15 @@ gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gch
       error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
     return false;  // stopped, or turned into a download: nothing to show
   m_last_uri = uri;
-  show_error_page("无法打开此页面", std::string(error->message) + "。网络恢复后将自动重新载入，也可以按 F5 重试。", uri);
+  show_error_page("无法打开此页面", std::string(error->message) + "。网络恢复后将自动重新载入，也可以按 F5 重试。",
+                  uri);
   schedule_retry();
   return true;
 }
 
 // A certificate that does not check out stops the load; there is no way past it.
 gboolean BrowserWindow::on_view_load_failed_with_tls_errors(WebKitWebView*, gchar* uri, GTlsCertificate*,
-                                                             GTlsCertificateFlags) {
+                                                            GTlsCertificateFlags) {
   m_last_uri = uri;
   show_error_page("连接不安全，已停止载入", "此网站的安全证书无法验证，页面可能被冒充或篡改。", uri);
   return true;

@@ -2,13 +2,12 @@
 // status bar, each of which can be hidden. The shell application owns the windows.
 #pragma once
 
-#include <webkit2/webkit2.h>
-
 #include <gtkmm/box.h>
 #include <gtkmm/entry.h>
 #include <gtkmm/label.h>
 #include <gtkmm/progressbar.h>
 #include <gtkmm/window.h>
+#include <webkit2/webkit2.h>
 
 #include <functional>
 #include <optional>
@@ -105,10 +104,10 @@ class BrowserWindow : public Gtk::Window {
   Placement m_placement;
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_full_screen = false;
-  bool m_scroll_bars = true;                          // false: window.open said scrollbars=no
-  PageRequests m_requests;  // what the service's pages ask of this window
-  int m_ready_state = 0;  // 0 nothing asked, 1 loading, 3 content arriving, 4 done
-  std::string m_home;     // the first page the window was asked for
+  bool m_scroll_bars = true;  // false: window.open said scrollbars=no
+  PageRequests m_requests;    // what the service's pages ask of this window
+  int m_ready_state = 0;      // 0 nothing asked, 1 loading, 3 content arriving, 4 done
+  std::string m_home;         // the first page the window was asked for
   std::string m_last_uri;
   bool m_showing_error = false;  // the view shows our error page for m_last_uri
   bool m_retry_pending = false;  // that page failed for want of network: load it again

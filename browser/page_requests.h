@@ -3,9 +3,8 @@
 // and the features of the window they are about to open.
 #pragma once
 
-#include <webkit2/webkit2.h>
-
 #include <glibmm/ustring.h>
+#include <webkit2/webkit2.h>
 
 #include <functional>
 #include <optional>

@@ -22,8 +22,9 @@ GUriPtr parse(std::string_view text) {
 }
 
 bool scheme_is(const GUri* uri, std::initializer_list<const char*> schemes) {
-  return std::any_of(schemes.begin(), schemes.end(),
-                     [&](const char* s) { return g_ascii_strcasecmp(g_uri_get_scheme(const_cast<GUri*>(uri)), s) == 0; });
+  return std::any_of(schemes.begin(), schemes.end(), [&](const char* s) {
+    return g_ascii_strcasecmp(g_uri_get_scheme(const_cast<GUri*>(uri)), s) == 0;
+  });
 }
 
 // "chart.example.com:8080" -> "chart.example.com": the build may name a port.
@@ -134,8 +135,10 @@ WindowFeatures parse_window_features(std::string_view features) {
   };
   // The old browser kept a pop-up at least 100 pixels each way.
   static constexpr Number kNumbers[] = {
-      {"left", &WindowFeatures::left, -32767}, {"top", &WindowFeatures::top, -32767},
-      {"width", &WindowFeatures::width, 100},  {"height", &WindowFeatures::height, 100},
+      {"left", &WindowFeatures::left, -32767},
+      {"top", &WindowFeatures::top, -32767},
+      {"width", &WindowFeatures::width, 100},
+      {"height", &WindowFeatures::height, 100},
   };
   std::size_t start = 0;
   while (start <= features.size()) {

@@ -57,9 +57,8 @@ void ShellApp::on_name_lost(GDBusConnection*, const gchar* name, gpointer self) 
 unsigned ShellApp::open_window(WebKitWebView* related) {
   if (!related && !m_windows.empty()) related = m_windows.begin()->second->web_view();
   const unsigned id = m_next_window++;
-  auto window = std::make_unique<BrowserWindow>(*m_context, related, [this](WebKitWebView* opener) {
-    return this->window(open_window(opener))->web_view();
-  });
+  auto window = std::make_unique<BrowserWindow>(
+      *m_context, related, [this](WebKitWebView* opener) { return this->window(open_window(opener))->web_view(); });
   window->signal_delete_event().connect(
       [this, id](GdkEventAny*) {
         // Destroyed once the event is over, not inside it.
@@ -93,10 +92,12 @@ void ShellApp::update_idle_exit() {
   if (busy) {
     m_exit_timer.disconnect();
   } else if (!m_exit_timer.connected()) {
-    m_exit_timer = Glib::signal_timeout().connect_seconds([this] {
-      quit();
-      return false;
-    }, kIdleExitSeconds);
+    m_exit_timer = Glib::signal_timeout().connect_seconds(
+        [this] {
+          quit();
+          return false;
+        },
+        kIdleExitSeconds);
   }
 }
 

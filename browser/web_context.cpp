@@ -1,9 +1,8 @@
 #include "web_context.h"
 
 #include <fcntl.h>
-#include <unistd.h>
-
 #include <glibmm/miscutils.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -68,8 +67,8 @@ WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
       "javascript-can-open-windows-automatically", FALSE,  // only a click may open a window
       "allow-file-access-from-file-urls", FALSE, "allow-universal-access-from-file-urls", FALSE,
       "enable-developer-extras", FALSE, "default-charset", kFallbackCharset, nullptr));
-  const std::string agent = std::string(webkit_settings_get_user_agent(m_settings.get())) + " " +
-                            config::kProductName + "/" + config::kFileVersion;
+  const std::string agent = std::string(webkit_settings_get_user_agent(m_settings.get())) + " " + config::kProductName +
+                            "/" + config::kFileVersion;
   webkit_settings_set_user_agent(m_settings.get(), agent.c_str());
 
   g_autofree gchar* channel = g_uuid_string_random();
@@ -102,9 +101,7 @@ void WebContext::add_compatibility_scripts() {
   }
 }
 
-WebContext::~WebContext() {
-  g_signal_handlers_disconnect_by_data(m_context.get(), this);
-}
+WebContext::~WebContext() { g_signal_handlers_disconnect_by_data(m_context.get(), this); }
 
 WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
   if (related_view)
@@ -116,36 +113,44 @@ WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
 
 void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download, WebContext* self) {
   auto* job = new DownloadJob{self->m_report, {}};
-  g_object_set_data_full(G_OBJECT(download), "veltrano-job", job, [](gpointer p) { delete static_cast<DownloadJob*>(p); });
+  g_object_set_data_full(G_OBJECT(download), "veltrano-job", job,
+                         [](gpointer p) { delete static_cast<DownloadJob*>(p); });
 
-  g_signal_connect(download, "decide-destination", G_CALLBACK(+[](WebKitDownload* d, const gchar* suggested, DownloadJob* j) -> gboolean {
-    const fs::path path = claim_unique_path(download_dir(), safe_file_name(suggested));
-    if (path.empty()) {
-      webkit_download_cancel(d);
-      return TRUE;
-    }
-    j->path = path.string();
-    g_autofree gchar* uri = g_filename_to_uri(j->path.c_str(), nullptr, nullptr);
-    // The file is the empty one just claimed for this download.
-    webkit_download_set_allow_overwrite(d, TRUE);
-    webkit_download_set_destination(d, uri);
-    return TRUE;
-  }), job);
-  g_signal_connect(download, "notify::estimated-progress", G_CALLBACK(+[](WebKitDownload* d, GParamSpec*, DownloadJob* j) {
-    const int percent = static_cast<int>(webkit_download_get_estimated_progress(d) * 100);
-    j->report(webkit_download_get_web_view(d),
-              "正在下载 " + fs::path(j->path).filename().string() + "：" + std::to_string(percent) + "%");
-  }), job);
+  g_signal_connect(download, "decide-destination",
+                   G_CALLBACK(+[](WebKitDownload* d, const gchar* suggested, DownloadJob* j) -> gboolean {
+                     const fs::path path = claim_unique_path(download_dir(), safe_file_name(suggested));
+                     if (path.empty()) {
+                       webkit_download_cancel(d);
+                       return TRUE;
+                     }
+                     j->path = path.string();
+                     g_autofree gchar* uri = g_filename_to_uri(j->path.c_str(), nullptr, nullptr);
+                     // The file is the empty one just claimed for this download.
+                     webkit_download_set_allow_overwrite(d, TRUE);
+                     webkit_download_set_destination(d, uri);
+                     return TRUE;
+                   }),
+                   job);
+  g_signal_connect(download, "notify::estimated-progress",
+                   G_CALLBACK(+[](WebKitDownload* d, GParamSpec*, DownloadJob* j) {
+                     const int percent = static_cast<int>(webkit_download_get_estimated_progress(d) * 100);
+                     j->report(webkit_download_get_web_view(d), "正在下载 " + fs::path(j->path).filename().string() +
+                                                                    "：" + std::to_string(percent) + "%");
+                   }),
+                   job);
   g_signal_connect(download, "finished", G_CALLBACK(+[](WebKitDownload* d, DownloadJob* j) {
-    if (!j->path.empty() && fs::exists(j->path) && webkit_download_get_received_data_length(d) > 0)
-      j->report(webkit_download_get_web_view(d), "下载完成：" + j->path);
-  }), job);
+                     if (!j->path.empty() && fs::exists(j->path) && webkit_download_get_received_data_length(d) > 0)
+                       j->report(webkit_download_get_web_view(d), "下载完成：" + j->path);
+                   }),
+                   job);
   g_signal_connect(download, "failed", G_CALLBACK(+[](WebKitDownload* d, GError* error, DownloadJob* j) {
-    std::error_code ec;
-    if (!j->path.empty() && fs::is_regular_file(j->path, ec) && fs::file_size(j->path, ec) == 0) fs::remove(j->path, ec);
-    j->report(webkit_download_get_web_view(d), std::string("下载失败：") + error->message);
-    j->path.clear();
-  }), job);
+                     std::error_code ec;
+                     if (!j->path.empty() && fs::is_regular_file(j->path, ec) && fs::file_size(j->path, ec) == 0)
+                       fs::remove(j->path, ec);
+                     j->report(webkit_download_get_web_view(d), std::string("下载失败：") + error->message);
+                     j->path.clear();
+                   }),
+                   job);
 }
 
 }  // namespace veltrano::browser

@@ -42,8 +42,7 @@ constexpr double kZoomStep = 1.1;
 }  // namespace
 
 WindowControls::WindowControls(BrowserWindow& window) : m_window(window) {
-  for (const Command& command : kCommands)
-    m_actions->add_action(command.action, sigc::mem_fun(*this, command.run));
+  for (const Command& command : kCommands) m_actions->add_action(command.action, sigc::mem_fun(*this, command.run));
   m_window.insert_action_group("win", m_actions);
   build_menu_bar();
   build_tool_bar();
@@ -70,8 +69,14 @@ void WindowControls::build_menu_bar() {
   const Menu menus[] = {
       {"文件", {{"打印…", "print"}, {nullptr, nullptr}, {"关闭窗口", "close"}}},
       {"查看",
-       {{"重新载入", "reload"}, {"停止", "stop"}, {nullptr, nullptr}, {"放大", "zoom-in"}, {"缩小", "zoom-out"},
-        {"实际大小", "zoom-reset"}, {nullptr, nullptr}, {"全屏", "full-screen"}}},
+       {{"重新载入", "reload"},
+        {"停止", "stop"},
+        {nullptr, nullptr},
+        {"放大", "zoom-in"},
+        {"缩小", "zoom-out"},
+        {"实际大小", "zoom-reset"},
+        {nullptr, nullptr},
+        {"全屏", "full-screen"}}},
       {"转到", {{"后退", "back"}, {"前进", "forward"}, {"主页", "home"}}},
   };
   auto bar = Gio::Menu::create();
@@ -99,7 +104,7 @@ void WindowControls::build_tool_bar() {
     const char* action;
   };
   const Tool tools[] = {
-      {"go-previous", "后退", "back"},   {"go-next", "前进", "forward"}, {"view-refresh", "刷新", "reload"},
+      {"go-previous", "后退", "back"},  {"go-next", "前进", "forward"}, {"view-refresh", "刷新", "reload"},
       {"process-stop", "停止", "stop"}, {"go-home", "主页", "home"},
   };
   for (const Tool& tool : tools) {

@@ -9,7 +9,8 @@
 #include "platform/text_stream.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static constexpr std::array<const char*, 8> kNames{"GB2312", "gbk", "GB18030", "utf-8", "Unicode", "big5", "x-gbk", ""};
+  static constexpr std::array<const char*, 8> kNames{"GB2312",  "gbk",  "GB18030", "utf-8",
+                                                     "Unicode", "big5", "x-gbk",   ""};
   if (size == 0) return 0;
   std::string charset;
   std::size_t skip = 1;

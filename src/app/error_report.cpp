@@ -10,8 +10,9 @@ namespace veltrano::app {
 void ReportUnhandledError(Gtk::Window* parent, const automation::Error& error) {
   const Glib::ustring primary = "运行时错误 '" + std::to_string(error.number()) + "'";
   std::unique_ptr<Gtk::MessageDialog> dialog =
-      parent ? std::make_unique<Gtk::MessageDialog>(*parent, primary, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE, true)
-             : std::make_unique<Gtk::MessageDialog>(primary, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE, true);
+      parent
+          ? std::make_unique<Gtk::MessageDialog>(*parent, primary, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE, true)
+          : std::make_unique<Gtk::MessageDialog>(primary, false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE, true);
   dialog->set_title(config::kProductName);
   // GTK names the message for assistive tools in the desktop's language; use ours.
   dialog->get_accessible()->set_name(config::kProductName);

@@ -38,9 +38,8 @@ struct ClickRoute {
   void (Form1::*procedure)();
 };
 constexpr ClickRoute kButtonClicks[] = {
-    {"Command1", &Form1::Command1_Click}, {"Command2", &Form1::Command2_Click},
-    {"Command3", &Form1::Command3_Click}, {"Command4", &Form1::Command4_Click},
-    {"Command5", &Form1::Command5_Click},
+    {"Command1", &Form1::Command1_Click}, {"Command2", &Form1::Command2_Click}, {"Command3", &Form1::Command3_Click},
+    {"Command4", &Form1::Command4_Click}, {"Command5", &Form1::Command5_Click},
 };
 
 void name_for_assistive_tools(Gtk::Widget& widget, std::string_view name) {
@@ -56,8 +55,8 @@ bool ControlPanel::on_focus(Gtk::DirectionType direction) {
   std::ptrdiff_t at = -1;
   for (std::ptrdiff_t i = 0; i < n; ++i)
     if (m_tab_order[static_cast<std::size_t>(i)]->has_focus()) at = i;
-  const std::ptrdiff_t next = at < 0 ? (direction == Gtk::DIR_TAB_FORWARD ? 0 : n - 1)
-                                     : at + (direction == Gtk::DIR_TAB_FORWARD ? 1 : -1);
+  const std::ptrdiff_t next =
+      at < 0 ? (direction == Gtk::DIR_TAB_FORWARD ? 0 : n - 1) : at + (direction == Gtk::DIR_TAB_FORWARD ? 1 : -1);
   if (next < 0 || next >= n) return false;  // the window wraps round to the other end
   m_tab_order[static_cast<std::size_t>(next)]->grab_focus();
   return true;
@@ -100,14 +99,15 @@ void Form1::build_controls() {
         label->set_line_wrap(true);
         label->set_line_wrap_mode(Pango::WRAP_WORD_CHAR);
         g_autoptr(PangoAttrList) spacing = pango_attr_list_new();
-        pango_attr_list_insert(spacing, pango_attr_line_height_new_absolute(static_cast<int>(kLabelLineHeightPx * PANGO_SCALE)));
+        pango_attr_list_insert(spacing,
+                               pango_attr_line_height_new_absolute(static_cast<int>(kLabelLineHeightPx * PANGO_SCALE)));
         gtk_label_set_attributes(label->gobj(), spacing);
         widget = label.get();
         if (control.name == "Label5") {
           m_label5 = label.get();
           m_label5_box.add(*label);
-          m_label5_box.signal_button_press_event().connect(
-              sigc::mem_fun(*this, &Form1::on_label5_button_press_event), false);
+          m_label5_box.signal_button_press_event().connect(sigc::mem_fun(*this, &Form1::on_label5_button_press_event),
+                                                           false);
           m_label5_box.signal_button_release_event().connect(
               sigc::mem_fun(*this, &Form1::on_label5_button_release_event), false);
           widget = &m_label5_box;
@@ -143,18 +143,17 @@ void Form1::Form_Load() {
   std::string LatestVersion;
   bool announce = false;
   proc.step([&] { VersionUrl = update::VersionUrl(); });
-  proc.step([&] {
-    LatestVersion = update::TrimVersionText(update::FetchPageText(VersionUrl, m_registry).value_or(""));
-  });
+  proc.step(
+      [&] { LatestVersion = update::TrimVersionText(update::FetchPageText(VersionUrl, m_registry).value_or("")); });
   proc.step([&] { announce = update::AnnouncesUpdate(CurrentVersion, LatestVersion); });
   if (announce) {
     proc.step([&] {
-      m_label5->set_markup(Glib::ustring::compose("<span foreground=\"%1\"><u>%2</u></span>", kLinkColour, kUpdateNotice));
+      m_label5->set_markup(
+          Glib::ustring::compose("<span foreground=\"%1\"><u>%2</u></span>", kLinkColour, kUpdateNotice));
       m_update_notice = true;
       // A link shows the hand over it, once the label has a window to show it in.
-      m_label5_box.signal_realize().connect([this] {
-        m_label5_box.get_window()->set_cursor(Gdk::Cursor::create(get_display(), "pointer"));
-      });
+      m_label5_box.signal_realize().connect(
+          [this] { m_label5_box.get_window()->set_cursor(Gdk::Cursor::create(get_display(), "pointer")); });
     });
   } else {
     proc.step([&] { m_label5_box.set_sensitive(false); });

@@ -1,14 +1,13 @@
-#include "automation/object.h"
-
 #include <glibmm/error.h>
 
 #include <new>
 
+#include "automation/object.h"
+
 namespace veltrano::automation {
 
 void throw_no_member(std::string_view member, std::string_view how) {
-  throw Error(errc::kNoSuchMember,
-              "对象不支持该属性或方法：不能" + std::string(how) + "“" + std::string(member) + "”");
+  throw Error(errc::kNoSuchMember, "对象不支持该属性或方法：不能" + std::string(how) + "“" + std::string(member) + "”");
 }
 
 Error as_automation_error(const std::exception& e) {

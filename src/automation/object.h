@@ -59,8 +59,8 @@ class TableObject : public Object {
     const auto& m = find(member);
     if (!m.call) throw_no_member(member, "调用");
     if (args.size() != m.arity)
-      throw Error(errc::kWrongArgCount, "参数个数错误：" + std::string(member) + " 需要 " +
-                                            std::to_string(m.arity) + " 个参数");
+      throw Error(errc::kWrongArgCount,
+                  "参数个数错误：" + std::string(member) + " 需要 " + std::to_string(m.arity) + " 个参数");
     return (self().*m.call)(args);
   }
 

@@ -8,8 +8,7 @@ namespace veltrano::automation {
 namespace {
 
 [[noreturn]] void mismatch(Value::Kind from, std::string_view to) {
-  throw Error(errc::kTypeMismatch, "类型不匹配：" + std::string(kind_name(from)) + " 不能用作" +
-                                       std::string(to));
+  throw Error(errc::kTypeMismatch, "类型不匹配：" + std::string(kind_name(from)) + " 不能用作" + std::string(to));
 }
 
 char fold(char c) noexcept { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

@@ -28,8 +28,10 @@ Value from_gvariant(GVariant* variant) {
   const GVariantType* type = g_variant_get_type(variant);
   if (g_variant_type_equal(type, G_VARIANT_TYPE("av")) && g_variant_n_children(variant) == 0) return {};
   if (g_variant_type_equal(type, G_VARIANT_TYPE_BOOLEAN)) return Value(g_variant_get_boolean(variant) != FALSE);
-  if (g_variant_type_equal(type, G_VARIANT_TYPE_INT16)) return Value(static_cast<std::int16_t>(g_variant_get_int16(variant)));
-  if (g_variant_type_equal(type, G_VARIANT_TYPE_INT32)) return Value(static_cast<std::int32_t>(g_variant_get_int32(variant)));
+  if (g_variant_type_equal(type, G_VARIANT_TYPE_INT16))
+    return Value(static_cast<std::int16_t>(g_variant_get_int16(variant)));
+  if (g_variant_type_equal(type, G_VARIANT_TYPE_INT32))
+    return Value(static_cast<std::int32_t>(g_variant_get_int32(variant)));
   if (g_variant_type_equal(type, G_VARIANT_TYPE_STRING)) {
     gsize length = 0;
     const char* text = g_variant_get_string(variant, &length);

@@ -1,10 +1,10 @@
 #include "interface/browser_interface.h"
 
-#include "support/glib_ptr.h"
-
 #include <iterator>
 #include <map>
 #include <string>
+
+#include "support/glib_ptr.h"
 
 // The description, compiled in by glib-compile-resources.
 extern "C" void veltrano_interface_register_resource(void);
@@ -28,9 +28,8 @@ constexpr GDBusErrorEntry kNames[] = {
     {code(BrowserError::CannotCreate), "org.veltrano.Browser1.Error.CannotCreate"},
     {code(BrowserError::Failed), "org.veltrano.Browser1.Error.Failed"},
 };
-constexpr std::int32_t kNumbers[] = {errc::kInvalidCall,   errc::kOverflow,   errc::kTypeMismatch,
-                                     errc::kNoSuchMember,  errc::kWrongArgCount, errc::kObjectGone,
-                                     errc::kCannotCreate,  errc::kInternal};
+constexpr std::int32_t kNumbers[] = {errc::kInvalidCall,   errc::kOverflow,   errc::kTypeMismatch, errc::kNoSuchMember,
+                                     errc::kWrongArgCount, errc::kObjectGone, errc::kCannotCreate, errc::kInternal};
 // Every code has a name and a number, in the order of the codes.
 static_assert(std::size(kNames) == kCodes && std::size(kNumbers) == kCodes);
 static_assert([] {
@@ -43,7 +42,8 @@ GDBusNodeInfo* load_node() {
   veltrano_interface_register_resource();
   const GBytesPtr xml(g_resources_lookup_data("/org/veltrano/interface/org.veltrano.Browser1.xml",
                                               G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr));
-  return g_dbus_node_info_new_for_xml(static_cast<const char*>(g_bytes_get_data(xml.get(), nullptr)), nullptr);  // built in and checked by the tests: never null
+  return g_dbus_node_info_new_for_xml(static_cast<const char*>(g_bytes_get_data(xml.get(), nullptr)),
+                                      nullptr);  // built in and checked by the tests: never null
 }
 
 }  // namespace

@@ -33,10 +33,10 @@ bool out_of_time(Clock::time_point deadline) { return Clock::now() >= deadline; 
 }
 
 bool shell_on_bus(GDBusConnection* bus, Clock::time_point deadline) {
-  GVariantPtr reply(g_dbus_connection_call_sync(
-      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "NameHasOwner",
-      g_variant_new("(s)", interface::kBusName), G_VARIANT_TYPE("(b)"), G_DBUS_CALL_FLAGS_NONE,
-      remaining_ms(deadline), nullptr, nullptr));
+  GVariantPtr reply(g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                "org.freedesktop.DBus", "NameHasOwner",
+                                                g_variant_new("(s)", interface::kBusName), G_VARIANT_TYPE("(b)"),
+                                                G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, nullptr));
   gboolean owned = FALSE;
   if (reply) g_variant_get(reply.get(), "(b)", &owned);
   return owned;
@@ -44,10 +44,10 @@ bool shell_on_bus(GDBusConnection* bus, Clock::time_point deadline) {
 
 // Asks the bus to start an installed shell. False where no service file names it.
 bool activate_shell(GDBusConnection* bus, Clock::time_point deadline) {
-  GVariantPtr reply(g_dbus_connection_call_sync(
-      bus, "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "StartServiceByName",
-      g_variant_new("(su)", interface::kBusName, 0u), G_VARIANT_TYPE("(u)"), G_DBUS_CALL_FLAGS_NONE,
-      remaining_ms(deadline), nullptr, nullptr));
+  GVariantPtr reply(g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                                "org.freedesktop.DBus", "StartServiceByName",
+                                                g_variant_new("(su)", interface::kBusName, 0u), G_VARIANT_TYPE("(u)"),
+                                                G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, nullptr));
   return reply != nullptr;
 }
 
@@ -69,9 +69,8 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
   GPid pid = 0;
   ErrorSlot error;
   if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, detach, nullptr, &pid, error.out()))
-    cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT)
-                      ? "找不到浏览器程序 " + program
-                      : "无法启动浏览器程序 " + program);
+    cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT) ? "找不到浏览器程序 " + program
+                                                                                   : "无法启动浏览器程序 " + program);
 
   struct Wait {
     bool appeared = false;
@@ -86,15 +85,18 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
         [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
         nullptr, &wait, nullptr);
     const GSourcePtr child(g_child_watch_source_new(pid));
-    g_source_set_callback(child.get(), G_SOURCE_FUNC(+[](GPid, gint, gpointer data) {
-                            static_cast<Wait*>(data)->exited = true;
-                          }), &wait, nullptr);
+    g_source_set_callback(child.get(),
+                          G_SOURCE_FUNC(+[](GPid, gint, gpointer data) { static_cast<Wait*>(data)->exited = true; }),
+                          &wait, nullptr);
     g_source_attach(child.get(), context.get());
     const GSourcePtr timer(g_timeout_source_new(static_cast<guint>(remaining_ms(deadline))));
-    g_source_set_callback(timer.get(), +[](gpointer data) -> gboolean {
-      static_cast<Wait*>(data)->timed_out = true;
-      return G_SOURCE_REMOVE;
-    }, &wait, nullptr);
+    g_source_set_callback(
+        timer.get(),
+        +[](gpointer data) -> gboolean {
+          static_cast<Wait*>(data)->timed_out = true;
+          return G_SOURCE_REMOVE;
+        },
+        &wait, nullptr);
     g_source_attach(timer.get(), context.get());
 
     while (!wait.appeared && !wait.exited && !wait.timed_out) g_main_context_iteration(context.get(), TRUE);
@@ -103,7 +105,9 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
     g_main_context_pop_thread_default(context.get());
   }
   // The shell outlives this wait; reap it from the main loop whenever it ends.
-  if (!wait.exited) g_child_watch_add(pid, [](GPid p, gint, gpointer) { g_spawn_close_pid(p); }, nullptr);
+  if (!wait.exited)
+    g_child_watch_add(
+        pid, [](GPid p, gint, gpointer) { g_spawn_close_pid(p); }, nullptr);
 
   if (wait.appeared) return;
   if (wait.exited && shell_on_bus(bus, deadline)) return;  // another shell won the name: use that one
@@ -131,10 +135,9 @@ automation::ObjectPtr BrowserProxy::create() {
   if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
   ErrorSlot call_error;
-  GVariantPtr reply(g_dbus_connection_call_sync(bus.get(), interface::kBusName, interface::kObjectPath,
-                                                interface::kInterfaceName, "Create", nullptr, interface::reply_type("Create"),
-                                                G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr,
-                                                call_error.out()));
+  GVariantPtr reply(g_dbus_connection_call_sync(
+      bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName, "Create", nullptr,
+      interface::reply_type("Create"), G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
   if (!reply) cannot_create(call_error.get()->message);
   std::uint32_t handle = 0;
   g_variant_get(reply.get(), "(u)", &handle);
@@ -147,9 +150,9 @@ BrowserProxy::BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle
 // Sent without waiting for an answer: the bus delivers it before any later call of ours,
 // and if the shell has gone or hangs, its instance is no concern of ours any more.
 BrowserProxy::~BrowserProxy() {
-  g_dbus_connection_call(m_bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName,
-                         "Release", g_variant_new("(u)", m_handle), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1,
-                         nullptr, nullptr, nullptr);
+  g_dbus_connection_call(m_bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName, "Release",
+                         g_variant_new("(u)", m_handle), nullptr, G_DBUS_CALL_FLAGS_NO_AUTO_START, -1, nullptr, nullptr,
+                         nullptr);
 }
 
 GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters) {
@@ -161,9 +164,8 @@ GVariantPtr BrowserProxy::invoke(const char* method, GVariant* parameters) {
   ErrorSlot error;
   GVariantPtr reply(g_dbus_connection_call_sync(m_bus.get(), interface::kBusName, interface::kObjectPath,
                                                 interface::kInterfaceName, method, owned_parameters.get(),
-                                                interface::reply_type(method),
-                                                G_DBUS_CALL_FLAGS_NO_AUTO_START, remaining_ms(m_deadline), nullptr,
-                                                error.out()));
+                                                interface::reply_type(method), G_DBUS_CALL_FLAGS_NO_AUTO_START,
+                                                remaining_ms(m_deadline), nullptr, error.out()));
   if (!reply) {
     if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_TIMED_OUT)) {
       m_unresponsive = true;

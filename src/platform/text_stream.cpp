@@ -17,9 +17,8 @@ namespace errc = automation::errc;
 namespace {
 
 // Labels the Encoding Standard gives the GBK encoding, whose decoder is GB18030's.
-constexpr std::array<std::string_view, 10> kGbkLabels{
-    "chinese", "csgb2312", "csiso58gb231280", "gb2312", "gb_2312", "gb_2312-80",
-    "gbk",     "iso-ir-58", "x-gbk",           "gb18030"};
+constexpr std::array<std::string_view, 10> kGbkLabels{"chinese",    "csgb2312", "csiso58gb231280", "gb2312", "gb_2312",
+                                                      "gb_2312-80", "gbk",      "iso-ir-58",       "x-gbk",  "gb18030"};
 
 std::string converter_name(std::string_view label) {
   const auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; };
@@ -37,8 +36,7 @@ Converter open_converter(std::string_view charset) {
   const std::string name = converter_name(charset);
   UErrorCode status = U_ZERO_ERROR;
   Converter cnv(name.empty() ? nullptr : ucnv_open(name.c_str(), &status), &ucnv_close);
-  if (!cnv || U_FAILURE(status))
-    throw Error(errc::kBadCharset, "不支持的字符集：“" + std::string(charset) + "”");
+  if (!cnv || U_FAILURE(status)) throw Error(errc::kBadCharset, "不支持的字符集：“" + std::string(charset) + "”");
   return cnv;
 }
 

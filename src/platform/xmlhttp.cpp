@@ -18,9 +18,7 @@ namespace errc = automation::errc;
 
 namespace {
 
-[[noreturn]] void request_failed(const std::string& why) {
-  throw Error(errc::kRequestFailed, "网络请求失败：" + why);
-}
+[[noreturn]] void request_failed(const std::string& why) { throw Error(errc::kRequestFailed, "网络请求失败：" + why); }
 
 GUriPtr parse_web_uri(const std::string& url, GUri* base) {
   ErrorSlot error;
@@ -75,9 +73,9 @@ automation::Bytes read_body(GInputStream* stream, GCancellable* cancellable, con
 
 HttpResponse http_exchange(const std::string& method, const std::string& url, const HttpLimits& limits) {
   GUriPtr uri = parse_web_uri(url, nullptr);
-  GObjectPtr<SoupSession> session(soup_session_new_with_options(
-      "timeout", static_cast<guint>(limits.io_timeout.count()), "user-agent",
-      (std::string(config::kProductName) + "/" + config::kFileVersion).c_str(), nullptr));
+  GObjectPtr<SoupSession> session(
+      soup_session_new_with_options("timeout", static_cast<guint>(limits.io_timeout.count()), "user-agent",
+                                    (std::string(config::kProductName) + "/" + config::kFileVersion).c_str(), nullptr));
   GObjectPtr<GCancellable> cancellable(g_cancellable_new());
   const Deadline deadline(cancellable.get(), limits.deadline);
 

@@ -14,8 +14,7 @@ std::optional<std::string> FetchPageText(const std::string& url, const automatio
   if (request->get("readystate").to_int32() == 4) {
     // An error page is no version document.
     const std::int32_t status = request->get("status").to_int32();
-    if (status >= 200 && status <= 299)
-      text = DecodeBytes(request->get("responseBody").to_bytes(), "GB2312", registry);
+    if (status >= 200 && status <= 299) text = DecodeBytes(request->get("responseBody").to_bytes(), "GB2312", registry);
   }
   return text;
 }

@@ -136,8 +136,13 @@ TEST(Procedure, PropagateStopsAtTheFirstFailure) {
 }
 
 TEST(Variant, EveryKindCrossesTheWire) {
-  const Value values[] = {Value(), Value(true), Value(std::int16_t{-32768}), Value(std::int32_t{123456}),
-                          Value("电子走势图"), Value(Bytes{0, 255, 7}), Value(Bytes{})};
+  const Value values[] = {Value(),
+                          Value(true),
+                          Value(std::int16_t{-32768}),
+                          Value(std::int32_t{123456}),
+                          Value("电子走势图"),
+                          Value(Bytes{0, 255, 7}),
+                          Value(Bytes{})};
   for (const Value& value : values) {
     GVariant* wire = g_variant_ref_sink(to_gvariant(value));
     EXPECT_EQ(from_gvariant(wire), value);
@@ -148,7 +153,6 @@ TEST(Variant, EveryKindCrossesTheWire) {
   g_variant_unref(unsupported);
   EXPECT_THROW(to_gvariant(Value(std::string("\xff\xfe"))), Error);  // not UTF-8
 }
-
 
 }  // namespace
 }  // namespace veltrano::automation

@@ -24,16 +24,14 @@ TEST(ParseWindowFeatures, AsTheOldBrowserReadThem) {
   } cases[] = {
       {"none", "", ordinary},
       {"blank", "  ", ordinary},
-      {"size and place", "width=320,height=240,left=100,top=80", with([](WindowFeatures& f) {
-         f.width = 320, f.height = 240, f.left = 100, f.top = 80;
-       })},
-      {"spaces, case and px", " Width = 320px , HEIGHT=240 ", with([](WindowFeatures& f) { f.width = 320, f.height = 240; })},
-      {"bars on by yes, 1 and no value", "toolbar=yes,menubar=1,location,status=true", with([](WindowFeatures& f) {
-         f.tool_bar = f.menu_bar = f.address_bar = f.status_bar = true;
-       })},
-      {"bars off by no and 0", "toolbar=no,status=0,scrollbars=yes,resizable=yes", with([](WindowFeatures& f) {
-         f.scroll_bars = f.resizable = true;
-       })},
+      {"size and place", "width=320,height=240,left=100,top=80",
+       with([](WindowFeatures& f) { f.width = 320, f.height = 240, f.left = 100, f.top = 80; })},
+      {"spaces, case and px", " Width = 320px , HEIGHT=240 ",
+       with([](WindowFeatures& f) { f.width = 320, f.height = 240; })},
+      {"bars on by yes, 1 and no value", "toolbar=yes,menubar=1,location,status=true",
+       with([](WindowFeatures& f) { f.tool_bar = f.menu_bar = f.address_bar = f.status_bar = true; })},
+      {"bars off by no and 0", "toolbar=no,status=0,scrollbars=yes,resizable=yes",
+       with([](WindowFeatures& f) { f.scroll_bars = f.resizable = true; })},
       {"at least 100 by 100", "width=20,height=5", with([](WindowFeatures& f) { f.width = 100, f.height = 100; })},
       {"not numbers", "width=wide,height=,left=1e3", bare},
       {"full screen", "fullscreen=yes", with([](WindowFeatures& f) { f.full_screen = true; })},
@@ -70,11 +68,11 @@ TEST(ChannelRequest, OnlyWithTheSecret) {
     std::optional<std::string> expected;
   } cases[] = {
       {"\x01veltrano:s3cret:status", "status"},
-      {"\x01veltrano:s3cret:", ""},             // no request
-      {"\x01veltrano:guess:status", ""},        // marked, wrong secret: no answer
+      {"\x01veltrano:s3cret:", ""},       // no request
+      {"\x01veltrano:guess:status", ""},  // marked, wrong secret: no answer
       {"\x01veltrano:s3cretX:status", ""},
       {"\x01veltrano:s3cret", ""},
-      {"请输入期号", std::nullopt},               // an ordinary prompt
+      {"请输入期号", std::nullopt},  // an ordinary prompt
       {"veltrano:s3cret:status", std::nullopt},
   };
   for (const auto& c : cases) EXPECT_EQ(channel_request(c.message, "s3cret"), c.expected) << c.message;
@@ -86,9 +84,15 @@ TEST(AcceptableUrl, WebAddressesWithAHost) {
     std::string url;
     bool expected;
   } cases[] = {
-      {"http://chart.example/x", true}, {"https://chart.example", true},   {"about:blank", true},
-      {"http://", false},               {"file:///etc/passwd", false},     {"javascript:alert(1)", false},
-      {"ftp://chart.example/", false},  {std::string("http://\xff/"), false}, {"http://x/" + std::string(9000, 'a'), false},
+      {"http://chart.example/x", true},
+      {"https://chart.example", true},
+      {"about:blank", true},
+      {"http://", false},
+      {"file:///etc/passwd", false},
+      {"javascript:alert(1)", false},
+      {"ftp://chart.example/", false},
+      {std::string("http://\xff/"), false},
+      {"http://x/" + std::string(9000, 'a'), false},
   };
   for (const auto& c : cases) EXPECT_EQ(acceptable_url(c.url), c.expected) << c.url.substr(0, 40);
 }
@@ -101,7 +105,8 @@ TEST(SafeFileName, StaysInItsFolder) {
       {"report.txt", "report.txt"}, {"../../.bashrc", "bashrc"}, {"a\nb.txt", "a_b.txt"},
       {"...", "下载文件"},          {nullptr, "下载文件"},       {"dir/", "下载文件"},
   };
-  for (const auto& c : cases) EXPECT_EQ(safe_file_name(c.suggested), c.expected) << (c.suggested ? c.suggested : "null");
+  for (const auto& c : cases)
+    EXPECT_EQ(safe_file_name(c.suggested), c.expected) << (c.suggested ? c.suggested : "null");
 }
 
 }  // namespace

@@ -121,9 +121,9 @@ TEST(BrowserLauncher, TheUpdateLinkStopsAtTheFirstFailureAndReleases) {
   Recording r;
   r.failing = {"Navigate"};
   EXPECT_THROW(BrowserLauncher(launch_profile("Label5"), registry_for(r)), Error);
-  EXPECT_EQ(r.calls, (std::vector<std::string>{"create", "put Visible bool:true",
-                                               "call Navigate str:http://" + std::string(config::kHomeHost),
-                                               "release"}));
+  EXPECT_EQ(r.calls,
+            (std::vector<std::string>{"create", "put Visible bool:true",
+                                      "call Navigate str:http://" + std::string(config::kHomeHost), "release"}));
 
   const automation::Registry empty;
   try {

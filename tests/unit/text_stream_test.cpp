@@ -1,7 +1,8 @@
+#include "platform/text_stream.h"
+
 #include <gtest/gtest.h>
 
 #include "automation/registry.h"
-#include "platform/text_stream.h"
 #include "update/module1.h"
 
 namespace veltrano::platform {
@@ -20,9 +21,15 @@ TEST(DecodeBytes, Gb2312AsTheEncodingStandardReadsIt) {
       {"version", "1.0.2", "1.0.2"},
       {"trailing line break kept", "1.0.3\r\n", "1.0.3\r\n"},
       {"GB2312 Chinese", "\xb5\xe7\xd7\xd3\xd7\xdf\xca\xc6\xcd\xbc", "电子走势图"},
-      {"GBK-only characters", "\xe9" "F\x88\xd2", "镕堃"},
+      {"GBK-only characters",
+       "\xe9"
+       "F\x88\xd2",
+       "镕堃"},
       {"four-byte GB18030", "\x94\x39\xfc\x36", "😀"},
-      {"invalid lead byte", "1\xff" "2", "1\uFFFD2"},
+      {"invalid lead byte",
+       "1\xff"
+       "2",
+       "1\uFFFD2"},
       {"truncated at the end", "1.0\xb5", "1.0\uFFFD"},
       {"empty body", "", ""},
       {"NUL kept", std::string_view("a\0b", 3), std::string("a\0b", 3)},

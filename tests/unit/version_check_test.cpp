@@ -1,6 +1,6 @@
-#include <gtest/gtest.h>
-
 #include "update/version_check.h"
+
+#include <gtest/gtest.h>
 
 namespace veltrano::update {
 namespace {
@@ -9,15 +9,9 @@ TEST(TrimVersionText, RemovesBlanksAtBothEndsOnly) {
   const struct {
     std::string in, out;
   } cases[] = {
-      {"1.0.2", "1.0.2"},
-      {"  1.0.2  ", "1.0.2"},
-      {"1.0.2\r\n", "1.0.2"},
-      {"\t1.0.3\n", "1.0.3"},
-      {"\uFEFF1.0.2", "1.0.2"},
-      {"\u30001.0.2\u3000", "1.0.2"},
-      {"1 .0.2", "1 .0.2"},
-      {"\r\n \t", ""},
-      {"", ""},
+      {"1.0.2", "1.0.2"},     {"  1.0.2  ", "1.0.2"},   {"1.0.2\r\n", "1.0.2"},
+      {"\t1.0.3\n", "1.0.3"}, {"\uFEFF1.0.2", "1.0.2"}, {"\u30001.0.2\u3000", "1.0.2"},
+      {"1 .0.2", "1 .0.2"},   {"\r\n \t", ""},          {"", ""},
   };
   for (const auto& c : cases) EXPECT_EQ(TrimVersionText(c.in), c.out) << c.in;
 }
@@ -32,14 +26,17 @@ TEST(AnnouncesUpdate, AnyOtherShortTextAnnounces) {
       {"1.0.1", true},  // older counts too: the test only asks "different"
       {"2", true},
       {"V1.0.2", true},
-      {"", false},                                  // nothing learnt
-      {std::string(19, 'x'), true},                 // 19 characters
-      {std::string(20, 'x'), false},                // 20: an error page, not a version
-      {"版本一点零点三版本一点零点三版本一点零", true},   // 19 characters, 57 bytes
+      {"", false},                                          // nothing learnt
+      {std::string(19, 'x'), true},                         // 19 characters
+      {std::string(20, 'x'), false},                        // 20: an error page, not a version
+      {"版本一点零点三版本一点零点三版本一点零", true},     // 19 characters, 57 bytes
       {"版本一点零点三版本一点零点三版本一点零点", false},  // 20 characters
       {"<html><body>404</body></html>", false},
-      {std::string("1.0\0" "3", 5), true},   // NUL counts as a character
-      {"1.0\xbc\xbc", false},             // not UTF-8: no decoder made it
+      {std::string("1.0\0"
+                   "3",
+                   5),
+       true},                  // NUL counts as a character
+      {"1.0\xbc\xbc", false},  // not UTF-8: no decoder made it
   };
   for (const auto& c : cases) EXPECT_EQ(AnnouncesUpdate(kCurrentVersion, c.latest), c.announces) << c.latest;
 }

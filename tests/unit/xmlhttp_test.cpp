@@ -1,14 +1,15 @@
+#include "platform/xmlhttp.h"
+
 #include <gtest/gtest.h>
 #include <libsoup/soup.h>
 #include <zlib.h>
 
 #include <functional>
-#include <map>
 #include <future>
+#include <map>
 #include <thread>
 
 #include "platform/classes.h"
-#include "platform/xmlhttp.h"
 #include "update/module1.h"
 
 namespace veltrano::platform {
@@ -29,9 +30,12 @@ class TestServer {
       g_main_context_push_thread_default(m_context);
       m_loop = g_main_loop_new(m_context, FALSE);
       SoupServer* server = soup_server_new(nullptr, nullptr);
-      soup_server_add_handler(server, nullptr, +[](SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*, gpointer self) {
-        static_cast<TestServer*>(self)->m_handler(msg, path);
-      }, this, nullptr);
+      soup_server_add_handler(
+          server, nullptr,
+          +[](SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*, gpointer self) {
+            static_cast<TestServer*>(self)->m_handler(msg, path);
+          },
+          this, nullptr);
       soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
       GSList* uris = soup_server_get_uris(server);
       gchar* text = g_uri_to_string(static_cast<GUri*>(uris->data));
@@ -49,7 +53,13 @@ class TestServer {
     if (!m_base.empty() && m_base.back() == '/') m_base.pop_back();
   }
   ~TestServer() {
-    g_main_context_invoke(m_context, +[](gpointer loop) { g_main_loop_quit(static_cast<GMainLoop*>(loop)); return G_SOURCE_REMOVE; }, m_loop);
+    g_main_context_invoke(
+        m_context,
+        +[](gpointer loop) {
+          g_main_loop_quit(static_cast<GMainLoop*>(loop));
+          return G_SOURCE_REMOVE;
+        },
+        m_loop);
     m_thread.join();
   }
   std::string url(const std::string& path) const { return m_base + path; }
@@ -103,7 +113,7 @@ void serve(SoupServerMessage* msg, const std::string& path) {
     return respond(msg, 200, gzip(std::string(64 << 20, '0')));
   }
   if (path == "/silent") return soup_server_message_pause(msg);  // never answers
-  if (path.starts_with("/chain/")) {  // /chain/N answers after N redirects
+  if (path.starts_with("/chain/")) {                             // /chain/N answers after N redirects
     const int left = std::stoi(path.substr(7));
     if (left == 0) return respond(msg, 200, "1.0.3");
     soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location",
@@ -113,10 +123,23 @@ void serve(SoupServerMessage* msg, const std::string& path) {
   if (path == "/found-nowhere") return respond(msg, 302, "1.0.3");  // a redirect without a Location
   if (path.starts_with("/bom/")) {
     static const std::map<std::string, std::string> kBodies = {
-        {"/bom/utf-8", "\xEF\xBB\xBF" "1.0.2"},
-        {"/bom/utf-16le", std::string("\xFF\xFE" "1\0.\0" "0\0.\0" "2\0", 12)},
-        {"/bom/utf-16be", std::string("\xFE\xFF" "\0" "1\0.\0" "0\0.\0" "2", 12)},
-        {"/bom/gb18030", "\x84\x31\x95\x33" "1.0.2"},  // U+FEFF in GB18030: no BOM to the decoder
+        {"/bom/utf-8",
+         "\xEF\xBB\xBF"
+         "1.0.2"},
+        {"/bom/utf-16le", std::string("\xFF\xFE"
+                                      "1\0.\0"
+                                      "0\0.\0"
+                                      "2\0",
+                                      12)},
+        {"/bom/utf-16be", std::string("\xFE\xFF"
+                                      "\0"
+                                      "1\0.\0"
+                                      "0\0.\0"
+                                      "2",
+                                      12)},
+        {"/bom/gb18030",
+         "\x84\x31\x95\x33"
+         "1.0.2"},  // U+FEFF in GB18030: no BOM to the decoder
     };
     return respond(msg, 200, kBodies.at(path));
   }
@@ -139,8 +162,8 @@ TEST(HttpExchange, FollowsRedirectsWithinLimits) {
     const char* path;
     int status;
     std::size_t body_size;
-  } completes[] = {{"/ver.html", 200, 5},          {"/moved", 200, 5},        {"/chain/5", 200, 5},
-                   {"/found-nowhere", 302, 5},     {"/missing", 404, 9},      {"/just-fits", 200, 1 << 20}};
+  } completes[] = {{"/ver.html", 200, 5},      {"/moved", 200, 5},   {"/chain/5", 200, 5},
+                   {"/found-nowhere", 302, 5}, {"/missing", 404, 9}, {"/just-fits", 200, 1 << 20}};
   for (const auto& c : completes) {
     const HttpResponse r = http_exchange("GET", server.url(c.path), limits);
     EXPECT_EQ(r.status, c.status) << c.path;
@@ -180,7 +203,9 @@ TEST(FetchPageText, ByteOrderMarksAreNoVersion) {
   const automation::Registry registry = platform_classes();
   for (const char* path : {"/bom/utf-8", "/bom/utf-16le", "/bom/utf-16be"})
     EXPECT_EQ(update::FetchPageText(server.url(path), registry), "1.0.2") << path;
-  EXPECT_EQ(update::FetchPageText(server.url("/bom/gb18030"), registry), "\uFEFF" "1.0.2");
+  EXPECT_EQ(update::FetchPageText(server.url("/bom/gb18030"), registry),
+            "\uFEFF"
+            "1.0.2");
 }
 
 TEST(XmlHttpRequest, OnlySynchronousGetAndHead) {
