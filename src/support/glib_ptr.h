@@ -29,6 +29,9 @@ struct GSourceDestroy {  // detached from its context, then released
     g_source_unref(source);
   }
 };
+struct GMainLoopUnref {
+  void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
+};
 struct GMainContextUnref {
   void operator()(GMainContext* context) const { g_main_context_unref(context); }
 };
@@ -43,6 +46,7 @@ using GVariantIterPtr = std::unique_ptr<GVariantIter, GVariantIterFree>;
 using GUriPtr = std::unique_ptr<GUri, GUriUnref>;
 using GBytesPtr = std::unique_ptr<GBytes, GBytesUnref>;
 using GSourcePtr = std::unique_ptr<GSource, GSourceDestroy>;
+using GMainLoopPtr = std::unique_ptr<GMainLoop, GMainLoopUnref>;
 using GMainContextPtr = std::unique_ptr<GMainContext, GMainContextUnref>;
 using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
 

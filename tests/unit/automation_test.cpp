@@ -4,6 +4,7 @@
 #include "automation/procedure.h"
 #include "automation/registry.h"
 #include "automation/variant.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::automation {
 namespace {
@@ -144,13 +145,11 @@ TEST(Variant, EveryKindCrossesTheWire) {
                           Value(Bytes{0, 255, 7}),
                           Value(Bytes{})};
   for (const Value& value : values) {
-    GVariant* wire = g_variant_ref_sink(to_gvariant(value));
-    EXPECT_EQ(from_gvariant(wire), value);
-    g_variant_unref(wire);
+    const GVariantPtr wire(g_variant_ref_sink(to_gvariant(value)));
+    EXPECT_EQ(from_gvariant(wire.get()), value);
   }
-  GVariant* unsupported = g_variant_ref_sink(g_variant_new_double(1.5));
-  EXPECT_THROW(from_gvariant(unsupported), Error);
-  g_variant_unref(unsupported);
+  const GVariantPtr unsupported(g_variant_ref_sink(g_variant_new_double(1.5)));
+  EXPECT_THROW(from_gvariant(unsupported.get()), Error);
   EXPECT_THROW(to_gvariant(Value(std::string("\xff\xfe"))), Error);  // not UTF-8
 }
 

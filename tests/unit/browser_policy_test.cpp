@@ -3,6 +3,7 @@
 #include "config.h"
 #include "interface/browser_interface.h"
 #include "policy.h"
+#include "support/glib_ptr.h"
 
 namespace veltrano::browser {
 namespace {
@@ -131,19 +132,16 @@ TEST(BrowserErrors, SurviveTheBus) {
       {errc::kBadCharset, "org.veltrano.Browser1.Error.Failed"},
   };
   for (const auto& c : cases) {
-    GError* sent = to_gerror(automation::Error(c.number, "说明"));
-    g_autofree gchar* name = g_dbus_error_encode_gerror(sent);
+    const GErrorPtr sent(to_gerror(automation::Error(c.number, "说明")));
+    g_autofree gchar* name = g_dbus_error_encode_gerror(sent.get());
     EXPECT_STREQ(name, c.name);
-    GError* received = g_dbus_error_new_for_dbus_error(name, "说明");
-    const automation::Error back = from_gerror(received);
+    const GErrorPtr received(g_dbus_error_new_for_dbus_error(name, "说明"));
+    const automation::Error back = from_gerror(received.get());
     EXPECT_EQ(back.number(), c.number == errc::kBadCharset ? errc::kInternal : c.number) << c.name;
     EXPECT_EQ(back.description(), "说明");
-    g_error_free(received);
-    g_error_free(sent);
   }
-  GError* no_reply = g_dbus_error_new_for_dbus_error("org.freedesktop.DBus.Error.NoReply", "没有回应");
-  EXPECT_EQ(from_gerror(no_reply).number(), errc::kObjectGone);
-  g_error_free(no_reply);
+  const GErrorPtr no_reply(g_dbus_error_new_for_dbus_error("org.freedesktop.DBus.Error.NoReply", "没有回应"));
+  EXPECT_EQ(from_gerror(no_reply.get()).number(), errc::kObjectGone);
 }
 
 TEST(Interface, DescribedByTheBuiltInFile) {

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/classes.h"
+#include "support/glib_ptr.h"
 #include "update/module1.h"
 
 namespace veltrano::platform {
@@ -26,40 +27,35 @@ class TestServer {
     std::promise<std::string> base;
     auto ready = base.get_future();
     m_thread = std::thread([this, base = std::move(base)]() mutable {
-      m_context = g_main_context_new();
-      g_main_context_push_thread_default(m_context);
-      m_loop = g_main_loop_new(m_context, FALSE);
-      SoupServer* server = soup_server_new(nullptr, nullptr);
+      m_context.reset(g_main_context_new());
+      g_main_context_push_thread_default(m_context.get());
+      m_loop.reset(g_main_loop_new(m_context.get(), FALSE));
+      const GObjectPtr<SoupServer> server(soup_server_new(nullptr, nullptr));
       soup_server_add_handler(
-          server, nullptr,
+          server.get(), nullptr,
           +[](SoupServer*, SoupServerMessage* msg, const char* path, GHashTable*, gpointer self) {
             static_cast<TestServer*>(self)->m_handler(msg, path);
           },
           this, nullptr);
-      soup_server_listen_local(server, 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
-      GSList* uris = soup_server_get_uris(server);
-      gchar* text = g_uri_to_string(static_cast<GUri*>(uris->data));
+      soup_server_listen_local(server.get(), 0, SOUP_SERVER_LISTEN_IPV4_ONLY, nullptr);
+      g_autoslist(GUri) uris = soup_server_get_uris(server.get());
+      g_autofree gchar* text = g_uri_to_string(static_cast<GUri*>(uris->data));
       base.set_value(text);
-      g_free(text);
-      g_slist_free_full(uris, reinterpret_cast<GDestroyNotify>(g_uri_unref));
-      g_main_loop_run(m_loop);
-      soup_server_disconnect(server);
-      g_object_unref(server);
-      g_main_loop_unref(m_loop);
-      g_main_context_pop_thread_default(m_context);
-      g_main_context_unref(m_context);
+      g_main_loop_run(m_loop.get());
+      soup_server_disconnect(server.get());
+      g_main_context_pop_thread_default(m_context.get());
     });
     m_base = ready.get();
     if (!m_base.empty() && m_base.back() == '/') m_base.pop_back();
   }
   ~TestServer() {
     g_main_context_invoke(
-        m_context,
+        m_context.get(),
         +[](gpointer loop) {
           g_main_loop_quit(static_cast<GMainLoop*>(loop));
           return G_SOURCE_REMOVE;
         },
-        m_loop);
+        m_loop.get());
     m_thread.join();
   }
   std::string url(const std::string& path) const { return m_base + path; }
@@ -67,8 +63,8 @@ class TestServer {
  private:
   Handler m_handler;
   std::thread m_thread;
-  GMainContext* m_context = nullptr;
-  GMainLoop* m_loop = nullptr;
+  GMainContextPtr m_context;  // the server thread's, made there
+  GMainLoopPtr m_loop;
   std::string m_base;
 };
 
