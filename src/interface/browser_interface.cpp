@@ -54,17 +54,18 @@ GDBusInterfaceInfo* interface_info() {
 }
 
 const GVariantType* reply_type(const char* method) {
-  // One type per method, made on first use and kept, like the description itself.
-  static const std::map<std::string, GVariantType*> types = [] {
-    std::map<std::string, GVariantType*> made;
+  // One type string per method, made on first use and kept, like the description itself.
+  // A GVariantType is its type string, as G_VARIANT_TYPE has it.
+  static const std::map<std::string, std::string> types = [] {
+    std::map<std::string, std::string> made;
     for (GDBusMethodInfo** m = interface_info()->methods; m && *m; ++m) {
       std::string signature = "(";
       for (GDBusArgInfo** arg = (*m)->out_args; arg && *arg; ++arg) signature += (*arg)->signature;
-      made.emplace((*m)->name, g_variant_type_new((signature + ")").c_str()));
+      made.emplace((*m)->name, signature + ")");
     }
     return made;
   }();
-  return types.at(method);
+  return G_VARIANT_TYPE(types.at(method).c_str());
 }
 
 GQuark error_quark() {
