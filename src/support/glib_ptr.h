@@ -8,47 +8,31 @@
 
 namespace veltrano {
 
-struct GObjectUnref {
-  void operator()(gpointer object) const { g_object_unref(object); }
-};
-struct GVariantUnref {
-  void operator()(GVariant* variant) const { g_variant_unref(variant); }
-};
-struct GVariantIterFree {
-  void operator()(GVariantIter* iter) const { g_variant_iter_free(iter); }
-};
-struct GUriUnref {
-  void operator()(GUri* uri) const { g_uri_unref(uri); }
-};
-struct GBytesUnref {
-  void operator()(GBytes* bytes) const { g_bytes_unref(bytes); }
-};
-struct GSourceDestroy {  // detached from its context, then released
-  void operator()(GSource* source) const {
-    g_source_destroy(source);
-    g_source_unref(source);
+// Frees a handle with GLib's own function for it.
+template <auto Free>
+struct FreeWith {
+  template <class T>
+  void operator()(T* handle) const {
+    Free(handle);
   }
 };
-struct GMainLoopUnref {
-  void operator()(GMainLoop* loop) const { g_main_loop_unref(loop); }
-};
-struct GMainContextUnref {
-  void operator()(GMainContext* context) const { g_main_context_unref(context); }
-};
-struct GErrorFree {
-  void operator()(GError* error) const { g_error_free(error); }
-};
+
+// A source leaves its main context before it is released.
+inline void destroy_source(GSource* source) {
+  g_source_destroy(source);
+  g_source_unref(source);
+}
 
 template <class T>
-using GObjectPtr = std::unique_ptr<T, GObjectUnref>;
-using GVariantPtr = std::unique_ptr<GVariant, GVariantUnref>;
-using GVariantIterPtr = std::unique_ptr<GVariantIter, GVariantIterFree>;
-using GUriPtr = std::unique_ptr<GUri, GUriUnref>;
-using GBytesPtr = std::unique_ptr<GBytes, GBytesUnref>;
-using GSourcePtr = std::unique_ptr<GSource, GSourceDestroy>;
-using GMainLoopPtr = std::unique_ptr<GMainLoop, GMainLoopUnref>;
-using GMainContextPtr = std::unique_ptr<GMainContext, GMainContextUnref>;
-using GErrorPtr = std::unique_ptr<GError, GErrorFree>;
+using GObjectPtr = std::unique_ptr<T, FreeWith<g_object_unref>>;
+using GVariantPtr = std::unique_ptr<GVariant, FreeWith<g_variant_unref>>;
+using GVariantIterPtr = std::unique_ptr<GVariantIter, FreeWith<g_variant_iter_free>>;
+using GUriPtr = std::unique_ptr<GUri, FreeWith<g_uri_unref>>;
+using GBytesPtr = std::unique_ptr<GBytes, FreeWith<g_bytes_unref>>;
+using GSourcePtr = std::unique_ptr<GSource, FreeWith<destroy_source>>;
+using GMainLoopPtr = std::unique_ptr<GMainLoop, FreeWith<g_main_loop_unref>>;
+using GMainContextPtr = std::unique_ptr<GMainContext, FreeWith<g_main_context_unref>>;
+using GErrorPtr = std::unique_ptr<GError, FreeWith<g_error_free>>;
 
 // Collects a GError out-parameter: call(..., err.out()).
 class ErrorSlot {

@@ -6,7 +6,7 @@ import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import BUILD, close_browser_windows, shell_running, wait_until
+from veltrano_e2e import BUILD, CONTENT_HOST, close_browser_windows, shell_running, wait_until
 
 NAME = "org.veltrano.Browser"
 PATH = "/org/veltrano/Browser"
@@ -101,3 +101,18 @@ class ShellTest(unittest.TestCase):
     def tearDown(self):
         self.client.close()
         close_browser_windows()
+
+    def open(self, path_or_url, width=800, height=600, bars=True):
+        """A window at the top left with a page of the content host, or any address;
+        without bars, the page alone (the status bar aside)."""
+        url = path_or_url if "://" in path_or_url else f"http://{CONTENT_HOST}{path_or_url}"
+        h = self.client.open(url, width, height)
+        for member in ("Left", "Top"):
+            self.client.put(h, member, GLib.Variant("n", 0))
+        for bar in () if bars else ("MenuBar", "ToolBar", "AddressBar"):
+            self.client.put(h, bar, GLib.Variant("b", False))
+        return h
+
+    def title_becomes(self, h, wanted, timeout=15):
+        return wait_until(lambda: self.client.get(h, "LocationName") in wanted and
+                          self.client.get(h, "LocationName"), timeout, what=f"title {wanted}")

@@ -14,7 +14,7 @@ import gi
 gi.require_version("Gdk", "3.0")
 gi.require_version("Gtk", "3.0")
 import pyatspi  # noqa: E402
-from gi.repository import Gdk, GLib, Gtk  # noqa: E402
+from gi.repository import Gdk, Gtk  # noqa: E402
 
 from shell_client import ShellTest  # noqa: E402
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, bars_of,  # noqa: E402
@@ -62,19 +62,8 @@ class LegacyPages(ShellTest):
     def tearDownClass(cls):
         cls.service.close()
 
-    def open(self, path_or_url, width=800, height=600):
-        """A window with the page alone in it, at the top left."""
-        url = path_or_url if "://" in path_or_url else f"http://{CONTENT_HOST}{path_or_url}"
-        h = self.client.open(url, width, height)
-        for member in ("Left", "Top"):
-            self.client.put(h, member, GLib.Variant("n", 0))
-        for bar in ("MenuBar", "ToolBar", "AddressBar"):
-            self.client.put(h, bar, GLib.Variant("b", False))
-        return h
-
-    def title_becomes(self, h, wanted, timeout=15):
-        return wait_until(lambda: self.client.get(h, "LocationName") in wanted and
-                          self.client.get(h, "LocationName"), timeout, what=f"title {wanted}")
+    def open(self, path_or_url):
+        return super().open(path_or_url, bars=False)
 
     def click(self, title, x, y):
         """A click at (x, y) of the page in the window with this title."""

@@ -9,7 +9,6 @@ import time
 import unittest
 
 import pyatspi
-from gi.repository import GLib
 
 from shell_client import ShellTest
 from veltrano_e2e import (CONTENT_HOST, PageServer, Service, browser_windows, find, shell_app, states, wait_until,
@@ -45,17 +44,6 @@ class WebContent(ShellTest):
     @classmethod
     def tearDownClass(cls):
         cls.service.close()
-
-    def open(self, path_or_url):
-        url = path_or_url if "://" in path_or_url else f"http://{CONTENT_HOST}{path_or_url}"
-        h = self.client.open(url)
-        self.client.put(h, "Left", GLib.Variant("n", 0))
-        self.client.put(h, "Top", GLib.Variant("n", 0))
-        return h
-
-    def title_becomes(self, h, wanted, timeout=15):
-        return wait_until(lambda: self.client.get(h, "LocationName") in wanted and
-                          self.client.get(h, "LocationName"), timeout, what=f"title {wanted}")
 
     def click_middle(self):
         subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
