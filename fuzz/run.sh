@@ -11,7 +11,8 @@ build="$top/build-fuzz"
 
 command -v clang++-14 >/dev/null || {
   sudo=""; [ "$(id -u)" -eq 0 ] || sudo=sudo
-  $sudo apt-get install -y -q --no-install-recommends clang-14 libclang-rt-14-dev
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends clang-14 libclang-rt-14-dev
 }
 CC=clang-14 CXX=clang++-14 cmake -S "$top" -B "$build" -DVELTRANO_FUZZ=ON -DVELTRANO_BUILD_TESTS=OFF \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
