@@ -220,18 +220,22 @@ def launcher_without_browser():
 
 
 def x(*args):
-    return subprocess.run(list(args), capture_output=True, text=True).stdout
+    return subprocess.run(list(args), capture_output=True, text=True, timeout=30).stdout
 
 
-def activate(xid):
+def activate(xid, timeout=10):
     """Makes the window active and waits until the window manager says so and the keyboard
     focus is there: a key sent earlier goes to whichever window had it."""
-    subprocess.run(["xdotool", "windowactivate", "--sync", str(xid)], capture_output=True)
+    # --sync waits for ever on a window that goes away meanwhile.
+    try:
+        subprocess.run(["xdotool", "windowactivate", "--sync", str(xid)], capture_output=True, timeout=timeout)
+    except subprocess.TimeoutExpired:
+        raise AssertionError(f"window {xid} did not become active")
 
     def active():
         return (x("xdotool", "getactivewindow").strip() == str(xid) and
                 x("xdotool", "getwindowfocus").strip() == str(xid))
-    wait_until(active, 10, what=f"window {xid} to be active")
+    wait_until(active, timeout, what=f"window {xid} to be active")
 
 
 def browser_windows():
@@ -277,8 +281,8 @@ class BrowserWindow:
     def fullscreen(self):
         return "_NET_WM_STATE_FULLSCREEN" in x("xprop", "-id", str(self.xid), "_NET_WM_STATE")
 
-    def key(self, *keys):
-        activate(self.xid)
+    def key(self, *keys, timeout=10):
+        activate(self.xid, timeout)
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
 
@@ -322,11 +326,11 @@ def close_browser_windows():
         quiet = 0
         if fewest is None or len(windows) < fewest:
             fewest, deadline = len(windows), time.monotonic() + 20
-        if time.monotonic() > deadline:
+        if time.monotonic() > min(deadline, limit):
             raise AssertionError(f"{len(windows)} browser windows did not close")
         for window in windows:
             try:
-                window.key("ctrl+w")
+                window.key("ctrl+w", timeout=3)
             except AssertionError:
                 pass  # gone meanwhile, or not taking focus yet: it is listed again if still there
         time.sleep(0.2)
