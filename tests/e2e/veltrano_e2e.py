@@ -313,8 +313,9 @@ def bars_of(title):
 def close_browser_windows():
     """Closes every browser window as a user would, with Ctrl+W, until none has been seen
     for a while (a window may still be on its way to the screen). Eighty windows take a
-    while: it gives up only when 20 seconds pass without one closing."""
+    while: it gives up when 20 seconds pass without one closing, or after three minutes."""
     deadline = time.monotonic() + 20
+    limit = time.monotonic() + 180
     fewest = None
     quiet = 0
     while quiet < 3:
