@@ -64,6 +64,13 @@ GVariant* AutomationService::on_get_property(GDBusConnection*, const gchar*, con
 GVariant* AutomationService::dispatch(const std::string& sender, const std::string& method, GVariant* parameters) {
   std::uint32_t handle = 0;
   const char* member = nullptr;
+  if (method == "Prepare") {
+    m_preparing.insert(sender);
+    watch_client(sender);
+    m_app.prepare_window();
+    m_app.update_idle_exit();
+    return nullptr;
+  }
   if (method == "Create") return g_variant_new("(u)", create(sender));
   if (method == "Release") {
     g_variant_get(parameters, "(u)", &handle);
@@ -124,15 +131,19 @@ void AutomationService::release(std::uint32_t handle) {
   m_instances.erase(it);
   if (BrowserWindow* window = m_app.window(window_id); window && !window->get_visible()) m_app.close_window(window_id);
 
-  const bool owner_holds_more = std::any_of(m_instances.begin(), m_instances.end(),
-                                            [&](const auto& entry) { return entry.second.owner == owner; });
-  if (!owner_holds_more) {
-    if (const auto watch = m_client_watches.find(owner); watch != m_client_watches.end()) {
-      g_bus_unwatch_name(watch->second);
-      m_client_watches.erase(watch);
-    }
-  }
+  forget_client_if_idle(owner);
   m_app.update_idle_exit();
+}
+
+void AutomationService::forget_client_if_idle(const std::string& client) {
+  const bool holds_more =
+      m_preparing.contains(client) || std::any_of(m_instances.begin(), m_instances.end(),
+                                                  [&](const auto& entry) { return entry.second.owner == client; });
+  if (holds_more) return;
+  if (const auto watch = m_client_watches.find(client); watch != m_client_watches.end()) {
+    g_bus_unwatch_name(watch->second);
+    m_client_watches.erase(watch);
+  }
 }
 
 void AutomationService::watch_client(const std::string& client) {
@@ -150,7 +161,10 @@ void AutomationService::on_client_vanished(const std::string& client) {
   std::vector<std::uint32_t> handles;
   for (const auto& [handle, instance] : m_instances)
     if (instance.owner == client) handles.push_back(handle);
+  m_preparing.erase(client);
   for (std::uint32_t handle : handles) release(handle);
+  forget_client_if_idle(client);
+  m_app.update_idle_exit();
 }
 
 }  // namespace veltrano::browser

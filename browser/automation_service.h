@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 #include "browser_object.h"
@@ -27,7 +28,8 @@ class AutomationService {
   AutomationService(const AutomationService&) = delete;
   AutomationService& operator=(const AutomationService&) = delete;
 
-  std::size_t instance_count() const noexcept { return m_instances.size(); }
+  // Whether a client holds an instance or has said it will soon ask for one.
+  bool holds_shell() const noexcept { return !m_instances.empty() || !m_preparing.empty(); }
 
  private:
   struct Instance {
@@ -45,6 +47,7 @@ class AutomationService {
   Instance& instance(std::uint32_t handle, const std::string& sender);
   void release(std::uint32_t handle);
   void watch_client(const std::string& client);
+  void forget_client_if_idle(const std::string& client);
   void on_client_vanished(const std::string& client);
 
   GObjectPtr<GDBusConnection> m_connection;
@@ -52,6 +55,7 @@ class AutomationService {
   guint m_registration = 0;
   std::uint32_t m_next_handle = 1;
   std::map<std::uint32_t, Instance> m_instances;
+  std::set<std::string> m_preparing;              // clients that called Prepare
   std::map<std::string, guint> m_client_watches;  // client -> bus name watch
 };
 

@@ -3,6 +3,7 @@
 #include <glibmm/main.h>
 
 #include <iostream>
+#include <utility>
 
 #include "interface/browser_interface.h"
 
@@ -55,6 +56,7 @@ void ShellApp::on_name_lost(GDBusConnection*, const gchar* name, gpointer self) 
 }
 
 unsigned ShellApp::open_window(WebKitWebView* related) {
+  if (!related && m_prepared_window) return std::exchange(m_prepared_window, 0);
   if (!related && !m_windows.empty()) related = m_windows.begin()->second->web_view();
   const unsigned id = m_next_window++;
   auto window = std::make_unique<BrowserWindow>(
@@ -80,6 +82,7 @@ BrowserWindow* ShellApp::window(unsigned id) const {
 void ShellApp::close_window(unsigned id) {
   const auto it = m_windows.find(id);
   if (it == m_windows.end()) return;
+  if (id == m_prepared_window) m_prepared_window = 0;
   std::unique_ptr<BrowserWindow> window = std::move(it->second);
   m_windows.erase(it);
   remove_window(*window);
@@ -88,17 +91,32 @@ void ShellApp::close_window(unsigned id) {
 }
 
 void ShellApp::update_idle_exit() {
-  const bool busy = !m_windows.empty() || (m_service && m_service->instance_count() > 0);
+  const std::size_t open = m_windows.size() - (m_prepared_window ? 1 : 0);
+  const bool busy = open > 0 || (m_service && m_service->holds_shell());
   if (busy) {
     m_exit_timer.disconnect();
   } else if (!m_exit_timer.connected()) {
     m_exit_timer = Glib::signal_timeout().connect_seconds(
         [this] {
-          quit();
+          end();
           return false;
         },
         kIdleExitSeconds);
   }
+}
+
+void ShellApp::end() {
+  if (m_bus_owner) g_bus_unown_name(m_bus_owner);  // waits for the bus to take it back
+  m_bus_owner = 0;
+  quit();
+}
+
+void ShellApp::prepare_window() {
+  if (m_prepared_window || !m_windows.empty()) return;  // open windows share their process
+  const unsigned id = open_window(nullptr);
+  window(id)->navigate("about:blank");  // starts the web process
+  m_prepared_window = id;
+  update_idle_exit();
 }
 
 }  // namespace veltrano::browser

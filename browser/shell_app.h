@@ -1,6 +1,6 @@
 // The browser shell: one process per user session. It owns the well-known bus name, the
 // web engine's data directories, and every window it opens; it ends by itself a short
-// while after its last window has closed and no instance is held.
+// while after its last window has closed and no client holds it.
 #pragma once
 
 #include <gtkmm/application.h>
@@ -23,12 +23,15 @@ class ShellApp : public Gtk::Application {
   ~ShellApp() override;
 
   // A new, hidden window; its web view shares a web process with related, if given,
-  // else with some open window.
+  // else with some open window. Without related, the window prepared ahead is it, if any.
   unsigned open_window(WebKitWebView* related);
   BrowserWindow* window(unsigned id) const;
   void close_window(unsigned id);
   // To be called whenever windows or instances come or go.
   void update_idle_exit();
+  // Gets the next window ready now, web process and all: a hidden window on a blank page,
+  // as a new one is, kept for whoever asks for a window next.
+  void prepare_window();
 
  protected:
   ShellApp();
@@ -38,10 +41,13 @@ class ShellApp : public Gtk::Application {
  private:
   static void on_bus_acquired(GDBusConnection* connection, const gchar* name, gpointer self);
   static void on_name_lost(GDBusConnection* connection, const gchar* name, gpointer self);
+  // The name goes before the process: a call made from then on starts a new shell.
+  void end();
 
   guint m_bus_owner = 0;
   std::unique_ptr<WebContext> m_context;
   std::unique_ptr<AutomationService> m_service;
+  unsigned m_prepared_window = 0;  // among m_windows, but open for nobody yet
   std::map<unsigned, std::unique_ptr<BrowserWindow>> m_windows;
   unsigned m_next_window = 1;
   sigc::connection m_exit_timer;

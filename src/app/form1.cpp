@@ -1,6 +1,7 @@
 #include "app/form1.h"
 
 #include <atk/atk.h>
+#include <glibmm/main.h>
 #include <gtkmm/application.h>
 #include <gtkmm/button.h>
 #include <gtkmm/cssprovider.h>
@@ -76,7 +77,18 @@ Form1::Form1(const automation::Registry& registry) : m_registry(registry) {
   build_controls();
   add(m_panel);
   m_panel.show_all();
+  m_first_draw = signal_draw().connect(sigc::mem_fun(*this, &Form1::on_first_draw), false);
 }
+
+// The browser is got ready once the window is on the screen, never before: the user sees
+// the window as soon as without it.
+bool Form1::on_first_draw(const Cairo::RefPtr<Cairo::Context>&) {
+  m_first_draw.disconnect();
+  Glib::signal_idle().connect_once(sigc::mem_fun(*this, &Form1::warm_up_browser));
+  return false;
+}
+
+void Form1::warm_up_browser() { m_shell_warmup.emplace(); }
 
 void Form1::build_controls() {
   for (const ControlSpec& control : form1_controls()) {
@@ -131,6 +143,9 @@ void Form1::build_controls() {
 void Form1::Show() {
   if (!m_loaded) {
     m_loaded = true;
+    // The window is made ready for the screen while the version check may still be on
+    // its way; it is shown only once the check is over.
+    realize();
     Form_Load();
   }
   present();

@@ -7,11 +7,13 @@
 #include <gtkmm/window.h>
 
 #include <memory>
+#include <optional>
 #include <string_view>
 #include <vector>
 
 #include "automation/error.h"
 #include "automation/registry.h"
+#include "platform/shell_warmup.h"
 
 namespace veltrano::app {
 
@@ -53,6 +55,8 @@ class Form1 : public Gtk::Window {
   void build_controls();
   bool on_label5_button_press_event(GdkEventButton* event);
   bool on_label5_button_release_event(GdkEventButton* event);
+  bool on_first_draw(const Cairo::RefPtr<Cairo::Context>& cr);
+  void warm_up_browser();
 
   const automation::Registry& m_registry;
   ControlPanel m_panel;
@@ -63,6 +67,8 @@ class Form1 : public Gtk::Window {
   bool m_update_notice = false;
   bool m_label5_pressed = false;  // the primary button went down over the link
   int m_exit_status = 0;
+  sigc::connection m_first_draw;
+  std::optional<platform::ShellWarmup> m_shell_warmup;  // from the first frame on
 };
 
 }  // namespace veltrano::app

@@ -2,12 +2,14 @@
 
 #include <glibmm/miscutils.h>
 #include <gtkmm/application.h>
+#include <gtkmm/main.h>
 
 #include <optional>
 
 #include "app/error_report.h"
 #include "app/form1.h"
 #include "platform/classes.h"
+#include "update/version_check.h"
 
 namespace veltrano::app {
 
@@ -16,13 +18,28 @@ int Main() {
   // take their Chinese (PRC) glyphs.
   Glib::setenv("PANGO_LANGUAGE", "zh-cn", true);
 
-  const automation::Registry registry = platform::platform_classes();
+  // The version check's request goes out first and moves on between the steps of GTK's
+  // start-up, while its look-ups run on worker threads; Form_Load takes it over, so that
+  // the network's wait overlaps the window's building. A request that has not gone out
+  // once the application exists costs at most kPatience. If the window never loads, the
+  // request is cancelled with this.
+  constexpr std::chrono::milliseconds kPatience{10};
+  platform::EarlyRequests early;
+  early.start(update::VersionUrl());
+  early.advance();
+  Gtk::Main::init_gtkmm_internals();
+  early.advance();
+  gtk_init(nullptr, nullptr);  // which the application would do next
+  early.advance();
+  const automation::Registry registry = platform::platform_classes(&early);
   // Several launchers may run at once; each is a program of its own.
   auto application = Gtk::Application::create("org.veltrano.Launcher", Gio::APPLICATION_NON_UNIQUE);
+  early.advance(kPatience);
   std::optional<Form1> form;  // the single instance, created on first use
   int status = 0;
   application->signal_activate().connect([&] {
     try {
+      early.advance();
       if (!form) form.emplace(registry);
       application->add_window(*form);
       form->Show();

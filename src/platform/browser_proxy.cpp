@@ -60,17 +60,10 @@ std::filesystem::path shell_next_to_us() {
 
 void detach(gpointer) { setsid(); }
 
-// Starts the shell beside our executable in a session of its own, so that it outlives
-// us, and waits for its name on the bus. Only a private main context runs meanwhile: no
-// click of the main window is delivered while we wait.
+// Waits for the shell just started to take its name on the bus. Only a private main
+// context runs meanwhile: no click of the main window is delivered while we wait.
 void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
-  const std::string program = shell_next_to_us().string();
-  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-  GPid pid = 0;
-  ErrorSlot error;
-  if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, detach, nullptr, &pid, error.out()))
-    cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT) ? "找不到浏览器程序 " + program
-                                                                                   : "无法启动浏览器程序 " + program);
+  const GPid pid = spawn_browser_shell();
 
   struct Wait {
     bool appeared = false;
@@ -116,6 +109,13 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
 
 [[noreturn]] void call_failed(const GError* error) { throw interface::from_gerror(error); }
 
+// The shell was ending as the call reached it, or had ended: a new one answers it.
+bool shell_went_away(const GError* error) {
+  return g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NO_REPLY) ||
+         g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN) ||
+         g_error_matches(error, G_DBUS_ERROR, G_DBUS_ERROR_NAME_HAS_NO_OWNER);
+}
+
 // The value inside a "(v)" reply.
 Value unbox(const GVariantPtr& reply) {
   GVariantPtr boxed(g_variant_get_child_value(reply.get(), 0));
@@ -125,23 +125,41 @@ Value unbox(const GVariantPtr& reply) {
 
 }  // namespace
 
+GPid spawn_browser_shell() {
+  const std::string program = shell_next_to_us().string();
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  GPid pid = 0;
+  ErrorSlot error;
+  // In a session of its own, so that it outlives us.
+  if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, detach, nullptr, &pid, error.out()))
+    cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT) ? "找不到浏览器程序 " + program
+                                                                                   : "无法启动浏览器程序 " + program);
+  return pid;
+}
+
 automation::ObjectPtr BrowserProxy::create() {
   ErrorSlot error;
   GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
   if (!bus) cannot_create(error.get()->message);
   const Clock::time_point deadline = Clock::now() + kBudget;
-  if (!shell_on_bus(bus.get(), deadline) && !activate_shell(bus.get(), deadline))
-    spawn_shell_and_wait(bus.get(), deadline);
-  if (out_of_time(deadline)) cannot_create("浏览器没有响应");
+  for (int attempt = 1;; ++attempt) {
+    if (!shell_on_bus(bus.get(), deadline) && !activate_shell(bus.get(), deadline))
+      spawn_shell_and_wait(bus.get(), deadline);
+    if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
-  ErrorSlot call_error;
-  GVariantPtr reply(g_dbus_connection_call_sync(
-      bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName, "Create", nullptr,
-      interface::reply_type("Create"), G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
-  if (!reply) cannot_create(call_error.get()->message);
-  std::uint32_t handle = 0;
-  g_variant_get(reply.get(), "(u)", &handle);
-  return automation::ObjectPtr(new BrowserProxy(std::move(bus), handle, deadline));
+    ErrorSlot call_error;
+    GVariantPtr reply(g_dbus_connection_call_sync(
+        bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName, "Create", nullptr,
+        interface::reply_type("Create"), G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
+    if (reply) {
+      std::uint32_t handle = 0;
+      g_variant_get(reply.get(), "(u)", &handle);
+      return automation::ObjectPtr(new BrowserProxy(std::move(bus), handle, deadline));
+    }
+    // An idle shell ends a few seconds after its last client left, and a click can reach
+    // it just then: the shell it leaves behind has gone, and a new one takes the call.
+    if (attempt == 2 || !shell_went_away(call_error.get())) cannot_create(call_error.get()->message);
+  }
 }
 
 BrowserProxy::BrowserProxy(GObjectPtr<GDBusConnection> bus, std::uint32_t handle, Clock::time_point deadline)

@@ -19,6 +19,10 @@
 
 namespace veltrano::platform {
 
+// Starts the veltrano-browser installed beside this program, for a session bus that has
+// no service file naming it; the caller reaps the process. Throws automation::Error.
+GPid spawn_browser_shell();
+
 class BrowserProxy : public automation::Object {
  public:
   static constexpr std::chrono::milliseconds kBudget{10000};

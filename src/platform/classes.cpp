@@ -7,10 +7,10 @@
 
 namespace veltrano::platform {
 
-automation::Registry platform_classes() {
+automation::Registry platform_classes(EarlyRequests* early) {
   automation::Registry registry;
   registry.add(interface::kClassName, &BrowserProxy::create);
-  registry.add("MSXML2.XMLHTTP", [] { return std::make_unique<XmlHttpRequest>(); });
+  registry.add("MSXML2.XMLHTTP", [early] { return std::make_unique<XmlHttpRequest>(early); });
   registry.add("adodb.stream", [] { return std::make_unique<TextStream>(); });
   return registry;
 }

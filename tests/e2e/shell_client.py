@@ -55,6 +55,9 @@ class Client:
                                     Gio.DBusCallFlags.NO_AUTO_START, 10000, None)
         return result.unpack() if result is not None else None
 
+    def prepare(self):
+        self.call("Prepare")
+
     def create(self):
         return self.call("Create", reply="(u)")[0]
 

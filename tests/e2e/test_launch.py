@@ -8,7 +8,7 @@ import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, LauncherTest, Launcher, Service, bars_of, browser_windows,
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LauncherTest, Launcher, Service, bars_of, browser_windows,
                           close_browser_windows, launcher_without_browser, service_without_shell, shell_running,
                           wait_until)
 
@@ -96,11 +96,15 @@ class Release(LauncherTest):
         service.page(CONTENT_HOST, "/readme.html", "帮助文档")
 
     def test_a_finished_launch_holds_no_instance(self):
-        # The shell ends once nothing is left; an instance the launcher kept would keep it.
-        self.launcher.press("Command2")
-        window_titled("帮助文档")
-        close_browser_windows()
-        wait_until(lambda: not shell_running(), 20, what="the shell to end")
+        monitor = BusMonitor()
+        try:
+            self.launcher.press("Command2")
+            window_titled("帮助文档")
+            wait_until(lambda: "Release" in monitor.members, 10, what="the instance released")
+            self.assertEqual(monitor.members.count("Create"), 1)
+            self.assertEqual(monitor.members.count("Release"), 1)
+        finally:
+            monitor.close()
         self.assertTrue(self.launcher.running())
 
 
@@ -152,6 +156,51 @@ class StuckShell:
         self.loop.quit()
 
 
+class EndingShell(StuckShell):
+    """A shell that is ending just as a Create reaches it: it gives its name up and leaves the
+    bus without answering, as an idle shell does when its time is up."""
+
+    def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
+        self.calls.append((method, time.monotonic()))
+        self.unanswered.append(invocation)
+        bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
+                      GLib.Variant("(s)", ("org.veltrano.Browser",)), None, 0, 5000, None)
+        self.loop.quit()  # and the connection closes
+
+
+class ShellLifetime(unittest.TestCase):
+    def test_the_launcher_warms_the_shell_and_holds_it_while_it_runs(self):
+        service = service_without_shell()
+        launcher = Launcher()
+        try:
+            launcher.wait_shown()
+            wait_until(shell_running, 10, what="the shell started without a click")
+            time.sleep(7)  # longer than an idle shell lives
+            self.assertTrue(shell_running())
+            self.assertEqual(browser_windows(), [])
+        finally:
+            launcher.stop()
+            service.close()
+        wait_until(lambda: not shell_running(), 10, what="the shell to end once the launcher left")
+
+    def test_a_click_that_reaches_an_ending_shell_gets_a_new_one(self):
+        service = service_without_shell()
+        path, title = PAGES["Command2"]
+        service.page(CONTENT_HOST, path, title)
+        shell = EndingShell()
+        launcher = Launcher()
+        try:
+            launcher.wait_shown()
+            launcher.press("Command2")
+            window_titled(title)
+            self.assertEqual([m for m, _ in shell.calls], ["Create"])
+        finally:
+            launcher.stop()
+            close_browser_windows()
+            shell.close()
+            service.close()
+
+
 class Unresponsive(unittest.TestCase):
     def test_a_stuck_shell_holds_a_click_for_ten_seconds_at_most(self):
         service = service_without_shell()
@@ -193,10 +242,6 @@ class WithoutBrowser(unittest.TestCase):
             shutil.rmtree(os.path.dirname(program))
 
 
-if __name__ == "__main__":
-    unittest.main()
-
-
 class ClickStorm(unittest.TestCase):
     CLICKS = 20  # on each of the four buttons
 
@@ -233,3 +278,7 @@ class ClickStorm(unittest.TestCase):
             close_browser_windows()
             service.close()
         wait_until(lambda: not shell_running(), 30, what="the shell to end")
+
+
+if __name__ == "__main__":
+    unittest.main()

@@ -56,6 +56,7 @@ class VersionCheck(unittest.TestCase):
                 self.service.set(HOME_HOST, "/ver.html", body, status=status, ctype="text/plain")
                 self.assertEqual(self.start(), (caption, caption == NOTICE))
                 self.launcher.stop()
+        self.assertEqual(self.service.seen(HOME_HOST, "/ver.html"), len(cases))  # one GET a start
 
     def test_no_server_at_all(self):
         self.service.close()
@@ -73,6 +74,7 @@ class VersionCheck(unittest.TestCase):
             time.sleep(0.05)
         launcher.wait_shown()
         self.assertEqual(launcher.control("Label5").name, NOTICE)
+        self.assertEqual(self.service.seen(HOME_HOST, "/ver.html"), 1)
 
     def test_server_that_never_answers(self):
         self.service.close()

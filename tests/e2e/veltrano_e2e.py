@@ -337,6 +337,28 @@ def close_browser_windows():
         time.sleep(0.2)
 
 
+class BusMonitor:
+    """The method calls of the browser interface on the session bus, as dbus-monitor sees them."""
+
+    def __init__(self):
+        self.members = []
+        self.proc = subprocess.Popen(["dbus-monitor", "--session", "type='method_call',interface='org.veltrano.Browser1'"],
+                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        started = threading.Event()
+
+        def read():
+            for line in self.proc.stdout:
+                started.set()  # the monitor's own NameAcquired comes first
+                if "member=" in line and "interface=org.veltrano.Browser1" in line:
+                    self.members.append(line.split("member=")[1].split()[0])
+        threading.Thread(target=read, daemon=True).start()
+        assert started.wait(10), "dbus-monitor did not start"
+
+    def close(self):
+        self.proc.terminate()
+        self.proc.wait()
+
+
 def service_without_shell():
     """The version service saying 1.0.2, once no shell is left over from other tests."""
     close_browser_windows()

@@ -2,8 +2,12 @@
 
 #include <gtest/gtest.h>
 #include <libsoup/soup.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
 #include <zlib.h>
 
+#include <atomic>
 #include <functional>
 #include <future>
 #include <map>
@@ -202,6 +206,38 @@ TEST(FetchPageText, ByteOrderMarksAreNoVersion) {
   EXPECT_EQ(update::FetchPageText(server.url("/bom/gb18030"), registry),
             "\uFEFF"
             "1.0.2");
+}
+
+// The version check's request starts before the window is built: the synchronous request
+// for the same URL takes it over, so the server sees one GET; one nobody takes is cancelled.
+TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
+  std::atomic<int> requests = 0;
+  std::atomic<int> held = -1;  // the server's end of the connection that is never answered
+  const TestServer server([&](SoupServerMessage* msg, const std::string& path) {
+    ++requests;
+    if (path != "/held") return serve(msg, path);
+    held = dup(g_socket_get_fd(soup_server_message_get_socket(msg)));
+    soup_server_message_pause(msg);
+  });
+  {
+    EarlyRequests early;
+    early.start(server.url("/ver.html"));
+    const automation::Registry registry = platform_classes(&early);
+    while (requests == 0) early.advance();
+    EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");
+    EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");  // a later one goes out anew
+    EXPECT_EQ(requests, 2);
+  }
+  {
+    EarlyRequests early;
+    early.start(server.url("/held"));
+    while (held < 0) early.advance();
+  }
+  pollfd end{held, POLLIN, 0};
+  char byte;
+  ASSERT_EQ(poll(&end, 1, 5000), 1);
+  EXPECT_EQ(recv(held, &byte, 1, MSG_PEEK), 0);  // the client has closed it
+  close(held);
 }
 
 TEST(XmlHttpRequest, OnlySynchronousGetAndHead) {

@@ -1,0 +1,205 @@
+#include "platform/http_exchange.h"
+
+#include "automation/error.h"
+#include "config.h"
+#include "platform/proxy_resolver.h"
+
+namespace veltrano::platform {
+
+using automation::Error;
+namespace errc = automation::errc;
+
+namespace {
+
+constexpr gsize kChunk = 16384;
+
+Error request_failed(const std::string& why) { return Error(errc::kRequestFailed, "网络请求失败：" + why); }
+
+GUriPtr parse_web_uri(const std::string& url, GUri* base) {
+  ErrorSlot error;
+  GUriPtr uri(base ? g_uri_parse_relative(base, url.c_str(), static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), error.out())
+                   : g_uri_parse(url.c_str(), static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), error.out()));
+  if (!uri) throw request_failed("无效的网址“" + url + "”");
+  const char* scheme = g_uri_get_scheme(uri.get());
+  if (g_ascii_strcasecmp(scheme, "http") != 0 && g_ascii_strcasecmp(scheme, "https") != 0)
+    throw request_failed("不支持的网址协议“" + std::string(scheme) + "”");
+  if (!g_uri_get_host(uri.get()) || !*g_uri_get_host(uri.get())) throw request_failed("网址缺少主机名");
+  return uri;
+}
+
+}  // namespace
+
+class HttpExchange::ContextScope {
+ public:
+  explicit ContextScope(GMainContext* context) : m_context(context) { g_main_context_push_thread_default(context); }
+  ~ContextScope() { g_main_context_pop_thread_default(m_context); }
+  ContextScope(const ContextScope&) = delete;
+  ContextScope& operator=(const ContextScope&) = delete;
+
+ private:
+  GMainContext* m_context;
+};
+
+HttpExchange::HttpExchange(std::string method, std::string url, const HttpLimits& limits)
+    : m_method(std::move(method)), m_url(std::move(url)), m_limits(limits), m_context(g_main_context_new()) {
+  const ContextScope scope(m_context.get());
+  try {
+    m_uri = parse_web_uri(m_url, nullptr);
+  } catch (...) {
+    m_failure = std::current_exception();
+    m_finished = true;
+    return;
+  }
+  m_session.reset(
+      soup_session_new_with_options("timeout", static_cast<guint>(m_limits.io_timeout.count()), "user-agent",
+                                    (std::string(config::kProductName) + "/" + config::kFileVersion).c_str(), nullptr));
+  m_cancellable.reset(g_cancellable_new());
+  // The clock runs on the exchange's context: while nobody iterates it, it fires as soon
+  // as somebody does, and the exchange ends then.
+  m_deadline.reset(g_timeout_source_new(static_cast<guint>(m_limits.deadline.count())));
+  g_source_set_callback(
+      m_deadline.get(),
+      +[](gpointer cancellable) {
+        g_cancellable_cancel(static_cast<GCancellable*>(cancellable));
+        return G_SOURCE_REMOVE;
+      },
+      m_cancellable.get(), nullptr);
+  g_source_attach(m_deadline.get(), m_context.get());
+  send(m_uri.get());
+}
+
+HttpExchange::~HttpExchange() {
+  if (!m_busy) return;
+  const ContextScope scope(m_context.get());
+  g_cancellable_cancel(m_cancellable.get());
+  while (m_busy) g_main_context_iteration(m_context.get(), TRUE);
+}
+
+void HttpExchange::advance(std::chrono::milliseconds patience) {
+  const ContextScope scope(m_context.get());
+  const gint64 until = g_get_monotonic_time() + std::chrono::microseconds(patience).count();
+  while (!m_finished && !m_sent && g_get_monotonic_time() < until) {
+    // Wakes the loop when patience runs out, if nothing else does first.
+    const GSourcePtr timer(g_timeout_source_new(static_cast<guint>((until - g_get_monotonic_time() + 999) / 1000)));
+    g_source_set_callback(
+        timer.get(), +[](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+    g_source_attach(timer.get(), m_context.get());
+    g_main_context_iteration(m_context.get(), TRUE);
+  }
+  while (!m_finished && g_main_context_iteration(m_context.get(), FALSE)) {
+  }
+}
+
+HttpResponse HttpExchange::wait() {
+  {
+    const ContextScope scope(m_context.get());
+    while (!m_finished) g_main_context_iteration(m_context.get(), TRUE);
+  }
+  if (m_failure) std::rethrow_exception(m_failure);
+  return std::move(m_response);
+}
+
+void HttpExchange::send(GUri* uri) {
+  m_message.reset(soup_message_new_from_uri(m_method.c_str(), uri));
+  soup_message_add_flags(m_message.get(), SOUP_MESSAGE_NO_REDIRECT);
+  g_signal_connect(m_message.get(), "wrote-headers",
+                   G_CALLBACK(+[](SoupMessage*, gpointer self) { static_cast<HttpExchange*>(self)->m_sent = true; }),
+                   this);
+  m_busy = true;
+  soup_session_send_async(
+      m_session.get(), m_message.get(), G_PRIORITY_DEFAULT, m_cancellable.get(),
+      +[](GObject*, GAsyncResult* result, gpointer self) { static_cast<HttpExchange*>(self)->on_sent(result); }, this);
+}
+
+void HttpExchange::on_sent(GAsyncResult* result) {
+  m_busy = false;
+  ErrorSlot error;
+  m_stream.reset(soup_session_send_finish(m_session.get(), result, error.out()));
+  if (!m_stream) return fail_io(error.get());
+
+  const auto status = static_cast<int>(soup_message_get_status(m_message.get()));
+  const char* location = soup_message_headers_get_one(soup_message_get_response_headers(m_message.get()), "Location");
+  if (SOUP_STATUS_IS_REDIRECTION(status) && status != SOUP_STATUS_NOT_MODIFIED && location) {
+    if (m_redirects == m_limits.max_redirects)
+      return fail("重定向超过 " + std::to_string(m_limits.max_redirects) + " 次");
+    ++m_redirects;
+    try {
+      m_uri = parse_web_uri(location, m_uri.get());
+    } catch (...) {
+      m_failure = std::current_exception();
+      return finish();
+    }
+    m_stream.reset();
+    return send(m_uri.get());
+  }
+  m_response.status = status;
+  const char* reason = soup_message_get_reason_phrase(m_message.get());
+  m_response.reason = reason ? reason : "";
+  read_more();
+}
+
+void HttpExchange::read_more() {
+  m_busy = true;
+  g_input_stream_read_bytes_async(
+      m_stream.get(), kChunk, G_PRIORITY_DEFAULT, m_cancellable.get(),
+      +[](GObject*, GAsyncResult* result, gpointer self) { static_cast<HttpExchange*>(self)->on_read(result); }, this);
+}
+
+void HttpExchange::on_read(GAsyncResult* result) {
+  m_busy = false;
+  ErrorSlot error;
+  const GBytesPtr chunk(g_input_stream_read_bytes_finish(m_stream.get(), result, error.out()));
+  if (!chunk) return fail_io(error.get());
+  gsize size = 0;
+  const auto* data = static_cast<const std::uint8_t*>(g_bytes_get_data(chunk.get(), &size));
+  if (size == 0) return finish();
+  automation::Bytes& body = m_response.body;
+  if (body.size() + size > m_limits.max_body)
+    return fail("回应内容超过 " + std::to_string(m_limits.max_body / 1024) + " KiB");
+  body.insert(body.end(), data, data + size);
+  read_more();
+}
+
+void HttpExchange::fail(std::string why) {
+  m_failure = std::make_exception_ptr(request_failed(why));
+  finish();
+}
+
+void HttpExchange::fail_io(const GError* error) {
+  if (g_cancellable_is_cancelled(m_cancellable.get()))
+    return fail("服务器在 " + std::to_string(m_limits.deadline.count() / 1000) + " 秒内没有给出完整的回应");
+  fail(error ? error->message : "未知错误");
+}
+
+// The connection goes back to libsoup, or is closed with the session.
+void HttpExchange::finish() {
+  m_finished = true;
+  m_deadline.reset();
+  m_stream.reset();
+}
+
+void EarlyRequests::start(const std::string& url) {
+  find_proxy_resolver_in_background();
+  m_requests.push_back(std::make_unique<HttpExchange>("GET", url, HttpLimits{}));
+}
+
+void EarlyRequests::advance(std::chrono::milliseconds patience) {
+  for (const auto& request : m_requests) request->advance(patience);
+}
+
+std::unique_ptr<HttpExchange> EarlyRequests::take(std::string_view method, std::string_view url) {
+  for (auto it = m_requests.begin(); it != m_requests.end(); ++it) {
+    if ((*it)->method() == method && (*it)->url() == url) {
+      std::unique_ptr<HttpExchange> request = std::move(*it);
+      m_requests.erase(it);
+      return request;
+    }
+  }
+  return nullptr;
+}
+
+HttpResponse http_exchange(const std::string& method, const std::string& url, const HttpLimits& limits) {
+  return HttpExchange(method, url, limits).wait();
+}
+
+}  // namespace veltrano::platform
