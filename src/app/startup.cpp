@@ -20,15 +20,15 @@ int Main() {
 
   // The version check's request goes out first and moves on between the steps of GTK's
   // start-up, while its look-ups run on worker threads; Form_Load takes it over, so that
-  // the network's wait overlaps the window's building. A request that has not gone out
-  // once the application exists costs at most kPatience. If the window never loads, the
-  // request is cancelled with this.
+  // the network's wait overlaps the window's building. Once gtkmm is set up, when the
+  // look-ups are usually done, start-up waits up to kPatience for the request to go out,
+  // and once more when the application exists. If the window never loads, the request is
+  // cancelled with this.
   constexpr std::chrono::milliseconds kPatience{10};
   platform::EarlyRequests early;
   early.start(update::VersionUrl());
-  early.advance();
   Gtk::Main::init_gtkmm_internals();
-  early.advance();
+  early.advance(kPatience);
   gtk_init(nullptr, nullptr);  // which the application would do next
   early.advance();
   const automation::Registry registry = platform::platform_classes(&early);
