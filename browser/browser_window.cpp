@@ -120,6 +120,11 @@ void BrowserWindow::navigate(const std::string& url) {
   webkit_web_view_load_uri(m_view.get(), url.c_str());
 }
 
+void BrowserWindow::load_blank() {
+  m_started_blank = true;
+  webkit_web_view_load_uri(m_view.get(), "about:blank");
+}
+
 void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
   Gtk::Widget* widget = nullptr;
   switch (bar) {

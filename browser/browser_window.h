@@ -43,6 +43,10 @@ class BrowserWindow : public Gtk::Window {
   WebKitWebView* web_view() const noexcept { return m_view.get(); }
 
   void navigate(const std::string& url);
+  // Starts the web process on a blank page, for a window made ahead of need. The page is
+  // not the window's home, and going back to it is no use to anybody.
+  void load_blank();
+  bool started_blank() const noexcept { return m_started_blank; }
   void set_bar_visible(Bar bar, bool visible);
   bool bar_visible(Bar bar) const;
   // The placement last asked for; the window manager may not have carried it out yet.
@@ -103,6 +107,7 @@ class BrowserWindow : public Gtk::Window {
 
   Placement m_placement;
   bool m_placement_pending = false;  // asked for, not yet carried out
+  bool m_started_blank = false;
   bool m_full_screen = false;
   bool m_scroll_bars = true;  // false: window.open said scrollbars=no
   PageRequests m_requests;    // what the service's pages ask of this window

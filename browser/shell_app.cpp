@@ -114,7 +114,7 @@ void ShellApp::end() {
 void ShellApp::prepare_window() {
   if (m_prepared_window || !m_windows.empty()) return;  // open windows share their process
   const unsigned id = open_window(nullptr);
-  window(id)->navigate("about:blank");  // starts the web process
+  window(id)->load_blank();
   m_prepared_window = id;
   update_idle_exit();
 }

@@ -121,8 +121,11 @@ void WindowControls::build_tool_bar() {
 
 void WindowControls::update_navigation() {
   WebKitWebView* view = m_window.web_view();
-  for (const auto& [action, enabled] : {std::pair{"back", webkit_web_view_can_go_back(view)},
-                                        std::pair{"forward", webkit_web_view_can_go_forward(view)}})
+  // Behind the first page of a window made ahead of need lies only its blank page.
+  WebKitBackForwardList* history = webkit_web_view_get_back_forward_list(view);
+  const bool only_blank_behind = m_window.started_blank() && !webkit_back_forward_list_get_nth_item(history, -2);
+  for (const auto& [action, enabled] : {std::pair{"back", webkit_web_view_can_go_back(view) && !only_blank_behind},
+                                        std::pair{"forward", webkit_web_view_can_go_forward(view) != FALSE}})
     if (auto simple = Glib::RefPtr<Gio::SimpleAction>::cast_dynamic(m_actions->lookup_action(action)))
       simple->set_enabled(enabled);
 }

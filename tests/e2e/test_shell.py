@@ -7,7 +7,7 @@ import pyatspi
 from gi.repository import GLib
 
 from shell_client import Client, ShellTest, dbus_error, rss_kib, shell_pid, start_shell
-from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app,
+from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
                           shell_running, wait_until, x)
 
 ERR = "org.veltrano.Browser1.Error."
@@ -97,11 +97,14 @@ class Interface(ShellTest):
         self.client = Client()
 
     def test_screen_readers_find_the_controls(self):
+        self.client.prepare()  # the window comes ready-made, its blank page no place to go back to
         self.client.open(f"http://{CONTENT_HOST}/page.html")
         wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
         frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
         names = {role: [] for role in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_STATUS_BAR)}
         find(frame, lambda a: names.get(a.getRole(), []).append(a.name) and False)
+        back = find(frame, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "后退")
+        self.assertNotIn(pyatspi.STATE_SENSITIVE, states(back))
         self.assertLessEqual({"后退", "前进", "刷新", "停止", "主页"}, set(names[pyatspi.ROLE_PUSH_BUTTON]))
         self.assertLessEqual({"打印…", "关闭窗口", "重新载入", "放大", "全屏", "后退"}, set(names[pyatspi.ROLE_MENU_ITEM]))
         self.assertEqual(len(names[pyatspi.ROLE_STATUS_BAR]), 1)
