@@ -1,19 +1,28 @@
 #!/bin/sh
-# Installs what building and testing need on Debian 12, where anything is missing.
-#   install-deps.sh [build|run|test|package]    (default: test, which includes build)
+# Installs what building, testing and packaging need, where anything is missing. Debian 12
+# (bookworm) and Debian 13 (trixie) are supported; the names below are the same on both.
+#   install-deps.sh [build|run|test|package|check]    (default: test, which includes build)
 set -eu
 what=${1:-test}
+. /etc/os-release
+case "${VERSION_CODENAME:-}" in
+  bookworm | trixie) ;;
+  *) echo "install-deps.sh: needs Debian 12 (bookworm) or 13 (trixie), not ${PRETTY_NAME:-this system}" >&2; exit 2 ;;
+esac
+
 build="cmake g++ make pkg-config libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-3.0-dev libicu-dev
        libgtest-dev zlib1g-dev fonts-noto-cjk"
 run="xvfb xauth openbox dbus dbus-x11 at-spi2-core libglib2.0-bin"
 test="$run python3 python3-pyatspi python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0 xdotool x11-utils iproute2 util-linux procps openssl"
 package="$build dpkg-dev desktop-file-utils appstream"
+check="debootstrap xvfb xauth openbox xdotool x11-utils python3 iproute2 util-linux procps"
 case "$what" in
   build) wanted=$build ;;
   package) wanted=$package ;;
   run) wanted="$build $run" ;;
   test) wanted="$build $test" ;;
-  *) echo "usage: $0 [build|run|test|package]" >&2; exit 2 ;;
+  check) wanted=$check ;;
+  *) echo "usage: $0 [build|run|test|package|check]" >&2; exit 2 ;;
 esac
 
 missing=""

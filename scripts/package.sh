@@ -1,12 +1,16 @@
 #!/bin/sh
-# Builds the Debian package (build-package/veltrano_*.deb) and checks the desktop entry and
-# the AppStream record on the way. Host and telephone variables pass through to CMake:
+# Builds the Debian package for the release it runs on (build-package/veltrano_VERSION~debNN_amd64.deb,
+# its dependencies as dpkg-shlibdeps finds them there) and checks the desktop entry and the
+# AppStream record on the way. Host and telephone variables pass through to CMake:
 #   scripts/package.sh [-DVELTRANO_CONTENT_HOST=...] [-DVELTRANO_HOME_HOST=...]
+# scripts/package-release.sh builds it for the other supported release.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-package"
 sh "$top/scripts/install-deps.sh" package
-cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVELTRANO_BUILD_TESTS=OFF "$@" >/dev/null
+. /etc/os-release
+cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DVELTRANO_BUILD_TESTS=OFF \
+  -DVELTRANO_PACKAGE_RELEASE="deb${VERSION_ID}" "$@" >/dev/null
 cmake --build "$build" -j "$(nproc)"
 desktop-file-validate "$build/data/org.veltrano.Launcher.desktop"
 appstreamcli validate --no-net --pedantic "$build/data/org.veltrano.Launcher.metainfo.xml"
