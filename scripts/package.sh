@@ -3,7 +3,7 @@
 # its dependencies as dpkg-shlibdeps finds them there) and checks the desktop entry and the
 # AppStream record on the way. Host and telephone variables pass through to CMake:
 #   scripts/package.sh [-DVELTRANO_CONTENT_HOST=...] [-DVELTRANO_HOME_HOST=...]
-# scripts/package-release.sh builds it for the other supported release.
+# scripts/release-run.sh RELEASE scripts/package.sh builds it for another supported release.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-package"
