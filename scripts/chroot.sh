@@ -25,11 +25,13 @@ make_root() {
 }
 
 # in_root ROOT COMMAND...: runs a command in the system with /proc, /sys and /dev mounted
-# in a mount namespace of its own, gone when the command ends.
+# in a mount namespace of its own, gone when the command ends. Its root is a mount point, so
+# that the test sandbox can make namespaces of its own in there.
 in_root() {
   unshare --mount --fork sh -c '
     root=$1; shift
-    mount --rbind /dev "$root/dev" && mount -t proc proc "$root/proc" && mount --rbind /sys "$root/sys"
+    mount --bind "$root" "$root" && mount --rbind /dev "$root/dev" && mount -t proc proc "$root/proc" &&
+      mount --rbind /sys "$root/sys"
     exec chroot "$root" /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin HOME=/root LANG=C.UTF-8 \
       DEBIAN_FRONTEND=noninteractive "$@"' in_root "$@"
 }
