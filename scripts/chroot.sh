@@ -37,3 +37,7 @@ in_root() {
 }
 
 now() { date +%s.%N; }
+# Seconds since a time now() gave.
+seconds_since() { echo "$(now) $1" | awk '{printf "%.1f", $1 - $2}'; }
+# A check's line, with the time since the last one (kept in $started).
+ok() { printf 'ok   %-62s %6s s\n' "$1" "$(seconds_since "$started")"; started=$(now); }

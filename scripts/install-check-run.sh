@@ -7,9 +7,8 @@ root=$1
 work=$2
 exec_line=$3
 
-now() { date +%s.%N; }
+. "$(dirname "$0")/chroot.sh"
 started=$(now)
-ok() { printf 'ok   %-62s %6.1f s\n' "$1" "$(echo "$(now) $started" | awk '{print $1 - $2}')"; started=$(now); }
 fail() {
   printf 'FAIL %s\n' "$1"
   for log in "$work/program.log" "$work/xvfb.log"; do [ -s "$log" ] && tail -n 15 "$log" | sed 's/^/     /'; done
@@ -24,6 +23,12 @@ wait_for() {  # SECONDS COMMAND...: until the command prints something
     sleep 0.1
   done
   return 1
+}
+
+# "X Y WIDTH HEIGHT" of a window's inside on the screen.
+geometry_of() {
+  xwininfo -id "$1" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
+                           /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}'
 }
 
 ip link set lo up
@@ -56,8 +61,7 @@ launcher=$(wait_for 30 xdotool search --onlyvisible --name '^Veltrano$' | head -
 ok "the launcher's window appears"
 
 # Command2, "查看帮助文档": its centre, from the control table (twips / 15).
-origin=$(xwininfo -id "$launcher" | awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4} END {print x, y}')
-set -- $origin
+set -- $(geometry_of "$launcher")
 xdotool mousemove $(($1 + 80)) $(($2 + 144)) click 1
 browser=$(wait_for 30 xdotool search --onlyvisible --classname veltrano-browser | head -n1) ||
   fail "a click on Command2 opens a browser window"
@@ -69,11 +73,8 @@ ok "Command2 opens a window of the bus-activated installed shell"
 
 wait_for 30 sh -c "xdotool getwindowname $browser | grep -x 帮助文档" >/dev/null ||
   fail "the help page loads (title: $(xdotool getwindowname "$browser"))"
-geometry=$(xwininfo -id "$browser" |
-           awk '/Absolute upper-left X/ {x = $4} /Absolute upper-left Y/ {y = $4}
-                /Width:/ {w = $2} /Height:/ {h = $2} END {print x, y, w, h}')
 extents=$(xprop -id "$browser" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ,)
-set -- $geometry ${extents:-0 0 0 0}
+set -- $(geometry_of "$browser") ${extents:-0 0 0 0}
 [ "$3x$4" = 1024x768 ] && [ $(($1 - $5)) -eq 0 ] && [ $(($2 - $7)) -eq 0 ] ||
   fail "the help page's window is 1024 x 768 at the top-left (it is $3 x $4, its frame at $(($1 - $5)),$(($2 - $7)))"
 ok "the help page opens at 1024 x 768 in the top-left corner"

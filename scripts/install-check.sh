@@ -31,7 +31,6 @@ root="$work/root"
 trap 'rm -rf "$work"' EXIT
 
 started=$(now)
-ok() { printf 'ok   %-62s %6.1f s\n' "$1" "$(echo "$(now) $started" | awk '{print $1 - $2}')"; started=$(now); }
 fail() { printf 'FAIL %s\n' "$1"; [ -s "$work/log" ] && tail -n 20 "$work/log" | sed 's/^/     /'; exit 1; }
 
 make_root "$release" "$root" "$work/log" || fail "debootstrap --variant=minbase $release"

@@ -20,14 +20,14 @@ trap 'rm -rf "$work"' EXIT
 root="$work/root"
 started=$(now)
 make_root "$release" "$root" "$work/log" || { tail -n 20 "$work/log" >&2; exit 1; }
-echo "minimal $release system: $(echo "$(now) $started" | awk '{printf "%.0f", $1 - $2}') s"
+echo "minimal $release system: $(seconds_since "$started") s"
 
 mkdir -p "$root/src"
 git -C "$top" ls-files -z | (cd "$top" && xargs -0 tar -cf -) | tar -xf - -C "$root/src"
 started=$(now)
 status=0
 in_root "$root" sh "/src/$@" || status=$?
-echo "$* on $release: exit $status after $(echo "$(now) $started" | awk '{printf "%.0f", $1 - $2}') s"
+echo "$* on $release: exit $status after $(seconds_since "$started") s"
 if ls "$root"/src/build-package/veltrano_*.deb >/dev/null 2>&1; then
   mkdir -p "$top/build-package"
   cp "$root"/src/build-package/veltrano_*.deb "$top/build-package/"

@@ -72,7 +72,7 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
   } wait;
   {
     const GMainContextPtr context(g_main_context_new());  // goes last, after its sources
-    g_main_context_push_thread_default(context.get());
+    const ThreadDefaultContext scope(context.get());
     const guint watch = g_bus_watch_name_on_connection(
         bus, interface::kBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
         [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
@@ -95,7 +95,6 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
     while (!wait.appeared && !wait.exited && !wait.timed_out) g_main_context_iteration(context.get(), TRUE);
 
     g_bus_unwatch_name(watch);
-    g_main_context_pop_thread_default(context.get());
   }
   // The shell outlives this wait; reap it from the main loop whenever it ends.
   if (!wait.exited)

@@ -29,20 +29,9 @@ GUriPtr parse_web_uri(const std::string& url, GUri* base) {
 
 }  // namespace
 
-class HttpExchange::ContextScope {
- public:
-  explicit ContextScope(GMainContext* context) : m_context(context) { g_main_context_push_thread_default(context); }
-  ~ContextScope() { g_main_context_pop_thread_default(m_context); }
-  ContextScope(const ContextScope&) = delete;
-  ContextScope& operator=(const ContextScope&) = delete;
-
- private:
-  GMainContext* m_context;
-};
-
 HttpExchange::HttpExchange(std::string method, std::string url, const HttpLimits& limits)
     : m_method(std::move(method)), m_url(std::move(url)), m_limits(limits), m_context(g_main_context_new()) {
-  const ContextScope scope(m_context.get());
+  const ThreadDefaultContext scope(m_context.get());
   try {
     m_uri = parse_web_uri(m_url, nullptr);
   } catch (...) {
@@ -70,21 +59,25 @@ HttpExchange::HttpExchange(std::string method, std::string url, const HttpLimits
 
 HttpExchange::~HttpExchange() {
   if (!m_busy) return;
-  const ContextScope scope(m_context.get());
+  const ThreadDefaultContext scope(m_context.get());
   g_cancellable_cancel(m_cancellable.get());
   while (m_busy) g_main_context_iteration(m_context.get(), TRUE);
 }
 
 void HttpExchange::advance(std::chrono::milliseconds patience) {
-  const ContextScope scope(m_context.get());
-  const gint64 until = g_get_monotonic_time() + std::chrono::microseconds(patience).count();
-  while (!m_finished && !m_sent && g_get_monotonic_time() < until) {
-    // Wakes the loop when patience runs out, if nothing else does first.
-    const GSourcePtr timer(g_timeout_source_new(static_cast<guint>((until - g_get_monotonic_time() + 999) / 1000)));
+  const ThreadDefaultContext scope(m_context.get());
+  if (patience.count() > 0 && !m_finished && !m_sent) {
+    bool out_of_patience = false;
+    const GSourcePtr timer(g_timeout_source_new(static_cast<guint>(patience.count())));
     g_source_set_callback(
-        timer.get(), +[](gpointer) { return G_SOURCE_REMOVE; }, nullptr, nullptr);
+        timer.get(),
+        +[](gpointer flag) {
+          *static_cast<bool*>(flag) = true;
+          return G_SOURCE_REMOVE;
+        },
+        &out_of_patience, nullptr);
     g_source_attach(timer.get(), m_context.get());
-    g_main_context_iteration(m_context.get(), TRUE);
+    while (!m_finished && !m_sent && !out_of_patience) g_main_context_iteration(m_context.get(), TRUE);
   }
   while (!m_finished && g_main_context_iteration(m_context.get(), FALSE)) {
   }
@@ -92,7 +85,7 @@ void HttpExchange::advance(std::chrono::milliseconds patience) {
 
 HttpResponse HttpExchange::wait() {
   {
-    const ContextScope scope(m_context.get());
+    const ThreadDefaultContext scope(m_context.get());
     while (!m_finished) g_main_context_iteration(m_context.get(), TRUE);
   }
   if (m_failure) std::rethrow_exception(m_failure);

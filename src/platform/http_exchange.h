@@ -54,9 +54,6 @@ class HttpExchange {
   HttpResponse wait();
 
  private:
-  // The exchange's own context as the thread's default while it lives.
-  class ContextScope;
-
   void send(GUri* uri);
   void on_sent(GAsyncResult* result);
   void read_more();

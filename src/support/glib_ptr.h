@@ -34,6 +34,21 @@ using GMainLoopPtr = std::unique_ptr<GMainLoop, FreeWith<g_main_loop_unref>>;
 using GMainContextPtr = std::unique_ptr<GMainContext, FreeWith<g_main_context_unref>>;
 using GErrorPtr = std::unique_ptr<GError, FreeWith<g_error_free>>;
 
+// Makes context the calling thread's default while it lives: what starts meanwhile calls
+// back there, and only there.
+class ThreadDefaultContext {
+ public:
+  explicit ThreadDefaultContext(GMainContext* context) : m_context(context) {
+    g_main_context_push_thread_default(context);
+  }
+  ~ThreadDefaultContext() { g_main_context_pop_thread_default(m_context); }
+  ThreadDefaultContext(const ThreadDefaultContext&) = delete;
+  ThreadDefaultContext& operator=(const ThreadDefaultContext&) = delete;
+
+ private:
+  GMainContext* m_context;
+};
+
 // Collects a GError out-parameter: call(..., err.out()).
 class ErrorSlot {
  public:

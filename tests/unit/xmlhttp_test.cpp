@@ -32,7 +32,7 @@ class TestServer {
     auto ready = base.get_future();
     m_thread = std::thread([this, base = std::move(base)]() mutable {
       m_context.reset(g_main_context_new());
-      g_main_context_push_thread_default(m_context.get());
+      const ThreadDefaultContext scope(m_context.get());
       m_loop.reset(g_main_loop_new(m_context.get(), FALSE));
       const GObjectPtr<SoupServer> server(soup_server_new(nullptr, nullptr));
       soup_server_add_handler(
@@ -47,7 +47,6 @@ class TestServer {
       base.set_value(text);
       g_main_loop_run(m_loop.get());
       soup_server_disconnect(server.get());
-      g_main_context_pop_thread_default(m_context.get());
     });
     m_base = ready.get();
     if (!m_base.empty() && m_base.back() == '/') m_base.pop_back();
