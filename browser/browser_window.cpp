@@ -17,6 +17,8 @@ constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
 constexpr int kMaxRetryDelay = 30;
 constexpr char kLoading[] = "正在载入…";
+constexpr int kMinPageWindow = 100;  // the least a page may make its window, outer size
+constexpr int kMaxExtent = 32767;
 constexpr char kNoScrollBars[] =
     "(function () { var s = document.createElement('style'); s.textContent = 'html { overflow: hidden !important }';"
     " (document.head || document.documentElement).appendChild(s); })();";
@@ -38,7 +40,9 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
     : m_context(context),
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
       m_open_window(std::move(open_window)),
-      m_requests(context.channel(), [this](const Glib::ustring& text) { show_status(text); }) {
+      m_requests(
+          context.channel(), [this](const Glib::ustring& text) { show_status(text); },
+          [this](WindowAsk ask, int x, int y) { on_page_asks(ask, x, y); }) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
@@ -102,6 +106,7 @@ void BrowserWindow::connect_web_view_signals() {
   connect<&BrowserWindow::on_view_script_dialog>(view, "script-dialog");
   connect<&BrowserWindow::on_view_ready_to_show>(view, "ready-to-show");
   connect<&BrowserWindow::on_view_close>(view, "close");
+  connect<&BrowserWindow::on_view_print>(view, "print");
   connect<&BrowserWindow::on_view_web_process_terminated>(view, "web-process-terminated");
   connect<&BrowserWindow::on_view_notify>(view, "notify::title");
   connect<&BrowserWindow::on_view_notify>(view, "notify::uri");
@@ -299,6 +304,38 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
   if (features.full_screen) set_full_screen(true);
 }
 
+// A page's moveTo, resizeBy, close..., as the old browser carried them out: the place is
+// the frame's corner and the size the outer one, the window manager's frame included.
+void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
+  if (ask == WindowAsk::Close) {
+    // Once the page's script has run; the idle source goes with the window.
+    Glib::signal_idle().connect_once(sigc::mem_fun(*this, &BrowserWindow::close));
+    return;
+  }
+  if (m_full_screen) return;  // a full-screen window stays so until the user leaves it
+  // Where the window is and what its frame adds; before it is mapped, what was asked.
+  Gdk::Rectangle frame(m_placement.left, m_placement.top, m_placement.width, m_placement.height);
+  int added_width = 0, added_height = 0;
+  if (Glib::RefPtr<Gdk::Window> window = get_window(); window && get_mapped()) {
+    window->get_frame_extents(frame);
+    added_width = frame.get_width() - window->get_width();
+    added_height = frame.get_height() - window->get_height();
+    if (m_placement_pending) frame = {m_placement.left, m_placement.top, m_placement.width + added_width,
+                                      m_placement.height + added_height};
+  }
+  Placement placement = m_placement;
+  placement.left = ask == WindowAsk::MoveTo ? x : ask == WindowAsk::MoveBy ? frame.get_x() + x : frame.get_x();
+  placement.top = ask == WindowAsk::MoveTo ? y : ask == WindowAsk::MoveBy ? frame.get_y() + y : frame.get_y();
+  int width = ask == WindowAsk::ResizeTo ? x : ask == WindowAsk::ResizeBy ? frame.get_width() + x : frame.get_width();
+  int height = ask == WindowAsk::ResizeTo ? y : ask == WindowAsk::ResizeBy ? frame.get_height() + y : frame.get_height();
+  placement.left = std::clamp(placement.left, -kMaxExtent, kMaxExtent);
+  placement.top = std::clamp(placement.top, -kMaxExtent, kMaxExtent);
+  placement.width = std::clamp(width, kMinPageWindow, kMaxExtent) - added_width;
+  placement.height = std::clamp(height, kMinPageWindow, kMaxExtent) - added_height;
+  if (!get_resizable()) set_size_request(placement.width, placement.height);  // fixed, at the new size
+  set_placement(placement);
+}
+
 gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog) {
   return m_requests.handle(dialog, location());
 }
@@ -306,6 +343,12 @@ gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog
 void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { present(); }
 
 void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
+
+// window.print() prints as the menu's command and Ctrl+P do.
+gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation*) {
+  m_controls.print();
+  return true;
+}
 
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
   m_ready_state = 4;

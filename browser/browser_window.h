@@ -87,10 +87,12 @@ class BrowserWindow : public Gtk::Window {
   gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog);
   void on_view_ready_to_show(WebKitWebView* view);
   void on_view_close(WebKitWebView* view);
+  gboolean on_view_print(WebKitWebView* view, WebKitPrintOperation* operation);
   void on_view_web_process_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason);
   void on_view_notify(WebKitWebView* view, GParamSpec* property);
   void on_view_mouse_target_changed(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers);
   void on_network_changed(GNetworkMonitor* monitor, gboolean available);
+  void on_page_asks(WindowAsk ask, int x, int y);
   void on_address_activate();
 
   const WebContext& m_context;

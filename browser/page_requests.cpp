@@ -2,6 +2,9 @@
 
 #include <gtkmm/clipboard.h>
 
+#include <algorithm>
+#include <charconv>
+
 namespace veltrano::browser {
 
 bool PageRequests::handle(WebKitScriptDialog* dialog, const std::string& page_uri) {
@@ -19,6 +22,7 @@ bool PageRequests::handle(WebKitScriptDialog* dialog, const std::string& page_ur
 std::optional<WindowFeatures> PageRequests::take_opening_features() { return std::exchange(m_opening_features, {}); }
 
 std::optional<std::string> PageRequests::answer(const std::string& request, const std::string& payload) {
+  if (act_on_window(request, payload)) return "";
   if (request == "status") {
     m_show_status(payload);
     return "";
@@ -38,6 +42,32 @@ std::optional<std::string> PageRequests::answer(const std::string& request, cons
   }
   if (request == "clipboard-get") return clipboard->wait_is_text_available() ? clipboard->wait_for_text() : "";
   return std::nullopt;
+}
+
+// "move-to" with "x,y" and the like. Two whole numbers or nothing: anything else is dropped.
+bool PageRequests::act_on_window(const std::string& request, const std::string& payload) {
+  static constexpr struct {
+    std::string_view name;
+    WindowAsk ask;
+  } kAsks[] = {{"move-to", WindowAsk::MoveTo},
+               {"move-by", WindowAsk::MoveBy},
+               {"resize-to", WindowAsk::ResizeTo},
+               {"resize-by", WindowAsk::ResizeBy},
+               {"close", WindowAsk::Close}};
+  const auto known = std::find_if(std::begin(kAsks), std::end(kAsks), [&](const auto& a) { return a.name == request; });
+  if (known == std::end(kAsks)) return false;
+  if (known->ask == WindowAsk::Close) {
+    m_act_on_window(WindowAsk::Close, 0, 0);
+    return true;
+  }
+  int x = 0, y = 0;
+  const char* const end = payload.data() + payload.size();
+  const auto [comma, first] = std::from_chars(payload.data(), end, x);
+  if (first != std::errc() || comma == end || *comma != ',') return true;
+  const auto [last, second] = std::from_chars(comma + 1, end, y);
+  if (second != std::errc() || last != end) return true;
+  m_act_on_window(known->ask, x, y);
+  return true;
 }
 
 }  // namespace veltrano::browser

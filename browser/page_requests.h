@@ -1,6 +1,7 @@
 // What the service's pages ask of their window through the compatibility scripts'
 // channel (see channel_request): a message in the status bar, the desktop's clipboard,
-// and the features of the window they are about to open.
+// the features of the window they are about to open, and the window's own place, size
+// and closing.
 #pragma once
 
 #include <glibmm/ustring.h>
@@ -14,12 +15,18 @@
 
 namespace veltrano::browser {
 
+// What a page asks of the window itself: x and y are a place, a size or a change of either.
+enum class WindowAsk { MoveTo, MoveBy, ResizeTo, ResizeBy, Close };
+
 class PageRequests {
  public:
   using ShowStatus = std::function<void(const Glib::ustring& text)>;
+  using ActOnWindow = std::function<void(WindowAsk ask, int x, int y)>;
 
-  PageRequests(std::string secret, ShowStatus show_status)
-      : m_secret(std::move(secret)), m_show_status(std::move(show_status)) {}
+  PageRequests(std::string secret, ShowStatus show_status, ActOnWindow act_on_window)
+      : m_secret(std::move(secret)),
+        m_show_status(std::move(show_status)),
+        m_act_on_window(std::move(act_on_window)) {}
 
   // True when the prompt dialog was a request of the channel, answered if it came from a
   // page of the service at page_uri; false for a prompt meant for the user.
@@ -29,9 +36,11 @@ class PageRequests {
 
  private:
   std::optional<std::string> answer(const std::string& request, const std::string& payload);
+  bool act_on_window(const std::string& request, const std::string& payload);
 
   std::string m_secret;
   ShowStatus m_show_status;
+  ActOnWindow m_act_on_window;
   std::optional<WindowFeatures> m_opening_features;
 };
 

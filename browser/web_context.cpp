@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "config.h"
+#include "desktop_fonts.h"
 #include "policy.h"
 
 // The compatibility scripts, compiled in by glib-compile-resources.
@@ -75,6 +76,11 @@ WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
   m_channel = channel;
   m_content.reset(webkit_user_content_manager_new());
   add_compatibility_scripts();
+  // The desktop's fonts for every page, as the old desktop had them for every site.
+  g_autoptr(WebKitUserStyleSheet) fonts =
+      webkit_user_style_sheet_new(desktop_font_faces().c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                                  WEBKIT_USER_STYLE_LEVEL_USER, nullptr, nullptr);
+  webkit_user_content_manager_add_style_sheet(m_content.get(), fonts);
 }
 
 // Each script runs at document start in every frame of the service's pages, and nowhere else.
@@ -85,7 +91,7 @@ void WebContext::add_compatibility_scripts() {
   std::vector<const char*> allow;
   for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
   allow.push_back(nullptr);
-  for (const char* name : {"legacy-dom.js", "vml.js"}) {
+  for (const char* name : {"legacy-dom.js", "vml.js", "window.js"}) {
     const std::string path = std::string("/org/veltrano/browser/") + name;
     const GBytesPtr bytes(g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr));
     if (!bytes) continue;  // built in; missing only in a broken build
@@ -103,10 +109,13 @@ void WebContext::add_compatibility_scripts() {
 
 WebContext::~WebContext() { g_signal_handlers_disconnect_by_data(m_context.get(), this); }
 
+// Every view gets the same settings and scripts, related or not: a related view takes only
+// its web process and context from related_view, and would start with a content manager of
+// its own, empty, were it not given this one.
 WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
   if (related_view)
-    return WEBKIT_WEB_VIEW(
-        g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related_view, "settings", m_settings.get(), nullptr));
+    return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "related-view", related_view, "settings",
+                                        m_settings.get(), "user-content-manager", m_content.get(), nullptr));
   return WEBKIT_WEB_VIEW(g_object_new(WEBKIT_TYPE_WEB_VIEW, "web-context", m_context.get(), "settings",
                                       m_settings.get(), "user-content-manager", m_content.get(), nullptr));
 }

@@ -1,0 +1,105 @@
+"""Every window of the shell alike: the first, the one made ahead, later launches with
+others open, and the windows pages open, each with the old browser's ways, the desktop's
+fonts and the fallback charset; and what pages ask of their own window."""
+
+import subprocess
+import time
+
+from gi.repository import GLib
+
+from shell_client import ShellTest
+from test_legacy import Screen, serve_corpus, windows_titled
+from veltrano_e2e import CONTENT_HOST, Service, bars_of, browser_windows, wait_until
+
+
+# One server for the module: a connection WebKit keeps open would reach a server that a
+# class had closed, and its pages.
+def setUpModule():
+    global service
+    service = Service()
+    serve_corpus(service)
+    page = service.routes[(CONTENT_HOST, "/every-window.html")]
+    for name in ("1", "2", "3", "4", "popup", "blank", "dialog"):
+        service.routes[(CONTENT_HOST, "/every-window.html?" + name)] = page
+
+
+def tearDownModule():
+    service.close()
+
+
+class Windows(ShellTest):
+    def open(self, path, width=800, height=600):
+        return super().open(path, width, height, bars=False)
+
+    def passes(self, h, name):
+        """The window with this page's checks passes them; h is its handle, if the test has one."""
+        def title():
+            titles = [self.client.get(h, "LocationName")] if h else [w.title() for w in browser_windows()]
+            return next((t for t in titles if t.endswith(" " + name) and t[:2] in ("通过", "失败")), None)
+        self.assertEqual(wait_until(title, 15, what=f"the checks of window {name}"), "通过 " + name)
+
+    def click(self, title, x, y):
+        (window,) = windows_titled(title)
+        left, top = window.client_origin()
+        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
+
+    def test_launches_in_any_order_and_the_windows_pages_open(self):
+        self.client.prepare()
+        first = self.open("/every-window.html?1")
+        self.passes(first, "1")
+        second = self.open("/every-window.html?2")
+        self.passes(second, "2")
+        self.client.invoke(first, "Quit")  # the window the others were made beside
+        wait_until(lambda: not windows_titled("通过 1"), 10, what="the first window to close")
+        third = self.open("/every-window.html?3", 600, 400)
+        self.passes(third, "3")
+        self.passes(self.open("/every-window.html?4"), "4")
+
+        # What the fourth window's page opens, each alike, with the features asked for.
+        for x, y, name, bars in ((40, 80, "popup", False), (40, 130, "blank", True), (40, 180, "dialog", False)):
+            self.click("通过 4", x, y)
+            self.passes(None, name)
+            self.assertEqual(set(bars_of("通过 " + name).values()), {bars}, name)
+            if name == "popup":  # in front, where it was asked to be, its line drawn
+                (popup,) = windows_titled("通过 popup")
+                self.assertEqual(popup.geometry(), (300, 200, 400, 300))
+                left, top = popup.client_origin()
+                wait_until(lambda: all(Screen().near(left + x, top + 20, (255, 0, 0)) for x in (140, 260, 380)),
+                           10, what="the pop-up's VML line")
+
+
+class WindowRequests(ShellTest):
+    """moveTo, resizeTo and close from a page of the service, on its window."""
+
+    def ask(self, h, request, count):
+        self.client.invoke(h, "Navigate", GLib.Variant("s", f"http://{CONTENT_HOST}/window-requests.html#{request}"))
+        if count:
+            self.title_becomes(h, (f"窗口 {count}",))
+
+    @staticmethod
+    def outer(window):
+        left, top, width, height = window.geometry()
+        frame_left, frame_right, frame_top, frame_bottom = window.frame_extents()
+        return (left, top, width + frame_left + frame_right, height + frame_top + frame_bottom)
+
+    def test_place_size_and_close(self):
+        h = self.open("/window-requests.html", 800, 600)
+        self.title_becomes(h, ("窗口",))
+        (window,) = wait_until(lambda: windows_titled("窗口"), 10, what="the window")
+        cases = [
+            ("moveTo(120,90)", (120, 90, None, None)),
+            ("resizeTo(500,400)", (120, 90, 500, 400)),
+            ("moveBy(-20,30)", (100, 120, 500, 400)),
+            ("resizeBy(100,-50)", (100, 120, 600, 350)),
+            ("moveTo(0,0);resizeTo(screen.availWidth,screen.availHeight)", (0, 0, 1280, 1024)),
+            ("frames.length;resizeTo('a',{})", None),  # nothing that reads as a size
+        ]
+        for count, (request, wanted) in enumerate(cases, 1):
+            before = self.outer(windows_titled(f"窗口 {count - 1}" if count > 1 else "窗口")[0])
+            self.ask(h, request.replace(";", "%3B"), count)
+            wanted = tuple(b if w is None else w for w, b in zip(wanted or before, before))
+            got = wait_until(lambda: self.outer(window) == wanted and wanted, 10, what=f"{request}: {wanted}, "
+                             f"not {self.outer(window)}")
+            self.assertEqual(got, wanted)
+        self.ask(h, "closeWindow", 0)
+        wait_until(lambda: not windows_titled(f"窗口 {len(cases)}"), 10, what="the window to close")
