@@ -345,8 +345,8 @@ void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { present(); }
 void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
 
 // window.print() prints as the menu's command and Ctrl+P do.
-gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation*) {
-  m_controls.print();
+gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* operation) {
+  m_controls.print(operation);
   return true;
 }
 

@@ -7,6 +7,7 @@
 #include <gtkmm/application.h>
 #include <gtkmm/menubar.h>
 #include <gtkmm/toolbar.h>
+#include <webkit2/webkit2.h>
 
 namespace veltrano::browser {
 
@@ -35,6 +36,8 @@ class WindowControls {
   void reload();
   void stop();
   void print();
+  // The print a page asked for with window.print(), through WebKit's own operation for it.
+  void print(WebKitPrintOperation* operation);
   void zoom_in();
   void zoom_out();
   void zoom_reset();

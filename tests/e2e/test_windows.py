@@ -2,14 +2,17 @@
 others open, and the windows pages open, each with the old browser's ways, the desktop's
 fonts and the fallback charset; and what pages ask of their own window."""
 
+import os
+import re
 import subprocess
-import time
+import zlib
 
+import pyatspi
 from gi.repository import GLib
 
 from shell_client import ShellTest
-from test_legacy import Screen, serve_corpus, windows_titled
-from veltrano_e2e import CONTENT_HOST, Service, bars_of, browser_windows, wait_until
+from test_legacy import Screen, corpus, serve_corpus, windows_titled
+from veltrano_e2e import CONTENT_HOST, Service, activate, bars_of, browser_windows, find, shell_app, wait_until
 
 
 # One server for the module: a connection WebKit keeps open would reach a server that a
@@ -40,6 +43,7 @@ class Windows(ShellTest):
 
     def click(self, title, x, y):
         (window,) = windows_titled(title)
+        activate(window.xid)  # in front of the others
         left, top = window.client_origin()
         subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
 
@@ -66,6 +70,11 @@ class Windows(ShellTest):
                 left, top = popup.client_origin()
                 wait_until(lambda: all(Screen().near(left + x, top + 20, (255, 0, 0)) for x in (140, 260, 380)),
                            10, what="the pop-up's VML line")
+
+        # "关闭窗口" closes a window a page opened, and one the launcher opened.
+        for name in ("popup", "4"):
+            self.click("通过 " + name, 40, 280)
+            wait_until(lambda: not windows_titled("通过 " + name), 10, what=f"window {name} to close")
 
 
 class WindowRequests(ShellTest):
@@ -103,3 +112,50 @@ class WindowRequests(ShellTest):
             self.assertEqual(got, wanted)
         self.ask(h, "closeWindow", 0)
         wait_until(lambda: not windows_titled(f"窗口 {len(cases)}"), 10, what="the window to close")
+
+
+class Printing(ShellTest):
+    """Ctrl+P and window.print() print the page with its VML, here to a file as a user would."""
+
+    def print_to_file(self, title, start):
+        pdf = os.path.join(os.environ["HOME"], title + ".pdf")
+        start()
+        dialog = wait_until(lambda: next((w for w in shell_app() if w and w.getRole() == pyatspi.ROLE_DIALOG), None),
+                            10, what="the print dialog")
+        printers = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_TABLE).queryTable()
+        printers.addRowSelection(0)  # the one printer here: to a file
+        find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "Print").queryAction().doAction(0)
+        wait_until(lambda: os.path.exists(pdf) and open(pdf, "rb").read().rstrip().endswith(b"%%EOF"), 30,
+                   what=f"{pdf} printed")
+        with open(pdf, "rb") as printed:
+            return red_strokes(printed.read())
+
+    def test_the_page_and_its_vml(self):
+        h = self.open("/chart.html", bars=False)
+        self.title_becomes(h, ("遗漏走势图",))
+        (chart,) = windows_titled("遗漏走势图")
+        winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
+        centres = [(60 + n * 24 + 12, 40 + draw * 18 + 9) for draw, n in enumerate(winners)]
+        self.assertEqual(self.print_to_file("遗漏走势图", lambda: chart.key("ctrl+p")),
+                         [a + b for a, b in zip(centres, centres[1:])])
+
+        h = self.open("/every-window.html?1", bars=False)
+        self.title_becomes(h, ("通过 1",))
+        (window,) = windows_titled("通过 1")
+        left, top = window.client_origin()
+        self.assertEqual(self.print_to_file("通过 1", lambda: subprocess.run(
+            ["xdotool", "mousemove", str(left + 40), str(top + 230), "click", "1"], check=True)), [(130, 20, 390, 20)])
+
+
+def red_strokes(pdf):
+    """The lines the PDF strokes in red, (x1, y1, x2, y2) in the page's pixels."""
+    lines = []
+    for stream in re.finditer(rb"stream\r?\n(.*?)\r?\nendstream", pdf, re.S):
+        try:
+            content = zlib.decompress(stream.group(1))
+        except zlib.error:
+            continue  # a font or an image
+        for red in re.findall(rb"1 0 0 RG(.*?)(?:\bRG\b|\nQ\n)", content, re.S):
+            for line in re.findall(rb"([-\d.]+) ([-\d.]+) m\s+([-\d.]+) ([-\d.]+) l\s", red):
+                lines.append(tuple(round(float(v)) for v in line))
+    return lines
