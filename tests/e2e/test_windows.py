@@ -77,6 +77,24 @@ class Windows(ShellTest):
             wait_until(lambda: not windows_titled("通过 " + name), 10, what=f"window {name} to close")
 
 
+    def test_the_desktop_fonts(self):
+        """Ten digits and ten Hanzi at 12 px, in pixels, as the Chinese desktop set them."""
+        wanted = {"宋体": (60, 120), "SimSun": (60, 120), "新宋体": (60, 120), "NSimSun": (60, 120),
+                  "黑体": (60, 120), "SimHei": (60, 120), "楷体": (60, 120), "楷体_GB2312": (60, 120),
+                  "仿宋": (60, 120), "仿宋_GB2312": (60, 120), "微软雅黑": (70, 120), "Microsoft YaHei": (70, 120),
+                  "Arial": (70, 120), "Tahoma": (70, 120), "Verdana": (80, 120), "Times New Roman": (60, 120),
+                  "Courier New": (70, 120)}
+        h = self.open("/fonts.html")
+        title = wait_until(lambda: self.client.get(h, "LocationName").startswith("字宽 ") and
+                           self.client.get(h, "LocationName"), 15, what="the widths")
+        widths = {}
+        for entry in title[3:].split(";"):
+            name, _, numbers = entry.partition(":")
+            digits, _, hanzi = numbers.split(",")
+            widths[name] = (float(digits), float(hanzi))
+        self.assertEqual(widths, wanted)
+
+
 class WindowRequests(ShellTest):
     """moveTo, resizeTo and close from a page of the service, on its window."""
 
