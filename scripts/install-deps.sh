@@ -14,7 +14,8 @@ build="cmake g++ make pkg-config libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-
        libgtest-dev zlib1g-dev fonts-noto-cjk"
 run="xvfb xauth openbox dbus dbus-x11 at-spi2-core libglib2.0-bin
      fonts-arphic-uming fonts-arphic-ukai fonts-noto-cjk fonts-liberation fonts-dejavu-core"
-test="$run python3 python3-pyatspi python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0 xdotool x11-utils iproute2 util-linux procps openssl"
+test="$run python3 python3-pyatspi python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0 xdotool x11-utils iproute2 util-linux procps openssl
+      libjs-prototype libjs-mootools"
 package="$build dpkg-dev file desktop-file-utils appstream"
 check="debootstrap xvfb xauth openbox xdotool x11-utils python3 iproute2 util-linux procps"
 case "$what" in
@@ -30,10 +31,20 @@ missing=""
 for package in $wanted; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
 done
-[ -z "$missing" ] && exit 0
+# npm where there is none: a system may have its own Node.js, which Debian's npm conflicts with.
+[ "$what" != test ] || command -v npm >/dev/null || missing="$missing npm"
+if [ -n "$missing" ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  echo "Installing:$missing"
+  $sudo apt-get update -q
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+fi
 
-sudo=""
-[ "$(id -u)" -eq 0 ] || sudo="sudo"
-echo "Installing:$missing"
-$sudo apt-get update -q
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends $missing
+# The tests' script libraries from npm, as tests/package-lock.json pins them; none of their
+# scripts run.
+if [ "$what" = test ]; then
+  tests=$(dirname "$0")/../tests
+  [ "$tests/node_modules/.package-lock.json" -nt "$tests/package-lock.json" ] ||
+    (cd "$tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+fi

@@ -1,0 +1,66 @@
+"""The script libraries pages of that time were built on, each in its published file, on a
+page of the service's and on the same page of another site: with the old browser's ways
+added they take their old-browser paths, and must come to the same results."""
+
+import os
+import unittest
+
+from shell_client import ShellTest
+from test_legacy import corpus
+from veltrano_e2e import CONTENT_HOST, PageServer, Service, wait_until
+
+NODE = os.path.join(os.environ["VELTRANO_SOURCE_DIR"], "tests", "node_modules")  # scripts/install-deps.sh test
+FILES = {
+    "prototype.js": "/usr/share/javascript/prototype/prototype.js",  # libjs-prototype, 1.7
+    "mootools-core.js": "/usr/share/javascript/mootools/mootools-core-nc.js",  # libjs-mootools, 1.4
+    "jquery-1.7.js": os.path.join(NODE, "jquery17", "tmp", "jquery.js"),
+    "jquery-1.8.js": os.path.join(NODE, "jquery18", "tmp", "jquery.js"),
+    "yahoo-dom-event.js": os.path.join(NODE, "yui2", "build", "yahoo-dom-event", "yahoo-dom-event.js"),
+    "connection-min.js": os.path.join(NODE, "yui2", "build", "connection", "connection-min.js"),
+}
+LIBRARIES = ("prototype", "mootools", "jquery17", "jquery18", "yui2")
+ANSWER = b"2026130:01,05,12,19,27,33"
+
+
+def pages():
+    served = {"/lib/" + name: open(path, "rb").read() for name, path in FILES.items()}
+    served["/ajax.txt"] = ANSWER
+    for library in LIBRARIES:
+        served["/library.html?" + library] = corpus("library.html").encode("gbk")
+    return served
+
+
+class Libraries(ShellTest):
+    @classmethod
+    def setUpClass(cls):
+        served = pages()
+        cls.service = Service()
+        for path, body in served.items():
+            cls.service.set(CONTENT_HOST, path, body, ctype="text/plain" if path.endswith(".txt") else
+                            "application/javascript" if path.endswith(".js") else "text/html")
+        cls.elsewhere = PageServer(("127.0.0.1", 80), served, ctype="text/html")
+
+    @classmethod
+    def tearDownClass(cls):
+        cls.elsewhere.close()
+        cls.service.close()
+
+    def results(self, url):
+        h = self.open(url)
+        title = wait_until(lambda: self.client.get(h, "LocationName").startswith("结果 ") and
+                           self.client.get(h, "LocationName"), 20, what=f"the results of {url}")
+        return dict(entry.split("=", 1) for entry in title[3:].split("；"))
+
+    def test_as_on_any_other_site(self):
+        for library in LIBRARIES:
+            with self.subTest(library):
+                elsewhere = self.results(f"http://localhost/library.html?{library}")
+                here = self.results(f"/library.html?{library}")
+                self.assertEqual((here.pop("path")[:3], elsewhere.pop("path")[:8]), ("old", "standard"))
+                self.assertNotIn("error", elsewhere)
+                self.assertEqual(elsewhere["async"], ANSWER.decode())
+                self.assertEqual(here, elsewhere)
+
+
+if __name__ == "__main__":
+    unittest.main()
