@@ -313,27 +313,29 @@ void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
     return;
   }
   if (m_full_screen) return;  // a full-screen window stays so until the user leaves it
-  // Where the window is and what its frame adds; before it is mapped, what was asked.
-  Gdk::Rectangle frame(m_placement.left, m_placement.top, m_placement.width, m_placement.height);
-  int added_width = 0, added_height = 0;
+  // Where the window is and what the frame adds to it; a placement on its way counts as done.
+  Placement next = m_placement;
+  int frame_width = 0, frame_height = 0;
   if (Glib::RefPtr<Gdk::Window> window = get_window(); window && get_mapped()) {
+    Gdk::Rectangle frame;
     window->get_frame_extents(frame);
-    added_width = frame.get_width() - window->get_width();
-    added_height = frame.get_height() - window->get_height();
-    if (m_placement_pending) frame = {m_placement.left, m_placement.top, m_placement.width + added_width,
-                                      m_placement.height + added_height};
+    frame_width = frame.get_width() - window->get_width();
+    frame_height = frame.get_height() - window->get_height();
+    if (!m_placement_pending) next = {frame.get_x(), frame.get_y(), window->get_width(), window->get_height()};
   }
-  Placement placement = m_placement;
-  placement.left = ask == WindowAsk::MoveTo ? x : ask == WindowAsk::MoveBy ? frame.get_x() + x : frame.get_x();
-  placement.top = ask == WindowAsk::MoveTo ? y : ask == WindowAsk::MoveBy ? frame.get_y() + y : frame.get_y();
-  int width = ask == WindowAsk::ResizeTo ? x : ask == WindowAsk::ResizeBy ? frame.get_width() + x : frame.get_width();
-  int height = ask == WindowAsk::ResizeTo ? y : ask == WindowAsk::ResizeBy ? frame.get_height() + y : frame.get_height();
-  placement.left = std::clamp(placement.left, -kMaxExtent, kMaxExtent);
-  placement.top = std::clamp(placement.top, -kMaxExtent, kMaxExtent);
-  placement.width = std::clamp(width, kMinPageWindow, kMaxExtent) - added_width;
-  placement.height = std::clamp(height, kMinPageWindow, kMaxExtent) - added_height;
-  if (!get_resizable()) set_size_request(placement.width, placement.height);  // fixed, at the new size
-  set_placement(placement);
+  switch (ask) {
+    case WindowAsk::MoveTo: next.left = x, next.top = y; break;
+    case WindowAsk::MoveBy: next.left += x, next.top += y; break;
+    case WindowAsk::ResizeTo: next.width = x - frame_width, next.height = y - frame_height; break;
+    case WindowAsk::ResizeBy: next.width += x, next.height += y; break;
+    case WindowAsk::Close: break;
+  }
+  next.left = std::clamp(next.left, -kMaxExtent, kMaxExtent);
+  next.top = std::clamp(next.top, -kMaxExtent, kMaxExtent);
+  next.width = std::clamp(next.width, kMinPageWindow - frame_width, kMaxExtent);
+  next.height = std::clamp(next.height, kMinPageWindow - frame_height, kMaxExtent);
+  if (!get_resizable()) set_size_request(next.width, next.height);  // fixed, at the new size
+  set_placement(next);
 }
 
 gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog) {

@@ -24,9 +24,7 @@ class PageRequests {
   using ActOnWindow = std::function<void(WindowAsk ask, int x, int y)>;
 
   PageRequests(std::string secret, ShowStatus show_status, ActOnWindow act_on_window)
-      : m_secret(std::move(secret)),
-        m_show_status(std::move(show_status)),
-        m_act_on_window(std::move(act_on_window)) {}
+      : m_secret(std::move(secret)), m_show_status(std::move(show_status)), m_act_on_window(std::move(act_on_window)) {}
 
   // True when the prompt dialog was a request of the channel, answered if it came from a
   // page of the service at page_uri; false for a prompt meant for the user.

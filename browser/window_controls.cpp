@@ -160,7 +160,9 @@ void WindowControls::print(WebKitPrintOperation* operation) {
   if (webkit_print_operation_run_dialog(operation, m_window.gobj()) == WEBKIT_PRINT_OPERATION_RESPONSE_PRINT)
     gtk_print_settings_foreach(
         webkit_print_operation_get_print_settings(operation),
-        [](const gchar* key, const gchar* value, gpointer to) { gtk_print_settings_set(GTK_PRINT_SETTINGS(to), key, value); },
+        [](const gchar* key, const gchar* value, gpointer to) {
+          gtk_print_settings_set(GTK_PRINT_SETTINGS(to), key, value);
+        },
         settings.get());
 }
 

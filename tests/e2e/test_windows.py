@@ -110,6 +110,9 @@ class WindowRequests(ShellTest):
         return (left, top, width + frame_left + frame_right, height + frame_top + frame_bottom)
 
     def test_place_size_and_close(self):
+        for name in ("1", "2"):  # the third window's page asks; the others stay as they are
+            self.title_becomes(self.open(f"/every-window.html?{name}", 300, 200), (f"通过 {name}",))
+        others = {w.title(): w.geometry() for w in browser_windows()}
         h = self.open("/window-requests.html", 800, 600)
         self.title_becomes(h, ("窗口",))
         (window,) = wait_until(lambda: windows_titled("窗口"), 10, what="the window")
@@ -130,6 +133,7 @@ class WindowRequests(ShellTest):
             self.assertEqual(got, wanted)
         self.ask(h, "closeWindow", 0)
         wait_until(lambda: not windows_titled(f"窗口 {len(cases)}"), 10, what="the window to close")
+        self.assertEqual({w.title(): w.geometry() for w in browser_windows()}, others)
 
 
 class Printing(ShellTest):
