@@ -30,12 +30,10 @@
   ])
     replace(
       name,
-      {
-        [name]: own(function (x, y) {
-          const [a, b] = [whole(x), whole(y)];
-          if (Number.isFinite(a) && Number.isFinite(b)) ask(request, a + "," + b);
-        }),
-      }[name]
+      own(function (x, y) {
+        const [a, b] = [whole(x), whole(y)];
+        if (Number.isFinite(a) && Number.isFinite(b)) ask(request, a + "," + b);
+      })
     );
 
   // Pages' "关闭窗口" buttons, with or without window.opener = null before: the old
@@ -43,10 +41,8 @@
   // how pages kept it from asking. The window goes once the script has run.
   replace(
     "close",
-    {
-      close: own(function () {
-        ask("close");
-      }),
-    }.close
+    own(function () {
+      ask("close");
+    })
   );
 })();

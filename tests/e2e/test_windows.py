@@ -112,7 +112,9 @@ class WindowRequests(ShellTest):
     def test_place_size_and_close(self):
         for name in ("1", "2"):  # the third window's page asks; the others stay as they are
             self.title_becomes(self.open(f"/every-window.html?{name}", 300, 200), (f"通过 {name}",))
-        others = {w.title(): w.geometry() for w in browser_windows()}
+        # Both on the screen before the third opens (a title comes before the window is mapped).
+        others = wait_until(lambda: (lambda seen: len(seen) == 2 and seen)(
+            {w.title(): w.geometry() for w in browser_windows()}), 10, what="the other two windows")
         h = self.open("/window-requests.html", 800, 600)
         self.title_becomes(h, ("窗口",))
         (window,) = wait_until(lambda: windows_titled("窗口"), 10, what="the window")
@@ -145,10 +147,24 @@ class Printing(ShellTest):
         dialog = wait_until(lambda: next((w for w in shell_app() if w and w.getRole() == pyatspi.ROLE_DIALOG), None),
                             10, what="the print dialog")
         printers = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_TABLE).queryTable()
-        printers.addRowSelection(0)  # the one printer here: to a file
-        find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "Print").queryAction().doAction(0)
-        wait_until(lambda: os.path.exists(pdf) and open(pdf, "rb").read().rstrip().endswith(b"%%EOF"), 30,
-                   what=f"{pdf} printed")
+
+        def to_file_chosen():  # the printers are found a while after the dialog shows
+            rows = [row for row in range(printers.nRows) if printers.getAccessibleAt(row, 1).name == "Print to File"]
+            for row in rows:
+                printers.addRowSelection(row)
+            return rows and find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and
+                                 (a.name or "").endswith(title + ".pdf"))
+        wait_until(to_file_chosen, 10, what=f"printing to {title}.pdf chosen")
+        button = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "Print")
+        wait_until(lambda: pyatspi.STATE_SENSITIVE in button.getState().getStates(), 10, what="Print to be enabled")
+        button.queryAction().doAction(0)
+
+        def printed():
+            if not os.path.exists(pdf):
+                return False
+            with open(pdf, "rb") as file:
+                return file.read().rstrip().endswith(b"%%EOF")
+        wait_until(printed, 30, what=f"{pdf} printed")
         with open(pdf, "rb") as printed:
             return red_strokes(printed.read())
 
