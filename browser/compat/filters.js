@@ -54,12 +54,15 @@
     fetchText();
   }
 
+  function readElement(el) {
+    if (el.hasAttribute("style")) readAttribute(el);
+    if (el.localName === "style") readSheet(el.sheet, el.textContent);
+    else if (el.localName === "link" && /stylesheet/i.test(el.rel)) readLink(el);
+  }
   function readNode(node) {
     if (node.nodeType !== 1) return;
-    if (node.hasAttribute("style")) readAttribute(node);
-    if (node.localName === "style") readSheet(node.sheet, node.textContent);
-    else if (node.localName === "link" && /stylesheet/i.test(node.rel)) readLink(node);
-    if (node.firstElementChild) for (const el of node.querySelectorAll("[style],style,link")) readNode(el);
+    readElement(node);
+    if (node.firstElementChild) for (const el of node.querySelectorAll("[style],style,link")) readElement(el);
   }
   const observer = new MutationObserver((records) => {
     for (const record of records) {
