@@ -1,0 +1,167 @@
+// The old browser's collections, as the service's pages use them. The shell injects this
+// at document start into every frame of the service's own hosts, and nowhere else.
+//
+// There a collection could be called like a function: document.forms(0), table.rows(i),
+// row.cells(j), childNodes(i), select.options("name"), frames("x"). WebKit's collections
+// cannot be called, so the members that give them out give a stand-in: a proxy that reads,
+// writes, iterates and compares as the collection does (length, indices, names, item,
+// instanceof, Object.prototype.toString, Array.prototype.slice.call) and can be called.
+// One thing cannot be kept: typeof calls it "function", as a callable object must be.
+// Libraries that ask what a value is ask Object.prototype.toString, which still says
+// "[object HTMLCollection]".
+//
+// Table parts held no text between their rows and cells there, so tr.childNodes[j] was the
+// j-th cell and tbody.firstChild a row: the whitespace the parser puts there is taken out.
+(function () {
+  "use strict";
+
+  const COLLECTION = Symbol("collection");
+
+  // coll(i) and coll("i") are the i-th member; coll("name") the one of that id or name;
+  // coll("name", i) the i-th of those.
+  function call(collection, key, index) {
+    if (key === undefined) return null;
+    if (typeof key === "number" || /^\d+$/.test(key)) return collection[+key] || null;
+    const name = String(key);
+    if (index === undefined && typeof collection.namedItem === "function") return collection.namedItem(name);
+    const named = Array.prototype.filter.call(
+      collection,
+      (node) => node && node.nodeType === 1 && (node.id === name || node.getAttribute("name") === name)
+    );
+    return named[index === undefined ? 0 : index] || null;
+  }
+
+  // One handler for every stand-in: the collection is the target's COLLECTION. Methods read
+  // through it are bound to the collection, whose native members refuse any other `this`.
+  const handler = {
+    get(target, key) {
+      const collection = target[COLLECTION];
+      if (key === "tags" && target.tags) return target.tags;
+      const value = Reflect.get(collection, key, collection);
+      return typeof value === "function" && !(value instanceof Node) ? value.bind(collection) : value;
+    },
+    set: (target, key, value) => Reflect.set(target[COLLECTION], key, value, target[COLLECTION]),
+    has: (target, key) => key in target[COLLECTION],
+    ownKeys: (target) => Reflect.ownKeys(target[COLLECTION]),
+    getOwnPropertyDescriptor: (target, key) => Reflect.getOwnPropertyDescriptor(target[COLLECTION], key),
+    defineProperty: (target, key, descriptor) => Reflect.defineProperty(target[COLLECTION], key, descriptor),
+    deleteProperty: (target, key) => Reflect.deleteProperty(target[COLLECTION], key),
+    getPrototypeOf: (target) => Object.getPrototypeOf(target[COLLECTION]),
+    apply: (target, self, args) => call(target[COLLECTION], args[0], args[1]),
+  };
+
+  // The same stand-in each time for one collection, as WebKit gives the same collection.
+  const standIns = new WeakMap();
+  function callable(collection, tags) {
+    if (collection === null || typeof collection !== "object") return collection;
+    let standIn = standIns.get(collection);
+    if (!standIn) {
+      const target = () => null;
+      delete target.length;
+      delete target.name;
+      target[COLLECTION] = collection;
+      if (tags) target.tags = tags;
+      standIn = new Proxy(target, handler);
+      standIns.set(collection, standIn);
+    }
+    return standIn;
+  }
+
+  function wrapGetter(proto, name) {
+    const descriptor = Object.getOwnPropertyDescriptor(proto, name);
+    if (!descriptor || !descriptor.get) return;
+    const get = descriptor.get;
+    Object.defineProperty(proto, name, Object.assign({}, descriptor, { get: { [name]() { return callable(get.call(this)); } }[name] }));
+  }
+  function wrapMethod(proto, name) {
+    const method = proto[name];
+    if (typeof method !== "function") return;
+    Object.defineProperty(proto, name, {
+      configurable: true, enumerable: false, writable: true,
+      value: { [name]() { return callable(method.apply(this, arguments)); } }[name],
+    });
+  }
+
+  for (const name of ["forms", "images", "links", "anchors", "scripts"]) wrapGetter(Document.prototype, name);
+  wrapGetter(HTMLTableElement.prototype, "rows");
+  wrapGetter(HTMLTableElement.prototype, "tBodies");
+  wrapGetter(HTMLTableSectionElement.prototype, "rows");
+  wrapGetter(HTMLTableRowElement.prototype, "cells");
+  wrapGetter(HTMLSelectElement.prototype, "options");
+  wrapGetter(HTMLFormElement.prototype, "elements");
+  wrapGetter(Node.prototype, "childNodes");
+  wrapGetter(Element.prototype, "children");
+  wrapMethod(Document.prototype, "getElementsByName");
+
+  // document.all.tags("TD"), element.all and element.all.tags("A").
+  const tagsOf = (root) => (name) => callable(root.getElementsByTagName(String(name)));
+  if (typeof HTMLAllCollection === "function" && !("tags" in HTMLAllCollection.prototype))
+    Object.defineProperty(HTMLAllCollection.prototype, "tags", {
+      configurable: true, enumerable: false, writable: true,
+      value: function tags(name) { return callable(document.getElementsByTagName(String(name))); },
+    });
+  if (!("all" in Element.prototype))
+    Object.defineProperty(Element.prototype, "all", {
+      configurable: true, enumerable: false,
+      get() { return callable(this.getElementsByTagName("*"), tagsOf(this)); },
+    });
+
+  // frames("x") and document.frames: the window, callable by a frame's name or number.
+  const frames = Object.getOwnPropertyDescriptor(window, "frames");
+  const framesOf = new WeakMap();
+  function frameList(win) {
+    if (!framesOf.has(win)) {
+      const target = (key) => {
+        if (typeof key === "number" || /^\d+$/.test(key)) return win[+key] || null;
+        const frame = win.document.querySelector('iframe[name="' + CSS.escape(String(key)) + '"], frame[name="' +
+          CSS.escape(String(key)) + '"], iframe[id="' + CSS.escape(String(key)) + '"], frame[id="' + CSS.escape(String(key)) + '"]');
+        return frame ? frame.contentWindow : null;
+      };
+      delete target.length;
+      delete target.name;
+      target[COLLECTION] = win;
+      framesOf.set(win, new Proxy(target, Object.assign({}, handler, { apply: (t, self, args) => t(args[0]) })));
+    }
+    return framesOf.get(win);
+  }
+  if (frames && frames.get && frames.configurable)
+    Object.defineProperty(window, "frames", Object.assign({}, frames, { get: function frames() { return frameList(window); } }));
+  if (!("frames" in Document.prototype))
+    Object.defineProperty(Document.prototype, "frames", {
+      configurable: true, enumerable: false,
+      get() { return this.defaultView ? frameList(this.defaultView) : null; },
+    });
+
+  // --- Table parts without whitespace -----------------------------------------------------
+  const TABLE_PARTS = new Set(["TABLE", "THEAD", "TBODY", "TFOOT", "TR"]);
+  const blank = (node) => node.nodeType === 3 && !/\S/.test(node.data);
+  function stripTable(part) {
+    for (let child = part.firstChild, next; child; child = next) {
+      next = child.nextSibling;
+      if (blank(child)) child.remove();
+    }
+  }
+  function strip(records) {
+    for (const record of records) {
+      if (TABLE_PARTS.has(record.target.nodeName)) {
+        for (const added of record.addedNodes) if (blank(added) && added.parentNode === record.target) added.remove();
+      }
+      for (const added of record.addedNodes)
+        if (added.firstElementChild) for (const part of added.querySelectorAll("table,thead,tbody,tfoot,tr")) stripTable(part);
+    }
+  }
+  const observer = new MutationObserver(strip);
+  observer.observe(document, { childList: true, subtree: true });
+
+  // What a script changed a moment ago is taken out before it reads a table part's children.
+  const flushed = (get) => function () {
+    const records = observer.takeRecords();
+    if (records.length) strip(records);
+    return get.call(this);
+  };
+  for (const proto of [HTMLTableElement.prototype, HTMLTableSectionElement.prototype, HTMLTableRowElement.prototype])
+    for (const name of ["childNodes", "firstChild", "lastChild"]) {
+      const inherited = Object.getOwnPropertyDescriptor(Node.prototype, name);
+      Object.defineProperty(proto, name, { configurable: true, enumerable: false, get: flushed(inherited.get) });
+    }
+})();

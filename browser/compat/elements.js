@@ -1,0 +1,162 @@
+// The old browser's ways with elements and the document, as the service's pages use them.
+// The shell injects this at document start into every frame of the service's own hosts,
+// and nowhere else. Where WebKit gives an answer of its own, it is kept, except in the
+// few places named below where the pages relied on the old browser's answer.
+(function () {
+  "use strict";
+
+  const prompt = window.prompt.bind(window);
+  const ask = (request, payload) => prompt("\x01veltrano:@CHANNEL@:" + request, String(payload));
+
+  const add = (target, name, value) => {
+    if (!(name in target)) Object.defineProperty(target, name, { configurable: true, enumerable: false, writable: true, value });
+  };
+  // A member WebKit has, taken over: it still reads as native code to scripts that check.
+  function replace(target, name, make) {
+    const original = target[name];
+    const value = make(original);
+    Object.defineProperty(value, "toString", { value: () => Function.prototype.toString.call(original) });
+    Object.defineProperty(target, name, { configurable: true, enumerable: false, writable: true, value });
+  }
+
+  // --- Creating and placing elements ------------------------------------------------------
+  // createElement("<input name='q' value='1'>") and createElement("<v:line from='0,0' to='9,9'>"):
+  // the tag as the parser reads it, attributes included, without its content. A VML shape
+  // made so is the same kind of element as one in the markup, and is drawn when placed.
+  replace(Document.prototype, "createElement", (createElement) =>
+    function createElement_(name) {
+      if (typeof name === "string" && name.charAt(0) === "<" && this instanceof HTMLDocument) {
+        const template = createElement.call(this, "template");
+        template.innerHTML = name;
+        const made = template.content.firstElementChild;
+        if (made) return this.importNode(made, false);
+      }
+      return createElement.apply(this, arguments);
+    }
+  );
+
+  // insertBefore(node) without a place appends it.
+  replace(Node.prototype, "insertBefore", (insertBefore) =>
+    function insertBefore_(node, child) {
+      return insertBefore.call(this, node, arguments.length < 2 ? null : child);
+    }
+  );
+
+  // getElementById(x) finds the element named x when no element has that id. Such an
+  // element answers getAttributeNode("id") with an empty attribute, as there: libraries
+  // that know this of the old browser read the id through it.
+  const foundByName = new WeakSet();
+  replace(Document.prototype, "getElementById", (getElementById) =>
+    function getElementById_(id) {
+      const found = getElementById.apply(this, arguments);
+      if (found || !arguments.length || id === "" || id == null) return found;
+      const named = this.querySelector('[name="' + CSS.escape(String(id)) + '"]');
+      if (named) foundByName.add(named);
+      return named;
+    }
+  );
+  replace(Element.prototype, "getAttributeNode", (getAttributeNode) =>
+    function getAttributeNode_(name) {
+      const node = getAttributeNode.apply(this, arguments);
+      if (node || !foundByName.has(this) || String(name).toLowerCase() !== "id") return node;
+      return this.ownerDocument.createAttribute("id");
+    }
+  );
+
+  // el.removeNode(deep), el.replaceNode(other), el.swapNode(other).
+  add(Element.prototype, "removeNode", function removeNode(deep) {
+    if (!deep) while (this.firstChild) this.before(this.firstChild);
+    this.remove();
+    return this;
+  });
+  add(Element.prototype, "replaceNode", function replaceNode(other) {
+    this.replaceWith(other);
+    return this;
+  });
+  add(Element.prototype, "swapNode", function swapNode(other) {
+    const mark = document.createComment("");
+    other.replaceWith(mark);
+    this.replaceWith(other);
+    mark.replaceWith(this);
+    return this;
+  });
+
+  // --- Attributes as properties -----------------------------------------------------------
+  // <td lcolor="red"> gave td.lcolor == "red". An element's member that neither it nor its
+  // prototypes have is looked up past Node.prototype: there its attribute of that name is
+  // read. Members found earlier, which are nearly all, never come here.
+  const HOMEPAGE = { sethomepage: "setHomePage", ishomepage: "isHomePage" };
+  function attributeOf(node, name) {
+    try {
+      if (node.nodeType !== 1 || !(node instanceof HTMLElement)) return undefined;
+      if (name.toLowerCase() in HOMEPAGE) return node[HOMEPAGE[name.toLowerCase()]];
+      return node.hasAttribute(name) ? node.getAttribute(name) : undefined;
+    } catch (error) {
+      return undefined; // a prototype, not a node
+    }
+  }
+  const above = Object.getPrototypeOf(Node.prototype);
+  Object.setPrototypeOf(
+    Node.prototype,
+    new Proxy(above, {
+      get(target, key, receiver) {
+        if (typeof key === "string") {
+          const value = attributeOf(receiver, key);
+          if (value !== undefined) return value;
+        }
+        return Reflect.get(target, key, receiver);
+      },
+    })
+  );
+
+  // --- The browser's own requests ---------------------------------------------------------
+  // this.style.behavior = "url(#default#homepage)"; this.setHomePage(url): the shell sets no
+  // home page; the status bar says the page asked, as for a favourite.
+  add(Element.prototype, "setHomePage", function setHomePage(url) {
+    ask("status", "此网页请求设为主页：" + (url || window.location.href));
+  });
+  add(Element.prototype, "isHomePage", function isHomePage() {
+    return false;
+  });
+
+  // window.external.addFavorite, AddFavorite, addfavorite...: its members in any letter case.
+  const external = window.external;
+  if (external && typeof external === "object") {
+    const caseless = (target, key) =>
+      typeof key !== "string" || key in target
+        ? key
+        : Object.getOwnPropertyNames(target).find((name) => name.toLowerCase() === key.toLowerCase()) || key;
+    const proxy = new Proxy(external, {
+      get: (target, key) => Reflect.get(target, caseless(target, key), target),
+      has: (target, key) => caseless(target, key) in target,
+    });
+    Object.defineProperty(window, "external", { configurable: true, enumerable: false, writable: true, value: proxy });
+  }
+
+  // --- Readiness --------------------------------------------------------------------------
+  // document.documentElement.doScroll("left") failed while the document was being read:
+  // pages called it over and over to learn when they could start.
+  const SCROLLS = {
+    left: [-40, 0], right: [40, 0], up: [0, -40], down: [0, 40],
+    pageleft: [-0.9, 0, true], pageright: [0.9, 0, true], pageup: [0, -0.9, true], pagedown: [0, 0.9, true],
+  };
+  add(Element.prototype, "doScroll", function doScroll(action) {
+    const doc = this.ownerDocument;
+    if (doc.readyState === "loading") throw new Error("未指明的错误。");
+    const step = SCROLLS[String(action === undefined ? "down" : action).toLowerCase().replace(/^scrollbar/, "")];
+    if (!step) return;
+    const whole = this === doc.documentElement || this === doc.body;
+    const box = whole ? { width: doc.defaultView.innerWidth, height: doc.defaultView.innerHeight } : { width: this.clientWidth, height: this.clientHeight };
+    const [x, y] = step[2] ? [step[0] * box.width, step[1] * box.height] : step;
+    (whole ? doc.defaultView : this).scrollBy(x, y);
+  });
+
+  // --- Built-in objects -------------------------------------------------------------------
+  // getYear(): the year less 1900 in the twentieth century, the full year otherwise.
+  replace(Date.prototype, "getYear", () =>
+    function getYear() {
+      const year = this.getFullYear();
+      return year >= 1900 && year < 2000 ? year - 1900 : year;
+    }
+  );
+})();

@@ -1,0 +1,104 @@
+// The old browser's alpha filter: filter:alpha(opacity=50), or
+// progid:DXImageTransform.Microsoft.Alpha(Opacity=50), in a style attribute or a style
+// sheet gives that opacity, and el.filters.alpha.opacity reads and sets it. The shell
+// injects this at document start into every frame of the service's own hosts, and nowhere
+// else. WebKit drops such a declaration as it reads it, so the written text is read here:
+// the style attribute as it arrives, and the text of each style sheet of the page's origin.
+(function () {
+  "use strict";
+
+  const ALPHA = /(?:\balpha|dximagetransform\.microsoft\.alpha)\s*\(([^)]*)\)/i;
+  // The opacity, 0 to 100, that a declaration's text asks for; null when it asks for none.
+  function alphaIn(text) {
+    const filter = ALPHA.exec(text || "");
+    const opacity = filter && /opacity\s*[=:]\s*([\d.]+)/i.exec(filter[1]);
+    return opacity ? Math.max(0, Math.min(100, parseFloat(opacity[1]))) : null;
+  }
+
+  // --- Style attributes -----------------------------------------------------------------
+  const alphas = new WeakMap(); // element -> the opacity its filter was last given
+  function setAlpha(el, opacity) {
+    alphas.set(el, opacity);
+    el.style.opacity = String(opacity / 100);
+  }
+  function readAttribute(el) {
+    const opacity = alphaIn(el.getAttribute("style"));
+    if (opacity !== null && !el.style.opacity) setAlpha(el, opacity);
+  }
+
+  // --- Style sheets ---------------------------------------------------------------------
+  // Each rule whose declarations hold an alpha filter gets a rule of the same selector with
+  // that opacity, at the end of the same sheet.
+  const read = new WeakSet();
+  function readSheet(sheet, text) {
+    if (!sheet || read.has(sheet)) return;
+    read.add(sheet);
+    const rules = String(text).replace(/\/\*[\s\S]*?\*\//g, "").matchAll(/([^{}@;]+)\{([^{}]*)\}/g);
+    for (const [, selector, declarations] of rules) {
+      const opacity = alphaIn(declarations);
+      if (opacity === null) continue;
+      try {
+        sheet.insertRule(selector.trim() + "{opacity:" + opacity / 100 + "}", sheet.cssRules.length);
+      } catch (error) {
+        // a selector WebKit cannot read, as the sheet itself dropped it
+      }
+    }
+  }
+  function readLink(link) {
+    const fetchText = () => {
+      if (!link.sheet || read.has(link.sheet) || new URL(link.href).origin !== location.origin) return;
+      const sheet = link.sheet;
+      fetch(link.href).then((response) => response.text()).then((text) => readSheet(sheet, text), () => {});
+    };
+    link.addEventListener("load", fetchText);
+    fetchText();
+  }
+
+  function readElement(el) {
+    if (el.hasAttribute("style")) readAttribute(el);
+    if (el.localName === "style") readSheet(el.sheet, el.textContent);
+    else if (el.localName === "link" && /stylesheet/i.test(el.rel)) readLink(el);
+  }
+  function readNode(node) {
+    if (node.nodeType !== 1) return;
+    readElement(node);
+    if (node.firstElementChild) for (const el of node.querySelectorAll("[style],style,link")) readElement(el);
+  }
+  const observer = new MutationObserver((records) => {
+    for (const record of records) {
+      if (record.type === "attributes") readAttribute(record.target);
+      else if (record.target.localName === "style") readSheet(record.target.sheet, record.target.textContent);
+      else for (const added of record.addedNodes) readNode(added);
+    }
+  });
+  observer.observe(document, { childList: true, subtree: true, attributes: true, attributeFilter: ["style"] });
+
+  // --- el.filters -------------------------------------------------------------------------
+  // el.filters.alpha, el.filters.item("DXImageTransform.Microsoft.Alpha") and
+  // el.filters.item(0): the element's alpha filter, whose opacity is 0 to 100.
+  function alphaFilter(el) {
+    const opacity = {
+      get: () => (alphas.has(el) ? alphas.get(el) : Math.round(parseFloat(getComputedStyle(el).opacity) * 100)),
+      set: (value) => setAlpha(el, Math.max(0, Math.min(100, parseFloat(value) || 0))),
+    };
+    return Object.defineProperties({}, {
+      opacity, Opacity: opacity,
+      enabled: { get: () => el.style.opacity !== "1", set: (on) => { el.style.opacity = on ? String(opacity.get() / 100) : "1"; } },
+    });
+  }
+  const filterLists = new WeakMap();
+  if (!("filters" in Element.prototype))
+    Object.defineProperty(Element.prototype, "filters", {
+      configurable: true, enumerable: false,
+      get() {
+        if (!filterLists.has(this)) {
+          const alpha = alphaFilter(this);
+          const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
+          filterLists.set(this, Object.defineProperties({}, {
+            alpha: { value: alpha }, "DXImageTransform.Microsoft.Alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
+          }));
+        }
+        return filterLists.get(this);
+      },
+    });
+})();
