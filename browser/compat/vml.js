@@ -282,11 +282,29 @@
     drawing.style.top = area.y + "px";
   }
 
+  // A line or a polyline is drawn from its points alone, in the shape's corner: neither its
+  // size nor its bounds need a layout, which a chart of lines then never forces.
+  const POINTED = new Set(["line", "polyline"]);
+  function pointBounds(drawing) {
+    const node = drawing.lastChild;
+    const values =
+      node.localName === "line"
+        ? ["x1", "y1", "x2", "y2"].map((name) => parseFloat(node.getAttribute(name)))
+        : lengths(node.getAttribute("points"));
+    if (values.length < 2 || !values.every(Number.isFinite)) return drawing.getBBox();
+    const xs = values.filter((_, i) => i % 2 === 0);
+    const ys = values.filter((_, i) => i % 2 === 1);
+    const x = Math.min(...xs);
+    const y = Math.min(...ys);
+    return { x, y, width: Math.max(...xs) - x, height: Math.max(...ys) - y };
+  }
+
   function renderAll(shapes) {
     for (const shape of shapes) addStyles(prefixOf(shape));
-    const sizes = shapes.map(size);
+    const pointed = shapes.map((shape) => POINTED.has(vmlName(shape)));
+    const sizes = shapes.map((shape, i) => (pointed[i] ? { width: 0, height: 0 } : size(shape)));
     const drawings = shapes.map((shape, i) => drawingOf(shape, sizes[i]));
-    const bounds = drawings.map((drawing) => drawing.getBBox());
+    const bounds = drawings.map((drawing, i) => (pointed[i] ? pointBounds(drawing) : drawing.getBBox()));
     drawings.forEach((drawing, i) => fit(drawing, bounds[i]));
   }
 
