@@ -52,7 +52,9 @@ def status_text(title):
     return " ".join(texts)
 
 
-class LegacyPages(ShellTest):
+class CorpusTest(ShellTest):
+    """A shell, and the corpus served for the whole class."""
+
     @classmethod
     def setUpClass(cls):
         cls.service = Service()
@@ -62,6 +64,8 @@ class LegacyPages(ShellTest):
     def tearDownClass(cls):
         cls.service.close()
 
+
+class LegacyPages(CorpusTest):
     def open(self, path_or_url):
         return super().open(path_or_url, bars=False)
 
@@ -157,19 +161,10 @@ class TrendChart(unittest.TestCase):
         self.assertTrue(shot.near(left + 500, top + 300, (255, 255, 255)))
 
 
-class VectorMarkup(ShellTest):
+class VectorMarkup(CorpusTest):
     """VML as chart pages wrote it and changed it: the corpus's vml.html checks where its
     shapes are drawn; trend.html draws a trend line after load from the table cells' offsets,
     checked by its pixels in any window of a shell."""
-
-    @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        serve_corpus(cls.service)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
 
     def test_shapes_drawn_where_written(self):
         h = self.open("/vml.html", bars=False)
