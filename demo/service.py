@@ -80,7 +80,8 @@ def trend_chart(user):
 def omission_chart(user):
     """Written as the service's pages of that time were: GBK with no charset declared, the
     old browser's attachEvent, and the blue ball's trend drawn in VML, self-closing tags
-    and all. Served as bytes."""
+    and all, with its five-period average drawn by script once the page is laid out.
+    Served as bytes."""
     history = draws()
     last_seen = {}
     for index, (_, reds, _) in enumerate(history):
@@ -115,6 +116,33 @@ tr.over td {{ background: #fff4c2; }}
 </style>
 <script language="javascript">
 document.namespaces.add("v", "urn:schemas-microsoft-com:vml");
+var BLUES = [{','.join(str(blue) for _, _, blue in history)}];
+// The blue ball's five-period average, drawn once the table is laid out, from where its
+// cells are: x between the centres of the cells of the numbers it falls between.
+function drawAverage() {{
+  var box = document.getElementById("blue"), rows = box.getElementsByTagName("tr"), points = [];
+  function centre(cell) {{
+    var x = cell.offsetWidth / 2, y = cell.offsetHeight / 2;
+    for (var el = cell; el && el != box; el = el.offsetParent) {{ x += el.offsetLeft; y += el.offsetTop; }}
+    return [x, y];
+  }}
+  for (var i = 4; i < BLUES.length; i++) {{
+    var sum = 0;
+    for (var k = i - 4; k <= i; k++) sum += BLUES[k];
+    var average = sum / 5, low = Math.floor(average), at = centre(rows[i].cells[low]);
+    var next = low < {BLUE} ? centre(rows[i].cells[low + 1]) : at;
+    points.push((at[0] + (next[0] - at[0]) * (average - low)).toFixed(1) + "," + at[1]);
+  }}
+  var line = document.createElement("v:polyline");
+  line.points = points.join(" ");
+  line.filled = false;
+  line.strokecolor = "#e07000";
+  line.strokeweight = "1.5pt";
+  line.style.cssText = "position:absolute;left:0;top:0";
+  line.stroke.dashstyle = "dash";
+  box.appendChild(line);
+}}
+window.attachEvent("onload", drawAverage);
 window.attachEvent("onload", function () {{
   var rows = document.getElementById("blue").getElementsByTagName("tr");
   for (var i = 0; i < rows.length; i++) {{

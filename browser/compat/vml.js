@@ -242,27 +242,39 @@
     return make("g", {});
   }
 
-  function render(shape) {
-    const kind = vmlName(shape);
-    addStyles(shape.localName.slice(0, shape.localName.indexOf(":")));
-    for (const old of [...shape.children]) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
+  // --- Drawing what changed, once a frame -------------------------------------------------
+  // Drawing a shape reads layout (its size, then its drawing's bounds) and writes the
+  // document; shape by shape, every read would lay the whole page out again. The shapes
+  // that changed are drawn together in the next frame, before it is painted: every size is
+  // read, then every drawing made, then every bound read, then every drawing's box set.
+  const prefixOf = (shape) => shape.localName.slice(0, shape.localName.indexOf(":"));
+
+  function size(shape) {
     const computed = window.getComputedStyle(shape);
     const width = shape.offsetWidth || length(computed.width) || 0;
     const height = shape.offsetHeight || length(computed.height) || 0;
+    return { width, height };
+  }
+
+  function drawingOf(shape, { width, height }) {
+    for (const old of [...shape.children]) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
     const drawing = make("svg", { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
     const defs = make("defs", {});
     drawing.appendChild(defs);
-    drawing.appendChild(draw(shape, kind, { x: 0, y: 0, w: width, h: height }, defs));
+    drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defs));
     shape.insertBefore(drawing, shape.firstChild);
-    // WebKit paints a box where its layout puts it, not where an SVG's overflow reaches: a
-    // line from a 0 x 0 shape would go unpainted. The drawing's box covers what it draws.
-    const bounds = drawing.getBBox();
+    return drawing;
+  }
+
+  // WebKit paints a box where its layout puts it, not where an SVG's overflow reaches: a
+  // line from a 0 x 0 shape would go unpainted. The drawing's box covers what it draws,
+  // and no more: a chart's lines are each drawn from the page's corner, and boxes as large
+  // as the page would each be painted for every part of it.
+  function fit(drawing, bounds) {
     const margin = 12; // the widest stroke and arrow head drawn
-    const area = {
-      x: Math.min(0, Math.floor(bounds.x - margin)), y: Math.min(0, Math.floor(bounds.y - margin)),
-    };
-    area.w = Math.max(width, Math.ceil(bounds.x + bounds.width + margin)) - area.x;
-    area.h = Math.max(height, Math.ceil(bounds.y + bounds.height + margin)) - area.y;
+    const area = { x: Math.floor(bounds.x - margin), y: Math.floor(bounds.y - margin) };
+    area.w = Math.ceil(bounds.x + bounds.width + margin) - area.x;
+    area.h = Math.ceil(bounds.y + bounds.height + margin) - area.y;
     drawing.setAttribute("viewBox", [area.x, area.y, area.w, area.h].join(" "));
     drawing.setAttribute("width", area.w);
     drawing.setAttribute("height", area.h);
@@ -270,13 +282,58 @@
     drawing.style.top = area.y + "px";
   }
 
-  // --- Watching the document -------------------------------------------------------------
-  // The outermost shape around node: the one that is drawn (a group draws its members).
-  function drawnShape(node) {
-    let found = null;
-    for (let n = node; n && n.nodeType === 1; n = n.parentElement) if (isShape(n)) found = n;
-    return found;
+  // A line or a polyline is drawn from its points alone, in the shape's corner: neither its
+  // size nor its bounds need a layout, which a chart of lines then never forces.
+  const POINTED = new Set(["line", "polyline"]);
+  function pointBounds(drawing) {
+    const node = drawing.lastChild;
+    const values =
+      node.localName === "line"
+        ? ["x1", "y1", "x2", "y2"].map((name) => parseFloat(node.getAttribute(name)))
+        : lengths(node.getAttribute("points"));
+    if (values.length < 2 || !values.every(Number.isFinite)) return drawing.getBBox();
+    const xs = values.filter((_, i) => i % 2 === 0);
+    const ys = values.filter((_, i) => i % 2 === 1);
+    const x = Math.min(...xs);
+    const y = Math.min(...ys);
+    return { x, y, width: Math.max(...xs) - x, height: Math.max(...ys) - y };
   }
+
+  function renderAll(shapes) {
+    for (const shape of shapes) addStyles(prefixOf(shape));
+    const pointed = shapes.map((shape) => POINTED.has(vmlName(shape)));
+    const sizes = shapes.map((shape, i) => (pointed[i] ? { width: 0, height: 0 } : size(shape)));
+    const drawings = shapes.map((shape, i) => drawingOf(shape, sizes[i]));
+    const bounds = drawings.map((drawing, i) => (pointed[i] ? pointBounds(drawing) : drawing.getBBox()));
+    drawings.forEach((drawing, i) => fit(drawing, bounds[i]));
+  }
+
+  // --- Watching the document -------------------------------------------------------------
+  // The outermost shape around each element asked about (a group draws its members), or
+  // null; elements met before are not walked again, so a table's cells cost a step each.
+  function outermostShapes() {
+    const known = new Map();
+    return (node) => {
+      const chain = [];
+      let found = null;
+      for (let n = node; n && n.nodeType === 1; n = n.parentElement) {
+        if (known.has(n)) {
+          found = known.get(n);
+          break;
+        }
+        chain.push(n);
+      }
+      for (let i = chain.length - 1; i >= 0; i--) {
+        if (!found && isShape(chain[i])) found = chain[i];
+        known.set(chain[i], found);
+      }
+      return found;
+    };
+  }
+  const inDrawing = (node) => {
+    for (let n = node; n; n = n.parentElement) if (n.namespaceURI === SVG && n.classList.contains(DRAWING)) return true;
+    return false;
+  };
 
   // <v:line ... /> closes itself in the old browser; an HTML parser leaves it open, so
   // what follows ends up inside it. Whatever a shape holds that is not one of its parts
@@ -294,36 +351,80 @@
     }
   }
 
-  const pending = new Set();
-  function note(node) {
-    if (!node || node.nodeType !== 1 || node.namespaceURI === SVG) return;
-    const shape = drawnShape(node);
-    if (shape) pending.add(shape);
-    if (node.firstElementChild) for (const el of node.querySelectorAll(shapeSelector())) pending.add(drawnShape(el));
-  }
-
-  const observer = new MutationObserver((records) => {
-    learnPrefixes();
+  // What a batch of changes touched: the VML elements whose children changed (what other
+  // elements hold is never drawn), the elements added, and those whose attributes or text
+  // changed. The parser adds a page's elements one by one: this stays cheap per record.
+  const mayBeVml = (node) => node.localName.indexOf(":") > 0;
+  function touched(records) {
+    const parents = [];
+    const added = [];
+    const changed = [];
     for (const record of records) {
-      const target = record.type === "characterData" ? record.target.parentElement : record.target;
-      if (!target || (target.closest && target.closest("svg." + DRAWING))) continue;
-      if (record.type === "childList") {
-        if (isShape(target) && target.parentNode) moveOut(target);
-        for (const added of record.addedNodes) {
-          if (isShape(added)) moveOut(added);
-          if (added.firstElementChild) added.querySelectorAll(shapeSelector()).forEach(moveOut);
-        }
-        if (drawnShape(target)) note(target);
-        for (const added of record.addedNodes) note(added);
-      } else {
-        note(target);
+      if (record.type !== "childList") {
+        const target = record.type === "characterData" ? record.target.parentElement : record.target;
+        if (target) changed.push(target);
+        continue;
+      }
+      const target = record.target;
+      if (target.nodeType === 1 && mayBeVml(target) && target !== parents[parents.length - 1]) parents.push(target);
+      const nodes = record.addedNodes;
+      for (let i = 0; i < nodes.length; i++) {
+        const node = nodes[i];
+        if (node.nodeType === 1 && node.namespaceURI !== SVG && (mayBeVml(node) || node.firstElementChild)) added.push(node);
       }
     }
-    for (const shape of pending) if (shape.isConnected) render(shape);
+    return { parents, added, changed };
+  }
+
+  // The shapes in and under roots, each root looked through once.
+  function shapesIn(roots) {
+    const looked = new Set();
+    const within = (node) => {
+      for (let n = node; n; n = n.parentNode) if (looked.has(n)) return true;
+      return false;
+    };
+    const shapes = [];
+    for (const root of roots) {
+      if (isShape(root)) shapes.push(root);
+      if (root.firstElementChild && !within(root)) {
+        looked.add(root);
+        shapes.push(...root.querySelectorAll(shapeSelector()));
+      }
+    }
+    return shapes;
+  }
+
+  const pending = new Set();
+  let frame = 0;
+  function take(records) {
+    learnPrefixes();
+    const { parents, added, changed } = touched(records);
+    for (const parent of parents) if (isShape(parent) && parent.parentNode) moveOut(parent);
+    const addedShapes = shapesIn(added);
+    for (const shape of addedShapes) moveOut(shape);
+    const outermost = outermostShapes();
+    for (const node of [parents, addedShapes, shapesIn(changed), changed].flat()) {
+      const shape = outermost(node);
+      if (shape && !inDrawing(node)) pending.add(shape);
+    }
+    observer.takeRecords(); // what moving out changed
+    if (pending.size && !frame) frame = requestAnimationFrame(flush);
+  }
+
+  // Also before printing: what a script changed just before window.print() is printed too.
+  function flush() {
+    take(observer.takeRecords());
+    cancelAnimationFrame(frame);
+    frame = 0;
+    const shapes = [...pending].filter((shape) => shape.isConnected);
     pending.clear();
+    if (shapes.length) renderAll(shapes);
     observer.takeRecords(); // what drawing itself changed
-  });
+  }
+
+  const observer = new MutationObserver(take);
   observer.observe(document, { childList: true, subtree: true, attributes: true, characterData: true });
+  window.addEventListener("beforeprint", flush);
 
   // --- Scripts that set VML members -------------------------------------------------------
   // el.from = "10,20", el.strokecolor = "red", el.filled = false... set the attribute, so

@@ -17,7 +17,7 @@ import pyatspi  # noqa: E402
 from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from shell_client import ShellTest  # noqa: E402
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, bars_of,  # noqa: E402
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, activate, bars_of,  # noqa: E402
                           browser_windows, close_browser_windows, find, shell_app, wait_until)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
@@ -66,7 +66,9 @@ def status_texts(title):
     return texts
 
 
-class LegacyPages(ShellTest):
+class CorpusTest(ShellTest):
+    """A shell, and the corpus served for the whole class."""
+
     @classmethod
     def setUpClass(cls):
         cls.service = Service()
@@ -76,6 +78,8 @@ class LegacyPages(ShellTest):
     def tearDownClass(cls):
         cls.service.close()
 
+
+class LegacyPages(CorpusTest):
     def open(self, path_or_url):
         return super().open(path_or_url, bars=False)
 
@@ -198,6 +202,50 @@ class TrendChart(unittest.TestCase):
             x, y = centre(draw)
             self.assertTrue(shot.near(x - 6, y, (0, 0, 255)), f"circle of draw {draw}: {shot.pixel(x - 6, y)}")
         self.assertTrue(shot.near(left + 500, top + 300, (255, 255, 255)))
+
+
+class VectorMarkup(CorpusTest):
+    """VML as chart pages wrote it and changed it: the corpus's vml.html checks where its
+    shapes are drawn; trend.html draws a trend line after load from the table cells' offsets,
+    checked by its pixels in any window of a shell."""
+
+    def test_shapes_drawn_where_written(self):
+        h = self.open("/vml.html", bars=False)
+        verdict = wait_until(lambda: str(self.client.get(h, "LocationName")).startswith(("通过", "失败")) and
+                             self.client.get(h, "LocationName"), 15, what="the checks of vml.html")
+        self.assertEqual(verdict, "通过")
+
+    def trend_line_drawn(self, n):
+        """Opens trend.html as the n-th window and checks its line on the screen."""
+        h = self.open(f"/trend.html#{n}", bars=False)
+        title = f"走势线 {n}"
+        self.title_becomes(h, (title,))  # in a window without the old browser's ways, attachEvent throws
+        (window,) = windows_titled(title)
+        activate(window.xid)
+        time.sleep(1.0)  # drawn, and the window in front
+        winners = [int(d) for d in re.search(r"WINNERS = \[([\d, ]+)\]", corpus("trend.html")).group(1).split(",")]
+        left, top = window.client_origin()
+        shot = Screen()
+
+        def centre(draw):  # where the style sheet puts the winning cell
+            return (left + 40 + 60 + winners[draw] * 30 + 15, top + 30 + draw * 20 + 10)
+
+        misses = []
+        for draw in range(len(winners) - 1):
+            (x1, y1), (x2, y2) = centre(draw), centre(draw + 1)
+            for t in (0.25, 0.5, 0.75):
+                x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
+                if not shot.near(x, y, (255, 0, 0)):
+                    misses.append((draw, t, shot.pixel(x, y)))
+        self.assertEqual(misses, [], f"window {n}: points of the trend line that are not red")
+        self.assertTrue(shot.near(left + 500, top + 100, (255, 255, 255)), f"window {n}: beside the chart")
+
+    def test_trend_line_from_the_cells_offsets(self):
+        self.trend_line_drawn(1)
+
+    def test_trend_line_in_every_window(self):
+        for n in (1, 2, 3):  # each opened while those before it stay open
+            self.trend_line_drawn(n)
 
 
 class Screen:
