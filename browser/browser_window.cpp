@@ -37,8 +37,9 @@ struct SignalHandler<Handler> {
 BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window)
     : m_context(context),
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
+      m_gestures(GTK_WIDGET(m_view.get()), [this](const std::string& text) { show_status(text); }),
       m_open_window(std::move(open_window)),
-      m_requests(context.channel(), [this](const Glib::ustring& text) { show_status(text); }) {
+      m_requests(context.channel(), m_gestures, [this](const Glib::ustring& text) { show_status(text); }) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
@@ -58,6 +59,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_progress.set_no_show_all(true);
   m_status_bar.pack_start(m_status, Gtk::PACK_EXPAND_WIDGET);
   m_status_bar.pack_end(m_progress, Gtk::PACK_SHRINK);
+  if (context.sandbox_mode() == SandboxMode::OptedOut) m_status_bar.pack_end(m_sandbox_notice, Gtk::PACK_SHRINK);
   m_status_bar.set_margin_end(6);
   atk_object_set_accessible_id(m_status_bar.get_accessible()->gobj(), "status-bar");
   atk_object_set_role(m_status_bar.get_accessible()->gobj(), ATK_ROLE_STATUSBAR);
@@ -112,6 +114,7 @@ void BrowserWindow::connect_web_view_signals() {
 
 void BrowserWindow::navigate(const std::string& url) {
   if (m_home.empty()) m_home = url;
+  m_gestures.asked_for_load();
   m_last_uri = url;
   m_retry_pending = false;
   m_showing_error = false;
@@ -200,7 +203,10 @@ void BrowserWindow::show_error_page(const std::string& heading, const std::strin
 
 void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
   switch (event) {
-    case WEBKIT_LOAD_STARTED: m_ready_state = 1; break;
+    case WEBKIT_LOAD_STARTED:
+      m_ready_state = 1;
+      m_gestures.load_started();
+      break;
     case WEBKIT_LOAD_REDIRECTED: break;
     case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
     case WEBKIT_LOAD_FINISHED:
@@ -222,6 +228,10 @@ gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gch
       error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
     return false;  // stopped, or turned into a download: nothing to show
   m_last_uri = uri;
+  if (!network_failure(error->domain, error->code)) {
+    show_error_page("无法打开此页面", std::string(error->message) + "。", uri);
+    return true;
+  }
   show_error_page("无法打开此页面", std::string(error->message) + "。网络恢复后将自动重新载入，也可以按 F5 重试。",
                   uri);
   schedule_retry();
@@ -240,11 +250,12 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
                                               WebKitPolicyDecisionType type) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-    if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
+    if (webkit_response_policy_decision_is_mime_type_supported(response)) return false;
+    if (m_gestures.allow_download_response(response))
       webkit_policy_decision_download(decision);
-      return true;
-    }
-    return false;
+    else
+      webkit_policy_decision_ignore(decision);
+    return true;
   }
   // Pages may lead only to web pages: no local files, no other programs' schemes.
   WebKitNavigationAction* action =
@@ -263,7 +274,10 @@ gboolean BrowserWindow::on_view_permission_request(WebKitWebView*, WebKitPermiss
   return TRUE;
 }
 
-GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*) {
+// A new window for window.open or a link's target: to a web page, once per click.
+GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction* action) {
+  if (!m_gestures.allow_window(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action))))
+    return nullptr;
   WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
   const std::optional<WindowFeatures> features = m_requests.take_opening_features();
   if (BrowserWindow* opened = from_view(view); opened && features) opened->apply_features(*features);
@@ -333,8 +347,12 @@ void BrowserWindow::on_view_notify(WebKitWebView*, GParamSpec* property) {
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
-  const char* link = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
-  m_status.set_text(link ? link : "");
+  const char* uri = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
+  const std::string link = uri ? uri : "";
+  // The view tells again after a click; what the click brought about stays in view.
+  if (m_hovered_link == link) return;
+  m_hovered_link = link;
+  m_status.set_text(link);
 }
 
 void BrowserWindow::on_address_activate() {
@@ -344,6 +362,10 @@ void BrowserWindow::on_address_activate() {
   if (text.find("://") == std::string::npos && text != "about:blank") text = "http://" + text;
   if (!web_scheme(text.c_str())) {
     m_status.set_text("只能打开网页地址（http 或 https）");
+    return;
+  }
+  if (has_user_info(text)) {
+    m_status.set_text(kUserInfoRefused);
     return;
   }
   navigate(text);

@@ -1,5 +1,6 @@
 // What the service's pages ask of their window through the compatibility scripts'
-// channel (see channel_request): a message in the status bar, the desktop's clipboard,
+// channel (see channel_request): a message in the status bar, the desktop's clipboard (only
+// right after a click or a key in the window, as the shell's own clock tells),
 // and the features of the window they are about to open.
 #pragma once
 
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "policy.h"
+#include "user_gestures.h"
 
 namespace veltrano::browser {
 
@@ -18,8 +20,9 @@ class PageRequests {
  public:
   using ShowStatus = std::function<void(const Glib::ustring& text)>;
 
-  PageRequests(std::string secret, ShowStatus show_status)
-      : m_secret(std::move(secret)), m_show_status(std::move(show_status)) {}
+  // The clipboard is the page's only right after an input in its window (gesture).
+  PageRequests(std::string secret, const UserGestures& gestures, ShowStatus show_status)
+      : m_secret(std::move(secret)), m_gestures(gestures), m_show_status(std::move(show_status)) {}
 
   // True when the prompt dialog was a request of the channel, answered if it came from a
   // page of the service at page_uri; false for a prompt meant for the user.
@@ -31,6 +34,7 @@ class PageRequests {
   std::optional<std::string> answer(const std::string& request, const std::string& payload);
 
   std::string m_secret;
+  const UserGestures& m_gestures;
   ShowStatus m_show_status;
   std::optional<WindowFeatures> m_opening_features;
 };
