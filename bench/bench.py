@@ -109,7 +109,55 @@ def machine():
             f"GTK {gtk}, WebKitGTK {webkit}; Xvfb + openbox, software rendering; {ROUNDS} rounds")
 
 
+def sandbox_cost(service):
+    """What WebKit's web-process sandbox costs: a shell started for a page (exec to the page
+    loaded), a further window, and the memory of one and of five windows, sandbox on and off
+    (WebKit's own switch) alternately."""
+    shell = os.path.join(BUILD, "veltrano-browser")
+    off = dict(os.environ, WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS="1")
+    figures = {mode: {"start": [], "window": [], "one": [], "five": []} for mode in ("on", "off")}
+    for i in range(ROUNDS):
+        for mode in (("on", "off") if i % 2 == 0 else ("off", "on")):
+            close_browser_windows()
+            wait_until(lambda: not shell_running(), 30, what="the shell to end")
+            f = figures[mode]
+            started = time.monotonic()
+            proc = subprocess.Popen([shell], env=None if mode == "on" else off, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, start_new_session=True)
+            wait_until(shell_running, 15, interval=0.005, what="the shell")
+            client = Client()
+            ms, _ = until_titled(HELP_TITLE, lambda: client.open(HELP_URL))
+            f["start"].append((time.monotonic() - started) * 1000)
+            time.sleep(2.0)
+            f["one"].append(sum(pss_kib(p) for p in descendants(proc.pid)) / 1024)
+            for n in range(4):
+                ms, _ = until_titled(HELP_TITLE, lambda: client.open(HELP_URL))
+                f["window"].append(ms)
+            time.sleep(2.0)
+            f["five"].append(sum(pss_kib(p) for p in descendants(proc.pid)) / 1024)
+            client.close()
+    close_browser_windows()
+    lines = []
+    for mode in ("on", "off"):
+        f = figures[mode]
+        lines += [summary(f"sandbox {mode}: shell exec to page loaded", f["start"], "ms"),
+                  summary(f"sandbox {mode}: a further window, ask to loaded", f["window"], "ms"),
+                  summary(f"sandbox {mode}: PSS, 1 window", f["one"], "MiB"),
+                  summary(f"sandbox {mode}: PSS, 5 windows", f["five"], "MiB")]
+    on, off_ = figures["on"], figures["off"]
+    lines += [ratio_line("sandbox: start-up, on / off", [a / b for a, b in zip(on["start"], off_["start"])], 1.25),
+              ratio_line("sandbox: further window, on / off", [a / b for a, b in zip(on["window"], off_["window"])],
+                         1.10)]
+    return lines
+
+
 def main():
+    if os.environ.get("VELTRANO_BENCH_PART") == "sandbox":  # the sandbox's part alone
+        service = Service()
+        service.page(CONTENT_HOST, "/readme.html", HELP_TITLE)
+        print("\n".join([machine(), ""] + sandbox_cost(service)))
+        service.close()
+        return
     service = Service()
     service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")
     service.page(CONTENT_HOST, "/readme.html", HELP_TITLE)
@@ -223,7 +271,8 @@ def main():
     lines += ["",
               summary("old page, service host (compatibility on)", with_layer, "ms"),
               summary("same page, other host (compatibility off)", without, "ms"),
-              ratio_line("compatibility layer, page load", [a / b for a, b in zip(with_layer, without)], 1.05)]
+              ratio_line("compatibility layer, page load", [a / b for a, b in zip(with_layer, without)], 1.05), ""]
+    lines += sandbox_cost(service)
     service.close()
     print("\n".join(lines))
 

@@ -1,7 +1,8 @@
 #!/bin/sh
 # The benchmark: builds what it needs and prints each figure (median, min, max) and its ratio
 # to a reference measured in the same run. Not part of the tests.
-#   bench/run.sh            (VELTRANO_BENCH_ROUNDS=9 by default)
+#   bench/run.sh            (VELTRANO_BENCH_ROUNDS=9 by default; VELTRANO_BENCH_PART=sandbox for
+#                            what WebKit's web-process sandbox costs, alone)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"

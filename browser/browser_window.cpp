@@ -228,13 +228,11 @@ gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gch
       error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
     return false;  // stopped, or turned into a download: nothing to show
   m_last_uri = uri;
-  if (!network_failure(error->domain, error->code)) {
-    show_error_page("无法打开此页面", std::string(error->message) + "。", uri);
-    return true;
-  }
-  show_error_page("无法打开此页面", std::string(error->message) + "。网络恢复后将自动重新载入，也可以按 F5 重试。",
+  const bool network = network_failure(error->domain, error->code);  // the rest stays as it failed
+  show_error_page("无法打开此页面",
+                  std::string(error->message) + (network ? "。网络恢复后将自动重新载入，也可以按 F5 重试。" : "。"),
                   uri);
-  schedule_retry();
+  if (network) schedule_retry();
   return true;
 }
 
@@ -251,10 +249,7 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
     if (webkit_response_policy_decision_is_mime_type_supported(response)) return false;
-    if (m_gestures.allow_download_response(response))
-      webkit_policy_decision_download(decision);
-    else
-      webkit_policy_decision_ignore(decision);
+    m_gestures.decide_download(response);
     return true;
   }
   // Pages may lead only to web pages: no local files, no other programs' schemes.
@@ -349,7 +344,7 @@ void BrowserWindow::on_view_notify(WebKitWebView*, GParamSpec* property) {
 void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
   const char* uri = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
   const std::string link = uri ? uri : "";
-  // The view tells again after a click; what the click brought about stays in view.
+  // Told again after a click: what the click brought about stays in view.
   if (m_hovered_link == link) return;
   m_hovered_link = link;
   m_status.set_text(link);
@@ -360,12 +355,8 @@ void BrowserWindow::on_address_activate() {
   text.erase(0, text.find_first_not_of(" \t"));
   if (text.empty()) return;
   if (text.find("://") == std::string::npos && text != "about:blank") text = "http://" + text;
-  if (!web_scheme(text.c_str())) {
-    m_status.set_text("只能打开网页地址（http 或 https）");
-    return;
-  }
-  if (has_user_info(text)) {
-    m_status.set_text(kUserInfoRefused);
+  if (!web_scheme(text.c_str()) || has_user_info(text)) {
+    m_status.set_text(has_user_info(text) ? kUserInfoRefused : "只能打开网页地址（http 或 https）");
     return;
   }
   navigate(text);
@@ -394,10 +385,12 @@ void BrowserWindow::go_home() {
 
 void BrowserWindow::reload() {
   // Our own error page stands in for m_last_uri: load the page itself again.
-  if (m_showing_error && !m_last_uri.empty())
+  if (m_showing_error && !m_last_uri.empty()) {
     navigate(m_last_uri);
-  else
+  } else {
+    m_gestures.asked_for_load();
     webkit_web_view_reload(m_view.get());
+  }
 }
 
 }  // namespace veltrano::browser

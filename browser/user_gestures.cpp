@@ -56,15 +56,16 @@ void UserGestures::load_started() { m_load_is_users = std::exchange(m_asked_for_
 
 // The page itself may be a file when its load was the user's; a frame's file only right
 // after an input.
-bool UserGestures::allow_download_response(WebKitResponsePolicyDecision* decision) {
+void UserGestures::decide_download(WebKitResponsePolicyDecision* decision) {
   const bool users = webkit_response_policy_decision_is_main_frame_main_resource(decision) ? m_load_is_users : active();
   if (!users) {
     m_show_status(kDownloadRefused);
-    return false;
+    webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
+    return;
   }
   if (m_approved_downloads.size() == kPendingDownloads) m_approved_downloads.erase(m_approved_downloads.begin());
   m_approved_downloads.push_back(webkit_uri_request_get_uri(webkit_response_policy_decision_get_request(decision)));
-  return true;
+  webkit_policy_decision_download(WEBKIT_POLICY_DECISION(decision));
 }
 
 // A download comes from a response let through above, or from a link with the download

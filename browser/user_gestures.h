@@ -36,8 +36,9 @@ class UserGestures {
   void asked_for_load() { m_asked_for_load = true; }
   // The view's main frame starts a load: the user's if asked for, or right after an input.
   void load_started();
-  // A response the view does not show: handed to the downloads (true) if the user started it.
-  bool allow_download_response(WebKitResponsePolicyDecision* decision);
+  // A response the view does not show: handed to the downloads if the user started it,
+  // else ignored.
+  void decide_download(WebKitResponsePolicyDecision* decision);
   // Whether a download the view starts may go on.
   bool allow_download(WebKitDownload* download);
 
