@@ -51,7 +51,8 @@ void ShellApp::refuse_to_run(const std::string& problem) {
   m_unavailable = "浏览器无法在安全沙箱中运行：" + problem;
   std::cerr << "veltrano-browser: " << m_unavailable << '\n';
   m_refusal =
-      std::make_unique<Gtk::MessageDialog>("浏览器无法在安全沙箱中运行", false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_CLOSE);
+      std::make_unique<Gtk::MessageDialog>("浏览器无法在安全沙箱中运行", false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE);
+  m_refusal->add_button("关闭", Gtk::RESPONSE_CLOSE);
   m_refusal->set_title("电子走势图");
   m_refusal->set_secondary_text(problem +
                                 "\n\n为了您的安全，浏览器不会在没有沙箱的情况下打开网页。如果确实需要，可以在设置"
