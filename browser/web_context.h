@@ -20,7 +20,7 @@ class WebContext {
   // Whether the window showing view lets a download start now (it says why not, if not).
   using DownloadGate = std::function<bool(WebKitWebView* view, WebKitDownload* download)>;
 
-  // The sandbox is on unless mode says the user turned it off.
+  // The web processes run in WebKit's sandbox; mode says whether the user turned it off.
   WebContext(SandboxMode mode, DownloadReporter report, DownloadGate gate);
   ~WebContext();
   WebContext(const WebContext&) = delete;
