@@ -113,6 +113,48 @@ def machine():
             f"GTK {gtk}, WebKitGTK {webkit}; Xvfb + openbox, software rendering; {ROUNDS} rounds")
 
 
+def sandbox_cost(service):
+    """What WebKit's web-process sandbox costs: a shell started for a page (exec to the page
+    loaded), a further window, and the memory of one and of five windows, sandbox on and off
+    (WebKit's own switch) alternately."""
+    shell = os.path.join(BUILD, "veltrano-browser")
+    off = dict(os.environ, WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS="1")
+    figures = {mode: {"start": [], "window": [], "one": [], "five": []} for mode in ("on", "off")}
+    for i in range(ROUNDS):
+        for mode in (("on", "off") if i % 2 == 0 else ("off", "on")):
+            close_browser_windows()
+            wait_until(lambda: not shell_running(), 30, what="the shell to end")
+            f = figures[mode]
+            started = time.monotonic()
+            proc = subprocess.Popen([shell], env=None if mode == "on" else off, stdout=subprocess.DEVNULL,
+                                    stderr=subprocess.DEVNULL, start_new_session=True)
+            wait_until(shell_running, 15, interval=0.005, what="the shell")
+            client = Client()
+            ms, _ = until_titled(HELP_TITLE, lambda: client.open(HELP_URL))
+            f["start"].append((time.monotonic() - started) * 1000)
+            time.sleep(2.0)
+            f["one"].append(sum(pss_kib(p) for p in descendants(proc.pid)) / 1024)
+            for n in range(4):
+                ms, _ = until_titled(HELP_TITLE, lambda: client.open(HELP_URL))
+                f["window"].append(ms)
+            time.sleep(2.0)
+            f["five"].append(sum(pss_kib(p) for p in descendants(proc.pid)) / 1024)
+            client.close()
+    close_browser_windows()
+    lines = []
+    for mode in ("on", "off"):
+        f = figures[mode]
+        lines += [summary(f"sandbox {mode}: shell exec to page loaded", f["start"], "ms"),
+                  summary(f"sandbox {mode}: a further window, ask to loaded", f["window"], "ms"),
+                  summary(f"sandbox {mode}: PSS, 1 window", f["one"], "MiB"),
+                  summary(f"sandbox {mode}: PSS, 5 windows", f["five"], "MiB")]
+    on, off_ = figures["on"], figures["off"]
+    lines += [ratio_line("sandbox: start-up, on / off", [a / b for a, b in zip(on["start"], off_["start"])], 1.25),
+              ratio_line("sandbox: further window, on / off", [a / b for a, b in zip(on["window"], off_["window"])],
+                         1.10)]
+    return lines
+
+
 def start_up(service):
     # 1, 2. Start-up and footprint, alternating; then with the version document 200 ms
     # late. A prepared shell is held throughout, as on a desktop where one runs: each
@@ -253,7 +295,8 @@ def old_pages(service):
             ratio_line("compatibility layer, full chart", [a / b for a, b in zip(full_on, full_off)], 1.15), ""]
 
 
-SECTIONS = {"start-up": start_up, "clicks": clicks, "memory": memory, "pages": old_pages}
+SECTIONS = {"start-up": start_up, "clicks": clicks, "memory": memory, "pages": old_pages,
+            "sandbox": sandbox_cost}
 
 
 def main():

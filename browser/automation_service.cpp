@@ -106,6 +106,7 @@ std::uint32_t AutomationService::create(const std::string& sender) {
                                   [&](const auto& entry) { return entry.second.owner == sender; });
   if (static_cast<std::size_t>(held) >= kMaxInstancesPerClient)
     throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
+  if (!m_app.unavailable().empty()) throw Error(errc::kCannotCreate, m_app.unavailable());
   const unsigned window_id = m_app.open_window(nullptr);
   const std::uint32_t handle = m_next_handle++;
   m_instances.emplace(

@@ -66,9 +66,10 @@ void BrowserObject::put_visible(const Value& value) { window().set_visible(value
 
 Value BrowserObject::navigate(std::span<const Value> args) {
   const std::string url = args[0].to_string();
+  if (has_user_info(url)) throw Error(errc::kInvalidCall, std::string("Navigate：") + kUserInfoRefused);
   if (!acceptable_url(url))
     throw Error(errc::kInvalidCall,
-                "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + url.substr(0, 200) + "”");
+                "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + shortened(url, 200) + "”");
   window().navigate(url);
   return {};
 }

@@ -39,9 +39,10 @@ struct SignalHandler<Handler> {
 BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_view, OpenWindow open_window)
     : m_context(context),
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
+      m_gestures(GTK_WIDGET(m_view.get()), [this](const std::string& text) { show_status(text); }),
       m_open_window(std::move(open_window)),
       m_requests(
-          context.channel(), [this](const Glib::ustring& text) { show_status(text); },
+          context.channel(), m_gestures, [this](const Glib::ustring& text) { show_status(text); },
           [this](WindowAsk ask, int x, int y) { on_page_asks(ask, x, y); }) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
@@ -62,6 +63,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_progress.set_no_show_all(true);
   m_status_bar.pack_start(m_status, Gtk::PACK_EXPAND_WIDGET);
   m_status_bar.pack_end(m_progress, Gtk::PACK_SHRINK);
+  if (context.sandbox_mode() == SandboxMode::OptedOut) m_status_bar.pack_end(m_sandbox_notice, Gtk::PACK_SHRINK);
   m_status_bar.set_margin_end(6);
   atk_object_set_accessible_id(m_status_bar.get_accessible()->gobj(), "status-bar");
   atk_object_set_role(m_status_bar.get_accessible()->gobj(), ATK_ROLE_STATUSBAR);
@@ -117,6 +119,7 @@ void BrowserWindow::connect_web_view_signals() {
 
 void BrowserWindow::navigate(const std::string& url) {
   if (m_home.empty()) m_home = url;
+  m_gestures.asked_for_load();
   m_last_uri = url;
   m_retry_pending = false;
   m_showing_error = false;
@@ -205,7 +208,10 @@ void BrowserWindow::show_error_page(const std::string& heading, const std::strin
 
 void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
   switch (event) {
-    case WEBKIT_LOAD_STARTED: m_ready_state = 1; break;
+    case WEBKIT_LOAD_STARTED:
+      m_ready_state = 1;
+      m_gestures.load_started();
+      break;
     case WEBKIT_LOAD_REDIRECTED: break;
     case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
     case WEBKIT_LOAD_FINISHED:
@@ -227,9 +233,11 @@ gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gch
       error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
     return false;  // stopped, or turned into a download: nothing to show
   m_last_uri = uri;
-  show_error_page("无法打开此页面", std::string(error->message) + "。网络恢复后将自动重新载入，也可以按 F5 重试。",
+  const bool network = network_failure(error->domain, error->code);  // the rest stays as it failed
+  show_error_page("无法打开此页面",
+                  std::string(error->message) + (network ? "。网络恢复后将自动重新载入，也可以按 F5 重试。" : "。"),
                   uri);
-  schedule_retry();
+  if (network) schedule_retry();
   return true;
 }
 
@@ -245,11 +253,9 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
                                               WebKitPolicyDecisionType type) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
     auto* response = WEBKIT_RESPONSE_POLICY_DECISION(decision);
-    if (!webkit_response_policy_decision_is_mime_type_supported(response)) {
-      webkit_policy_decision_download(decision);
-      return true;
-    }
-    return false;
+    if (webkit_response_policy_decision_is_mime_type_supported(response)) return false;
+    m_gestures.decide_download(response);
+    return true;
   }
   // Pages may lead only to web pages: no local files, no other programs' schemes.
   WebKitNavigationAction* action =
@@ -268,7 +274,10 @@ gboolean BrowserWindow::on_view_permission_request(WebKitWebView*, WebKitPermiss
   return TRUE;
 }
 
-GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*) {
+// A new window for window.open or a link's target: to a web page, once per click.
+GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction* action) {
+  if (!m_gestures.allow_window(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action))))
+    return nullptr;
   WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
   const std::optional<WindowFeatures> features = m_requests.take_opening_features();
   if (BrowserWindow* opened = from_view(view); opened && features) opened->apply_features(*features);
@@ -378,8 +387,12 @@ void BrowserWindow::on_view_notify(WebKitWebView*, GParamSpec* property) {
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
-  const char* link = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
-  m_status.set_text(link ? link : "");
+  const char* uri = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
+  const std::string link = uri ? uri : "";
+  // Told again after a click: what the click brought about stays in view.
+  if (m_hovered_link == link) return;
+  m_hovered_link = link;
+  m_status.set_text(link);
 }
 
 void BrowserWindow::on_address_activate() {
@@ -387,8 +400,8 @@ void BrowserWindow::on_address_activate() {
   text.erase(0, text.find_first_not_of(" \t"));
   if (text.empty()) return;
   if (text.find("://") == std::string::npos && text != "about:blank") text = "http://" + text;
-  if (!web_scheme(text.c_str())) {
-    m_status.set_text("只能打开网页地址（http 或 https）");
+  if (!web_scheme(text.c_str()) || has_user_info(text)) {
+    m_status.set_text(has_user_info(text) ? kUserInfoRefused : "只能打开网页地址（http 或 https）");
     return;
   }
   navigate(text);
@@ -417,10 +430,12 @@ void BrowserWindow::go_home() {
 
 void BrowserWindow::reload() {
   // Our own error page stands in for m_last_uri: load the page itself again.
-  if (m_showing_error && !m_last_uri.empty())
+  if (m_showing_error && !m_last_uri.empty()) {
     navigate(m_last_uri);
-  else
+  } else {
+    m_gestures.asked_for_load();
     webkit_web_view_reload(m_view.get());
+  }
 }
 
 }  // namespace veltrano::browser

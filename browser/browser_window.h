@@ -15,7 +15,9 @@
 
 #include "page_requests.h"
 #include "policy.h"
+#include "sandbox.h"
 #include "support/glib_ptr.h"
+#include "user_gestures.h"
 #include "window_controls.h"
 
 namespace veltrano::browser {
@@ -60,6 +62,8 @@ class BrowserWindow : public Gtk::Window {
   bool busy() const;
   int ready_state() const noexcept { return m_ready_state; }
   void show_status(const Glib::ustring& text);
+  // Whether download may start (see UserGestures); the status bar says if not.
+  bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
 
   // The first page again, and the page again (itself, where an error page stands for it).
   void go_home();
@@ -97,6 +101,7 @@ class BrowserWindow : public Gtk::Window {
 
   const WebContext& m_context;
   GObjectPtr<WebKitWebView> m_view;  // in the widget tree, and kept alive by a reference of ours
+  UserGestures m_gestures;
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
   WindowControls m_controls{*this};  // the menu bar and tool bar, and the commands
@@ -106,6 +111,7 @@ class BrowserWindow : public Gtk::Window {
   Gtk::Box m_status_bar{Gtk::ORIENTATION_HORIZONTAL, 6};
   Gtk::Label m_status;
   Gtk::ProgressBar m_progress;
+  Gtk::Label m_sandbox_notice{kSandboxOffNotice};
 
   Placement m_placement;
   bool m_placement_pending = false;  // asked for, not yet carried out
@@ -116,6 +122,7 @@ class BrowserWindow : public Gtk::Window {
   int m_ready_state = 0;      // 0 nothing asked, 1 loading, 3 content arriving, 4 done
   std::string m_home;         // the first page the window was asked for
   std::string m_last_uri;
+  std::string m_hovered_link;    // the link under the mouse, shown in the status bar
   bool m_showing_error = false;  // the view shows our error page for m_last_uri
   bool m_retry_pending = false;  // that page failed for want of network: load it again
   int m_retry_delay_s = 0;

@@ -35,6 +35,11 @@ std::optional<std::string> PageRequests::answer(const std::string& request, cons
     m_opening_features.reset();
     return "";
   }
+  if (!request.starts_with("clipboard-")) return std::nullopt;
+  if (!m_gestures.active()) {
+    m_show_status("已阻止网页使用剪贴板：只能在您点击之后使用");
+    return std::nullopt;  // the page's script sees null: refused
+  }
   const Glib::RefPtr<Gtk::Clipboard> clipboard = Gtk::Clipboard::get();
   if (request == "clipboard-set") {
     clipboard->set_text(payload);

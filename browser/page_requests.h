@@ -1,7 +1,8 @@
 // What the service's pages ask of their window through the compatibility scripts'
-// channel (see channel_request): a message in the status bar, the desktop's clipboard,
-// the features of the window they are about to open, and the window's own place, size
-// and closing.
+// channel (see channel_request): a message in the status bar, the desktop's clipboard (only
+// right after a click or a key in the window, as the shell's own clock tells), the
+// features of the window they are about to open, and the window's own place, size and
+// closing.
 #pragma once
 
 #include <glibmm/ustring.h>
@@ -12,6 +13,7 @@
 #include <string>
 
 #include "policy.h"
+#include "user_gestures.h"
 
 namespace veltrano::browser {
 
@@ -23,8 +25,12 @@ class PageRequests {
   using ShowStatus = std::function<void(const Glib::ustring& text)>;
   using ActOnWindow = std::function<void(WindowAsk ask, int x, int y)>;
 
-  PageRequests(std::string secret, ShowStatus show_status, ActOnWindow act_on_window)
-      : m_secret(std::move(secret)), m_show_status(std::move(show_status)), m_act_on_window(std::move(act_on_window)) {}
+  // The clipboard is the page's only right after an input in its window (gesture).
+  PageRequests(std::string secret, const UserGestures& gestures, ShowStatus show_status, ActOnWindow act_on_window)
+      : m_secret(std::move(secret)),
+        m_gestures(gestures),
+        m_show_status(std::move(show_status)),
+        m_act_on_window(std::move(act_on_window)) {}
 
   // True when the prompt dialog was a request of the channel, answered if it came from a
   // page of the service at page_uri; false for a prompt meant for the user.
@@ -37,6 +43,7 @@ class PageRequests {
   bool act_on_window(const std::string& request, const std::string& payload);
 
   std::string m_secret;
+  const UserGestures& m_gestures;
   ShowStatus m_show_status;
   ActOnWindow m_act_on_window;
   std::optional<WindowFeatures> m_opening_features;

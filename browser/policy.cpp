@@ -1,5 +1,6 @@
 #include "policy.h"
 
+#include <gio/gio.h>
 #include <glib.h>
 
 #include <algorithm>
@@ -65,7 +66,40 @@ bool acceptable_url(const std::string& url) {
   const GUriPtr uri = parse(url);
   if (!uri) return false;
   const char* host = g_uri_get_host(uri.get());
-  return scheme_is(uri.get(), {"http", "https"}) && host && *host;
+  return scheme_is(uri.get(), {"http", "https"}) && host && *host && !g_uri_get_userinfo(uri.get());
+}
+
+bool has_user_info(std::string_view url) {
+  const GUriPtr uri = parse(url);
+  return uri && g_uri_get_userinfo(uri.get());
+}
+
+bool popup_target(std::string_view uri) {
+  if (uri.empty() || uri == "about:blank") return true;
+  const GUriPtr parsed = parse(uri);
+  return parsed && scheme_is(parsed.get(), {"http", "https"});
+}
+
+bool network_failure(unsigned domain, int code) {
+  if (domain == G_RESOLVER_ERROR)
+    return code == G_RESOLVER_ERROR_NOT_FOUND || code == G_RESOLVER_ERROR_TEMPORARY_FAILURE;
+  if (domain != G_IO_ERROR) return false;
+  switch (code) {
+    case G_IO_ERROR_HOST_UNREACHABLE:
+    case G_IO_ERROR_NETWORK_UNREACHABLE:
+    case G_IO_ERROR_CONNECTION_REFUSED:
+    case G_IO_ERROR_CONNECTION_CLOSED:  // reset by the peer; a broken pipe too
+    case G_IO_ERROR_NOT_CONNECTED:
+    case G_IO_ERROR_TIMED_OUT: return true;
+    default: return false;
+  }
+}
+
+std::string shortened(std::string_view text, std::size_t max_bytes) {
+  if (text.size() <= max_bytes) return std::string(text);
+  std::size_t end = max_bytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;  // inside a character
+  return std::string(text.substr(0, end)) + "…";
 }
 
 bool web_scheme(std::string_view uri) {

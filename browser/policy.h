@@ -10,8 +10,25 @@
 
 namespace veltrano::browser {
 
-// Whether a client may have a window open url: http or https with a host, or about:blank.
+// Whether a client may have a window open url: http or https with a host and without user
+// info, or about:blank.
 bool acceptable_url(const std::string& url);
+
+// Whether url names a user (or a password) before its host, as in "http://name@host/": an
+// address that shows one host and goes to another.
+bool has_user_info(std::string_view url);
+inline constexpr char kUserInfoRefused[] = "网址中不能含有用户名或密码：这样的地址会冒充另一个网站，已拒绝打开";
+
+// Where window.open may lead a new window: http, https, or a blank page to write into.
+bool popup_target(std::string_view uri);
+
+// Whether a failed load may come back by itself when tried again: the network was away
+// (no route, no name, refused, reset, timed out). An answer of the server, a refused
+// address and everything else stay as they failed.
+bool network_failure(unsigned domain, int code);
+
+// text, shortened to at most max_bytes of whole UTF-8 characters ("…" marks the cut).
+std::string shortened(std::string_view text, std::size_t max_bytes);
 
 // Whether a page may lead to uri: web schemes only, never local files or other programs.
 bool web_scheme(std::string_view uri);

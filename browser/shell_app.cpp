@@ -6,6 +6,8 @@
 #include <utility>
 
 #include "interface/browser_interface.h"
+#include "private_data.h"
+#include "sandbox.h"
 
 namespace veltrano::browser {
 
@@ -25,15 +27,40 @@ void ShellApp::on_startup() {
   Gtk::Application::on_startup();
   hold();  // lives by its windows and instances, not by GApplication's count
   WindowControls::install_accelerators(*this);
-  m_context = std::make_unique<WebContext>([](WebKitWebView* view, const std::string& message) {
-    if (BrowserWindow* window = BrowserWindow::from_view(view)) window->show_status(message);
-  });
+  const SandboxCheck sandbox = check_sandbox();
+  if (sandbox.problem)
+    refuse_to_run(*sandbox.problem);
+  else
+    m_context = std::make_unique<WebContext>(
+        sandbox.mode,
+        [](WebKitWebView* view, const std::string& message) {
+          if (BrowserWindow* window = BrowserWindow::from_view(view)) window->show_status(message);
+        },
+        [](WebKitWebView* view, WebKitDownload* download) {
+          BrowserWindow* window = BrowserWindow::from_view(view);
+          return window && window->allow_download(download);
+        });
   m_bus_owner = g_bus_own_name(G_BUS_TYPE_SESSION, interface::kBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
                                &ShellApp::on_bus_acquired, nullptr, &ShellApp::on_name_lost, this, nullptr);
   update_idle_exit();
 }
 
 void ShellApp::on_activate() {}
+
+void ShellApp::refuse_to_run(const std::string& problem) {
+  m_unavailable = "浏览器无法在安全沙箱中运行：" + problem;
+  std::cerr << "veltrano-browser: " << m_unavailable << '\n';
+  m_refusal =
+      std::make_unique<Gtk::MessageDialog>("浏览器无法在安全沙箱中运行", false, Gtk::MESSAGE_ERROR, Gtk::BUTTONS_NONE);
+  m_refusal->add_button("关闭", Gtk::RESPONSE_CLOSE);
+  m_refusal->set_title("电子走势图");
+  m_refusal->set_secondary_text(problem +
+                                "\n\n为了您的安全，浏览器不会在没有沙箱的情况下打开网页。如果确实需要，可以在设置"
+                                "环境变量 WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 之后重新启动（不安全）。");
+  m_refusal->signal_response().connect([this](int) { end(); });
+  add_window(*m_refusal);
+  m_refusal->present();
+}
 
 // The interface is exported before the name is ours, so no client can find the name
 // without the interface behind it.
@@ -92,7 +119,7 @@ void ShellApp::close_window(unsigned id) {
 
 void ShellApp::update_idle_exit() {
   const std::size_t open = m_windows.size() - (m_prepared_window ? 1 : 0);
-  const bool busy = open > 0 || (m_service && m_service->holds_shell());
+  const bool busy = open > 0 || (m_service && m_service->holds_shell()) || m_refusal;
   if (busy) {
     m_exit_timer.disconnect();
   } else if (!m_exit_timer.connected()) {
@@ -112,7 +139,7 @@ void ShellApp::end() {
 }
 
 void ShellApp::prepare_window() {
-  if (m_prepared_window || !m_windows.empty()) return;  // open windows share their process
+  if (m_prepared_window || !m_windows.empty() || !m_context) return;  // open windows share their process
   const unsigned id = open_window(nullptr);
   window(id)->load_blank();
   m_prepared_window = id;

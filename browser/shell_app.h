@@ -4,6 +4,7 @@
 #pragma once
 
 #include <gtkmm/application.h>
+#include <gtkmm/messagedialog.h>
 #include <webkit2/webkit2.h>
 
 #include <map>
@@ -32,6 +33,8 @@ class ShellApp : public Gtk::Application {
   // Gets the next window ready now, web process and all: a hidden window on a blank page,
   // as a new one is, kept for whoever asks for a window next.
   void prepare_window();
+  // Why no window can open (the web-process sandbox cannot start); empty when they can.
+  const std::string& unavailable() const noexcept { return m_unavailable; }
 
  protected:
   ShellApp();
@@ -43,9 +46,13 @@ class ShellApp : public Gtk::Application {
   static void on_name_lost(GDBusConnection* connection, const gchar* name, gpointer self);
   // The name goes before the process: a call made from then on starts a new shell.
   void end();
+  // Tells the user why pages cannot be shown, and ends when the message is closed.
+  void refuse_to_run(const std::string& problem);
 
   guint m_bus_owner = 0;
-  std::unique_ptr<WebContext> m_context;
+  std::unique_ptr<WebContext> m_context;  // none when the shell cannot show pages
+  std::string m_unavailable;
+  std::unique_ptr<Gtk::MessageDialog> m_refusal;
   std::unique_ptr<AutomationService> m_service;
   unsigned m_prepared_window = 0;  // among m_windows, but open for nobody yet
   std::map<unsigned, std::unique_ptr<BrowserWindow>> m_windows;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <glibmm/miscutils.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include "config.h"
 #include "desktop_fonts.h"
 #include "policy.h"
+#include "private_data.h"
 
 // The compatibility scripts, compiled in by glib-compile-resources.
 extern "C" void veltrano_browser_register_resource(void);
@@ -27,6 +29,15 @@ fs::path download_dir() {
   return dir ? fs::path(dir) : fs::path(g_get_home_dir()) / "Downloads";
 }
 
+// WebKit writes a download to NAME.wkdownload, keeping a backup of what stood there, and
+// moves it to NAME at the end: a name is free only when none of these exist.
+bool free_name(const fs::path& candidate) {
+  std::error_code ec;
+  for (const char* suffix : {"~", ".wkdownload", ".wkdownload~"})
+    if (fs::exists(fs::symlink_status(candidate.string() + suffix, ec))) return false;
+  return true;
+}
+
 // Claims a file that did not exist before: name, else "stem (2).ext", "stem (3).ext"...
 // Creating it here, exclusively, keeps two downloads from choosing the same name.
 fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
@@ -36,6 +47,7 @@ fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
   for (int n = 1; n < 10000; ++n) {
     const fs::path candidate =
         n == 1 ? dir / base : dir / (base.stem().string() + " (" + std::to_string(n) + ")" + base.extension().string());
+    if (!free_name(candidate)) continue;
     const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd >= 0) {
       close(fd);
@@ -49,16 +61,25 @@ fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
 struct DownloadJob {
   WebContext::DownloadReporter report;
   std::string path;
+  mode_t umask;
 };
 
 }  // namespace
 
-WebContext::WebContext(DownloadReporter report) : m_report(std::move(report)) {
+WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate gate)
+    : m_sandbox_mode(mode),
+      m_report(std::move(report)),
+      m_gate(std::move(gate)),
+      m_user_umask(keep_new_files_private()) {
   const std::string data = data_dir(Glib::get_user_data_dir());
   const std::string cache = data_dir(Glib::get_user_cache_dir());
+  make_private(data);
+  make_private(cache);
   const GObjectPtr<WebKitWebsiteDataManager> manager(webkit_website_data_manager_new(
       "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr));
   m_context.reset(webkit_web_context_new_with_website_data_manager(manager.get()));
+  // Before the first web process. The user's opt-out is WebKit's to read, and honour.
+  webkit_web_context_set_sandbox_enabled(m_context.get(), TRUE);
   webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager.get()),
                                                Glib::build_filename(data, "cookies.sqlite").c_str(),
                                                WEBKIT_COOKIE_PERSISTENT_STORAGE_SQLITE);
@@ -122,7 +143,11 @@ WebKitWebView* WebContext::new_view(WebKitWebView* related_view) const {
 }
 
 void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download, WebContext* self) {
-  auto* job = new DownloadJob{self->m_report, {}};
+  if (!self->m_gate(webkit_download_get_web_view(download), download)) {
+    webkit_download_cancel(download);
+    return;
+  }
+  auto* job = new DownloadJob{self->m_report, {}, self->m_user_umask};
   g_object_set_data_full(G_OBJECT(download), "veltrano-job", job,
                          [](gpointer p) { delete static_cast<DownloadJob*>(p); });
 
@@ -149,7 +174,9 @@ void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download
                    }),
                    job);
   g_signal_connect(download, "finished", G_CALLBACK(+[](WebKitDownload* d, DownloadJob* j) {
-                     if (!j->path.empty() && fs::exists(j->path) && webkit_download_get_received_data_length(d) > 0)
+                     if (j->path.empty() || !fs::exists(j->path)) return;
+                     chmod(j->path.c_str(), 0666 & ~j->umask);
+                     if (webkit_download_get_received_data_length(d) > 0)
                        j->report(webkit_download_get_web_view(d), "下载完成：" + j->path);
                    }),
                    job);

@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "sandbox.h"
 #include "support/glib_ptr.h"
 
 namespace veltrano::browser {
@@ -16,8 +17,11 @@ class WebContext {
  public:
   // Tells the window showing view how a download goes (progress, the finished path).
   using DownloadReporter = std::function<void(WebKitWebView* view, const std::string& message)>;
+  // Whether the window showing view lets a download start now (it says why not, if not).
+  using DownloadGate = std::function<bool(WebKitWebView* view, WebKitDownload* download)>;
 
-  explicit WebContext(DownloadReporter report);
+  // The web processes run in WebKit's sandbox; mode says whether the user turned it off.
+  WebContext(SandboxMode mode, DownloadReporter report, DownloadGate gate);
   ~WebContext();
   WebContext(const WebContext&) = delete;
   WebContext& operator=(const WebContext&) = delete;
@@ -29,6 +33,7 @@ class WebContext {
   // The secret the compatibility scripts put before each request to the shell (see
   // BrowserWindow::on_view_script_dialog): pages that did not get the scripts do not know it.
   const std::string& channel() const noexcept { return m_channel; }
+  SandboxMode sandbox_mode() const noexcept { return m_sandbox_mode; }
 
  private:
   static void on_download_started(WebKitWebContext* context, WebKitDownload* download, WebContext* self);
@@ -38,7 +43,10 @@ class WebContext {
   GObjectPtr<WebKitSettings> m_settings;
   GObjectPtr<WebKitUserContentManager> m_content;
   std::string m_channel;
+  SandboxMode m_sandbox_mode;
   DownloadReporter m_report;
+  DownloadGate m_gate;
+  mode_t m_user_umask;  // downloads are the user's files, made as the user's umask says
 };
 
 }  // namespace veltrano::browser

@@ -35,6 +35,11 @@ ip link set lo up
 ip addr add 127.0.0.2/8 dev lo
 python3 -m http.server --bind 127.0.0.2 --directory "$work/www" 80 >/dev/null 2>&1 &
 
+# The display's socket in a folder of the check's own: the web processes, in WebKit's sandbox
+# without a network, reach the display only through it.
+mkdir -p /tmp/.X11-unix
+mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix
+
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
 wait_for 10 cat "$work/display" >/dev/null || fail "Xvfb starts"
@@ -42,6 +47,9 @@ export DISPLAY=":$(head -n1 "$work/display")"
 openbox --sm-disable >/dev/null 2>&1 &
 wait_for 10 sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep "window id"' >/dev/null || fail "openbox starts"
 
+# The system's root is a mount point, as a root of its own is to bubblewrap, which builds
+# each web process's sandbox from it.
+mount --bind "$root" "$root"
 mount -t proc proc "$root/proc"
 mount --rbind /dev "$root/dev"
 mount --rbind /sys "$root/sys"
@@ -49,10 +57,10 @@ mkdir -p "$root/tmp/.X11-unix" "$root/run/user/0"
 chmod 700 "$root/run/user/0"
 mount --bind /tmp/.X11-unix "$root/tmp/.X11-unix"
 
-# As the desktop starts it: the entry's Exec line, under a session bus of its own. WebKit's
-# sandbox needs user namespaces, which a chroot inside these namespaces does not give.
+# As the desktop starts it: the entry's Exec line, under a session bus of its own, with
+# WebKit's sandbox on.
 chroot "$root" /usr/bin/env -i PATH=/usr/bin:/bin HOME=/root LANG=C.UTF-8 DISPLAY="$DISPLAY" \
-  XDG_RUNTIME_DIR=/run/user/0 WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 \
+  XDG_RUNTIME_DIR=/run/user/0 \
   dbus-run-session -- sh -c "exec $exec_line" >"$work/program.log" 2>&1 &
 ok "started: $exec_line"
 
@@ -78,6 +86,16 @@ set -- $(geometry_of "$browser") ${extents:-0 0 0 0}
 [ "$3x$4" = 1024x768 ] && [ $(($1 - $5)) -eq 0 ] && [ $(($2 - $7)) -eq 0 ] ||
   fail "the help page's window is 1024 x 768 at the top-left (it is $3 x $4, its frame at $(($1 - $5)),$(($2 - $7)))"
 ok "the help page opens at 1024 x 768 in the top-left corner"
+
+# The page's web process: namespaces of its own, and the user's home out of its sight.
+echo mine >"$root/root/veltrano-check-secret"
+web=$(pgrep -x WebKitWebProces | head -n1) || fail "a web process shows the page"
+for ns in pid mnt; do
+  [ "$(readlink "/proc/$web/ns/$ns")" != "$(readlink "/proc/$shell/ns/$ns")" ] ||
+    fail "the web process has a $ns namespace of its own"
+done
+[ ! -e "/proc/$web/root/root/veltrano-check-secret" ] || fail "the web process cannot see the user's files"
+ok "the page's web process runs in WebKit's sandbox"
 
 pkill -x veltrano || true
 pkill -x veltrano-browse || true

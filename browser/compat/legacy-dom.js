@@ -20,9 +20,6 @@
   const addMethod = (target, name, fn) => add(target, name, { value: fn, writable: true });
   const addGetter = (target, name, get, set) => add(target, name, { get, set });
 
-  // Only a click may use the clipboard, as the old browser asked the user otherwise.
-  const clicked = () => !navigator.userActivation || navigator.userActivation.isActive;
-
   // --- Events --------------------------------------------------------------------------
   // attachEvent("onclick", handler): the handler gets the event as its argument and in
   // window.event (WebKit keeps both, and srcElement, returnValue and cancelBubble, during
@@ -192,20 +189,21 @@
     throw new Error("Automation 服务器不能创建对象：" + name);
   });
 
-  // clipboardData.setData("Text", s) and getData("Text"), after a click, through the
-  // desktop's clipboard. The old browser knew other formats; pages used the text one.
+  // clipboardData.setData("Text", s) and getData("Text") through the desktop's clipboard.
+  // The shell answers only right after a click or a key in the window (null otherwise), as
+  // the old browser asked the user otherwise. It knew other formats; pages used the text one.
   const textFormat = (format) => /^text$/i.test(String(format));
   add(window, "clipboardData", {
     writable: true,
     value: Object.freeze({
       setData(format, text) {
-        return textFormat(format) && clicked() && ask("clipboard-set", text) !== null;
+        return textFormat(format) && ask("clipboard-set", text) !== null;
       },
       getData(format) {
-        return textFormat(format) && clicked() ? ask("clipboard-get") : null;
+        return textFormat(format) ? ask("clipboard-get") : null;
       },
       clearData(format) {
-        return (format === undefined || textFormat(format)) && clicked() && ask("clipboard-set", "") !== null;
+        return (format === undefined || textFormat(format)) && ask("clipboard-set", "") !== null;
       },
     }),
   });

@@ -31,7 +31,12 @@ chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime" XDG_DATA_HOME="$work/home/.local/share" \
        XDG_CACHE_HOME="$work/home/.cache" XDG_CONFIG_HOME="$work/home/.config" LANG=C.UTF-8
 unset WAYLAND_DISPLAY DBUS_SESSION_BUS_ADDRESS SESSION_MANAGER
-export NO_AT_BRIDGE=0 GTK_A11Y=atspi GDK_BACKEND=x11 WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1
+export NO_AT_BRIDGE=0 GTK_A11Y=atspi GDK_BACKEND=x11
+
+# The display's socket in a folder of the sandbox's own: the web processes, in a network
+# namespace of WebKit's, reach the display only through it, and must find this one.
+mkdir -p /tmp/.X11-unix
+mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix
 
 exec 3>"$work/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$work/xvfb.log" 2>&1 &

@@ -1,3 +1,4 @@
+#include <gio/gio.h>
 #include <gtest/gtest.h>
 
 #include "config.h"
@@ -94,8 +95,59 @@ TEST(AcceptableUrl, WebAddressesWithAHost) {
       {"ftp://chart.example/", false},
       {std::string("http://\xff/"), false},
       {"http://x/" + std::string(9000, 'a'), false},
+      {"http://chart.example@127.0.0.3/", false},
+      {"http://user:pw@chart.example/", false},
+      {"http://@chart.example/", false},
   };
   for (const auto& c : cases) EXPECT_EQ(acceptable_url(c.url), c.expected) << c.url.substr(0, 40);
+}
+
+TEST(PopupTarget, WebPagesAndTheBlankPage) {
+  for (const char* uri : {"", "about:blank", "http://chart.example/a", "HTTPS://chart.example"})
+    EXPECT_TRUE(popup_target(uri)) << uri;
+  for (const char* uri : {"file:///etc/hostname", "view-source:http://chart.example/", "data:text/html,x",
+                          "about:config", "javascript:1", "blob:http://chart.example/1", "/relative"})
+    EXPECT_FALSE(popup_target(uri)) << uri;
+}
+
+TEST(NetworkFailure, OnlyTheNetworkGoneAway) {
+  const struct {
+    GQuark domain;
+    int code;
+    bool expected;
+  } cases[] = {
+      {G_IO_ERROR, G_IO_ERROR_CONNECTION_REFUSED, true},
+      {G_IO_ERROR, G_IO_ERROR_CONNECTION_CLOSED, true},
+      {G_IO_ERROR, G_IO_ERROR_TIMED_OUT, true},
+      {G_IO_ERROR, G_IO_ERROR_NETWORK_UNREACHABLE, true},
+      {G_RESOLVER_ERROR, G_RESOLVER_ERROR_TEMPORARY_FAILURE, true},
+      {G_RESOLVER_ERROR, G_RESOLVER_ERROR_NOT_FOUND, true},
+      {G_IO_ERROR, G_IO_ERROR_NOT_SUPPORTED, false},
+      {G_TLS_ERROR, G_TLS_ERROR_BAD_CERTIFICATE, false},
+      {0, 0, false},  // too many redirects comes without a domain
+      {g_quark_from_static_string("WebKitPolicyError"), 101, false},
+  };
+  for (const auto& c : cases) EXPECT_EQ(network_failure(c.domain, c.code), c.expected) << c.domain << " " << c.code;
+}
+
+TEST(Shortened, BetweenCharacters) {
+  const std::string long_one = "ftp://" + std::string(193, 'a') + "中文字";
+  const struct {
+    std::string text;
+    std::size_t max;
+    std::string expected;
+  } cases[] = {
+      {"短", 200, "短"},
+      {long_one, 200, long_one.substr(0, 199) + "…"},
+      {long_one, 201, long_one.substr(0, 199) + "…"},
+      {long_one, 202, long_one.substr(0, 202) + "…"},
+      {"中文", 1, "…"},
+  };
+  for (const auto& c : cases) {
+    const std::string cut = shortened(c.text, c.max);
+    EXPECT_EQ(cut, c.expected) << c.max;
+    EXPECT_TRUE(g_utf8_validate(cut.data(), static_cast<gssize>(cut.size()), nullptr));
+  }
 }
 
 TEST(SafeFileName, StaysInItsFolder) {
