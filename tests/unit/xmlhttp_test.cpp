@@ -252,7 +252,7 @@ TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
   pollfd end{held, POLLIN, 0};
   char byte;
   ASSERT_EQ(poll(&end, 1, 1000), 1);
-  EXPECT_EQ(recv(held, &byte, 1, MSG_PEEK), 0);  // the client has closed it
+  EXPECT_EQ(recv(held, &byte, 1, MSG_PEEK), 0);             // the client has closed it
   EXPECT_LT(std::chrono::steady_clock::now() - going, 1s);  // cancelled, not left to time out
   close(held);
 }
