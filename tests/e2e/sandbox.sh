@@ -38,18 +38,23 @@ export NO_AT_BRIDGE=0 GTK_A11Y=atspi GDK_BACKEND=x11
 mkdir -p /tmp/.X11-unix
 mount -t tmpfs -o mode=1777 tmpfs /tmp/.X11-unix
 
+# -noreset: the server resets whenever its last client leaves, and refuses whoever connects
+# meanwhile: openbox, as the first look for it ends, and no window manager for the run.
 exec 3>"$work/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac >"$work/xvfb.log" 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -ac -noreset >"$work/xvfb.log" 2>&1 &
 xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+for _ in $(seq 600); do [ -s "$work/display" ] && break; sleep 0.05; done
 [ -s "$work/display" ] || { echo "sandbox: Xvfb did not start" >&2; cat "$work/xvfb.log" >&2; exit 1; }
 export DISPLAY=":$(head -n1 "$work/display")"
 export VELTRANO_SANDBOX_WORK="$work"
 
 status=0
+# openbox runs its start-up command once it manages windows (it names itself on the root
+# window long before): a window mapped earlier would be placed and focused late.
 dbus-run-session -- sh -c '
-  openbox --sm-disable >/dev/null 2>&1 &
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break; sleep 0.05; done
+  openbox --sm-disable --startup "touch $VELTRANO_SANDBOX_WORK/wm-ready" >"$VELTRANO_SANDBOX_WORK/openbox.log" 2>&1 &
+  for _ in $(seq 600); do [ -e "$VELTRANO_SANDBOX_WORK/wm-ready" ] && break; sleep 0.05; done
+  [ -e "$VELTRANO_SANDBOX_WORK/wm-ready" ] || { echo "sandbox: openbox did not start" >&2; cat "$VELTRANO_SANDBOX_WORK/openbox.log" >&2; exit 1; }
   exec "$@"' sandbox "$@" || status=$?
 kill "$xvfb" 2>/dev/null || true
 exit "$status"

@@ -31,6 +31,35 @@ def shell_pid():
     return reply.unpack()[0]
 
 
+def web_processes():
+    """The WebKit web processes of the shell on our bus: other sessions may have theirs."""
+    def parent(pid):
+        try:
+            with open(f"/proc/{pid}/stat") as stat:
+                return int(stat.read().rpartition(")")[2].split()[1])
+        except OSError:
+            return 0
+
+    def name(pid):
+        try:
+            with open(f"/proc/{pid}/comm") as comm:
+                return comm.read().strip()
+        except OSError:
+            return ""
+
+    shell = shell_pid()
+    found = []
+    for pid in (int(p) for p in os.listdir("/proc") if p.isdigit()):
+        if not name(pid).startswith("WebKitWebProces"):
+            continue
+        ancestor = parent(pid)
+        while ancestor > 1 and ancestor != shell:
+            ancestor = parent(ancestor)
+        if ancestor == shell:
+            found.append(pid)
+    return found
+
+
 def rss_kib(pid):
     with open(f"/proc/{pid}/status") as status:
         for line in status:

@@ -168,6 +168,20 @@ class EndingShell(StuckShell):
         self.loop.quit()  # and the connection closes
 
 
+class VanishedShell(StuckShell):
+    """A shell that ended between the launcher's look for it and its Create: the bus answers
+    a call to a name nobody owns with ServiceUnknown. Given up here first, then answered so,
+    for the launcher to meet it at that very moment."""
+
+    def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
+        self.calls.append((method, time.monotonic()))
+        bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
+                      GLib.Variant("(s)", ("org.veltrano.Browser",)), None, 0, 5000, None)
+        invocation.return_dbus_error("org.freedesktop.DBus.Error.ServiceUnknown",
+                                     "The name org.veltrano.Browser was not provided by any .service files")
+        self.loop.quit()
+
+
 class ShellLifetime(unittest.TestCase):
     def test_the_launcher_warms_the_shell_and_holds_it_while_it_runs(self):
         service = service_without_shell()
@@ -184,21 +198,23 @@ class ShellLifetime(unittest.TestCase):
         wait_until(lambda: not shell_running(), 10, what="the shell to end once the launcher left")
 
     def test_a_click_that_reaches_an_ending_shell_gets_a_new_one(self):
-        service = service_without_shell()
         path, title = PAGES["Command2"]
-        service.page(CONTENT_HOST, path, title)
-        shell = EndingShell()
-        launcher = Launcher()
-        try:
-            launcher.wait_shown()
-            launcher.press("Command2")
-            window_titled(title)
-            self.assertEqual([m for m, _ in shell.calls], ["Create"])
-        finally:
-            launcher.stop()
-            close_browser_windows()
-            shell.close()
-            service.close()
+        for ending in (EndingShell, VanishedShell):
+            with self.subTest(shell=ending.__name__):
+                service = service_without_shell()
+                service.page(CONTENT_HOST, path, title)
+                shell = ending()
+                launcher = Launcher()
+                try:
+                    launcher.wait_shown()
+                    launcher.press("Command2")
+                    window_titled(title)
+                    self.assertEqual([m for m, _ in shell.calls], ["Create"])
+                finally:
+                    launcher.stop()
+                    close_browser_windows()
+                    shell.close()
+                    service.close()
 
 
 class Unresponsive(unittest.TestCase):

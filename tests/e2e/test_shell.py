@@ -6,7 +6,7 @@ import unittest
 import pyatspi
 from gi.repository import GLib
 
-from shell_client import Client, ShellTest, dbus_error, rss_kib, shell_pid, start_shell
+from shell_client import Client, ShellTest, dbus_error, rss_kib, shell_pid, start_shell, web_processes
 from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
                           shell_running, wait_until, x)
 
@@ -18,6 +18,7 @@ class Interface(ShellTest):
     def setUpClass(cls):
         cls.service = Service()
         cls.service.page(CONTENT_HOST, "/page.html", "测试页")
+        cls.service.page(CONTENT_HOST, "/next.html", "下一页")
 
     @classmethod
     def tearDownClass(cls):
@@ -116,6 +117,24 @@ class Interface(ShellTest):
         (window,) = wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
         wait_until(lambda: window.geometry() == (100, 50, 640, 480), 10, what="the window at 100, 50")
         self.assertEqual([self.client.get(h, m) for m in ("Left", "Top", "Width", "Height")], [100, 50, 640, 480])
+
+    def test_later_windows_share_the_first_ones_web_process(self):
+        for _ in range(3):
+            self.client.open(f"http://{CONTENT_HOST}/page.html")
+        wait_until(lambda: len([w for w in browser_windows() if w.title() == "测试页"]) == 3, 20,
+                   what="three windows")
+        # A process of a window closed by the test before may still be on its way out.
+        wait_until(lambda: len(web_processes()) == 1, 10, what="one web process for the three windows")
+
+    def test_alt_left_and_right_go_back_and_forward(self):
+        h = self.open("/page.html")
+        self.title_becomes(h, ("测试页",))
+        self.client.invoke(h, "Navigate", GLib.Variant("s", f"http://{CONTENT_HOST}/next.html"))
+        self.title_becomes(h, ("下一页",))
+        (window,) = browser_windows()
+        for key, title in (("alt+Left", "测试页"), ("alt+Right", "下一页")):
+            window.key(key)
+            self.title_becomes(h, (title,))
 
     def test_a_closed_window_is_gone_for_its_client(self):
         h = self.client.open(f"http://{CONTENT_HOST}/page.html")

@@ -167,15 +167,20 @@ class Launcher:
             if self.app is None:
                 return None
             frame = find(self.app, lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "Veltrano")
-            if frame is not None and pyatspi.STATE_SHOWING in states(frame):
+            # Showing to GTK as soon as it asks for the map; on the screen, and where it
+            # stays, once the window manager has placed it.
+            if frame is not None and pyatspi.STATE_SHOWING in states(frame) and self.placed():
                 return frame
             return None
         self.frame = wait_until(shown, timeout, what="the launcher window")
         return self.frame
 
+    def placed(self):
+        return x("xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name",
+                 "^Veltrano$").split()
+
     def xid(self):
-        return int(x("xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name",
-                     "^Veltrano$").split()[0])
+        return int(self.placed()[0])
 
     def control(self, name):
         # A launcher busy with a click answers the accessibility bus only when it is done.

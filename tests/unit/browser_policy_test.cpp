@@ -35,6 +35,7 @@ TEST(ParseWindowFeatures, AsTheOldBrowserReadThem) {
       {"bars off by no and 0", "toolbar=no,status=0,scrollbars=yes,resizable=yes",
        with([](WindowFeatures& f) { f.scroll_bars = f.resizable = true; })},
       {"at least 100 by 100", "width=20,height=5", with([](WindowFeatures& f) { f.width = 100, f.height = 100; })},
+      {"off the screen's left and top", "left=-50,top=-20", with([](WindowFeatures& f) { f.left = -50, f.top = -20; })},
       {"not numbers", "width=wide,height=,left=1e3", bare},
       {"full screen", "fullscreen=yes", with([](WindowFeatures& f) { f.full_screen = true; })},
       {"unknown names", "channelmode=yes,dependent", bare},

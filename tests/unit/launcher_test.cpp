@@ -63,14 +63,15 @@ automation::Registry registry_for(Recording& r) {
   return registry;
 }
 
-std::vector<std::string> expected(const std::string& url, int w, int h, bool full, bool status_bar) {
+std::vector<std::string> expected(const std::string& url, int w, int h, bool full, bool status_bar, int left = 0,
+                                  int top = 0) {
   std::vector<std::string> calls = {"create",
                                     "put Visible bool:true",
                                     "call Navigate str:" + url,
                                     "put Width i16:" + std::to_string(w),
                                     "put Height i16:" + std::to_string(h),
-                                    "put Left i16:0",
-                                    "put Top i16:0",
+                                    "put Left i16:" + std::to_string(left),
+                                    "put Top i16:" + std::to_string(top),
                                     std::string("put FullScreen bool:") + (full ? "true" : "false"),
                                     "put addressbar bool:false",
                                     "put menubar bool:false",
@@ -83,21 +84,25 @@ std::vector<std::string> expected(const std::string& url, int w, int h, bool ful
 TEST(BrowserLauncher, EachProfileMakesItsCallsInOrder) {
   const std::string content = std::string("http://") + config::kContentHost;
   const std::string home = std::string("http://") + config::kHomeHost;
+  // Every profile of the program's own places its window at 0, 0: one of the test's own
+  // tells each member its value.
+  const LaunchProfile elsewhere{"Elsewhere", Host::Home, "/x", 640, 480, 7, 9, false, true, true};
   const struct {
-    const char* profile;
+    const LaunchProfile& profile;
     std::vector<std::string> calls;
   } cases[] = {
-      {"Command1", expected(content + "/freeVeltrano.asp", 600, 300, true, true)},
-      {"Command2", expected(content + "/readme.html", 1024, 768, false, false)},
-      {"Command4", expected(content + "/lncount/numlost.asp", 1024, 768, false, false)},
-      {"Command5", expected(content + "/userlogin2.asp", 1024, 768, false, true)},
-      {"Label5", expected(home, 1024, 768, false, false)},
+      {launch_profile("Command1"), expected(content + "/freeVeltrano.asp", 600, 300, true, true)},
+      {launch_profile("Command2"), expected(content + "/readme.html", 1024, 768, false, false)},
+      {launch_profile("Command4"), expected(content + "/lncount/numlost.asp", 1024, 768, false, false)},
+      {launch_profile("Command5"), expected(content + "/userlogin2.asp", 1024, 768, false, true)},
+      {launch_profile("Label5"), expected(home, 1024, 768, false, false)},
+      {elsewhere, expected(home + "/x", 640, 480, false, true, 7, 9)},
   };
-  ASSERT_EQ(launch_profiles().size(), std::size(cases));
+  ASSERT_EQ(launch_profiles().size(), std::size(cases) - 1);
   for (const auto& c : cases) {
     Recording r;
-    BrowserLauncher(launch_profile(c.profile), registry_for(r));
-    EXPECT_EQ(r.calls, c.calls) << c.profile;
+    BrowserLauncher(c.profile, registry_for(r));
+    EXPECT_EQ(r.calls, c.calls) << c.profile.name;
   }
 }
 
