@@ -17,9 +17,9 @@ gi.require_version("Gtk", "3.0")
 import pyatspi  # noqa: E402
 from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
-from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell  # noqa: E402
+from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes  # noqa: E402
 from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows, close_browser_windows, find,  # noqa: E402
-                          shell_app, shell_running, states, wait_until)
+                          read_text, shell_app, shell_running, states, wait_until)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]
@@ -68,31 +68,6 @@ def statuses():
     return " | ".join(status_of(frame) for frame in frames())
 
 
-def descendants(pid):
-    children = []
-    for entry in os.listdir("/proc"):
-        try:
-            with open(f"/proc/{entry}/stat") as f:
-                if entry.isdigit() and int(f.read().rsplit(")", 1)[1].split()[1]) == pid:
-                    children.append(int(entry))
-        except (OSError, ValueError, IndexError):
-            pass
-    return children + [d for c in children for d in descendants(c)]
-
-
-def comm(pid):
-    with open(f"/proc/{pid}/comm") as f:
-        return f.read().strip()
-
-
-def read(path):
-    try:
-        with open(path) as f:
-            return f.read()
-    except OSError:
-        return None
-
-
 def listing(folder):
     return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
 
@@ -129,7 +104,7 @@ class Safety(ShellTest):
             h = self.open("/page.html")
             self.title_becomes(h, ("测试页",))
         shell = shell_pid()
-        web = [p for p in descendants(shell) if comm(p).startswith("WebKitWebProces")]
+        web = web_processes()
         self.assertTrue(web)
         for pid in web:
             with self.subTest(pid=pid):
@@ -196,10 +171,10 @@ class Safety(ShellTest):
         others = set(listing(DOWNLOADS)) - set(mine)
         self.open("/v.txt")
         new = os.path.join(DOWNLOADS, "v (4).txt")
-        wait_until(lambda: read(new) == "from the server", 15, what="the download")
+        wait_until(lambda: read_text(new) == "from the server", 15, what="the download")
         time.sleep(0.5)
         for name, text in mine.items():
-            self.assertEqual(read(os.path.join(DOWNLOADS, name)), text, name)
+            self.assertEqual(read_text(os.path.join(DOWNLOADS, name)), text, name)
         self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (4).txt"})
         mask = os.umask(0)
         os.umask(mask)

@@ -11,8 +11,8 @@ import unittest
 import pyatspi
 
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, PageServer, Service, bars_of, browser_windows, find, shell_app, states,
-                          wait_until)
+from veltrano_e2e import (CONTENT_HOST, PageServer, Service, bars_of, browser_windows, find, read_text, shell_app,
+                          states, wait_until)
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
@@ -102,8 +102,8 @@ class WebContent(ShellTest):
         self.title_becomes(h, ("download",))
         self.click_middle()
         copy = os.path.join(downloads, "report (2).txt")
-        wait_until(lambda: read(copy) == "from the server", 15, what="the download")
-        self.assertEqual(read(os.path.join(downloads, "report.txt")), "mine")
+        wait_until(lambda: read_text(copy) == "from the server", 15, what="the download")
+        self.assertEqual(read_text(os.path.join(downloads, "report.txt")), "mine")
 
     def test_a_killed_page_comes_back_with_f5(self):
         h = self.open("/page.html")
@@ -135,14 +135,6 @@ class WebContent(ShellTest):
         self.title_becomes(h, ("连接不安全，已停止载入",))
         time.sleep(1.0)
         self.assertEqual(self.client.get(h, "LocationName"), "连接不安全，已停止载入")
-
-
-def read(path):
-    try:
-        with open(path) as f:
-            return f.read()
-    except OSError:
-        return None
 
 
 PAGE = "<!DOCTYPE html><meta charset='utf-8'><title>测试页</title>".encode()

@@ -109,6 +109,15 @@ class PageServer:
         self.server.server_close()
 
 
+def read_text(path):
+    """A file's text, or None where there is none (yet)."""
+    try:
+        with open(path) as f:
+            return f.read()
+    except OSError:
+        return None
+
+
 def accessible_id(acc):
     try:
         return acc.get_accessible_id()
