@@ -112,8 +112,8 @@ void WebContext::add_compatibility_scripts() {
   std::vector<const char*> allow;
   for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
   allow.push_back(nullptr);
-  for (const char* name :
-       {"legacy-dom.js", "collections.js", "elements.js", "msxml.js", "filters.js", "vml.js", "window.js"}) {
+  for (const char* name : {"legacy-dom.js", "collections.js", "elements.js", "msxml.js", "filters.js", "vml-shapes.js",
+                           "vml.js", "window.js"}) {
     const std::string path = std::string("/org/veltrano/browser/") + name;
     const GBytesPtr bytes(g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr));
     if (!bytes) continue;  // built in; missing only in a broken build

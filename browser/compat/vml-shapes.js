@@ -1,0 +1,253 @@
+// VML, the old browser's vector markup, drawn as SVG: which elements are VML, how they lay
+// out, and each shape drawn. Trend charts join each draw's winning numbers with <v:line> or
+// <v:polyline>, ring them with <v:oval>, and box columns with <v:rect>. vml.js, injected
+// right after this into every frame of the service's own hosts, watches the document and
+// draws with what this hands it.
+//
+// Drawn: line, polyline, rect, roundrect, oval, shape (with a path) and group (with
+// coordsize and coordorigin); strokecolor, strokeweight, stroked, fillcolor, filled;
+// the <v:stroke> part (color, weight, dashstyle, startarrow, endarrow, opacity, on) and
+// the <v:fill> part (color, opacity, on); <v:textbox>, shown as HTML inside its shape.
+// Not drawn: gradients and pictures in fills, shadows, text on paths, arcs in paths.
+(function () {
+  "use strict";
+
+  const SVG = "http://www.w3.org/2000/svg";
+  const VML = "urn:schemas-microsoft-com:vml";
+  const SHAPES = ["line", "polyline", "rect", "roundrect", "oval", "shape", "group"];
+  const HIDDEN_PARTS = ["stroke", "fill", "path", "shadow", "textpath", "imagedata", "formulas", "f", "handles", "h"];
+  const DRAWING = "veltrano-vml"; // the class of the SVG drawn into a shape
+
+  // --- Which elements are VML -------------------------------------------------------------
+  // "v" always; any other prefix the page binds to VML, with document.namespaces.add or an
+  // xmlns attribute on <html>.
+  const prefixes = new Set(["v"]);
+  function learnPrefixes() {
+    const list = document.namespaces;
+    if (list) for (const entry of list) if (String(entry.urn).toLowerCase() === VML) prefixes.add(entry.name.toLowerCase());
+    const root = document.documentElement;
+    if (root)
+      for (const attribute of root.attributes)
+        if (attribute.name.startsWith("xmlns:") && attribute.value.toLowerCase() === VML) prefixes.add(attribute.name.slice(6));
+  }
+
+  // "line" for <v:line>; null for anything that is not VML.
+  function vmlName(node) {
+    const name = node && node.nodeType === 1 ? node.localName : "";
+    const colon = name.indexOf(":");
+    return colon > 0 && prefixes.has(name.slice(0, colon)) ? name.slice(colon + 1) : null;
+  }
+  const isShape = (node) => SHAPES.includes(vmlName(node));
+  const shapeSelector = () => [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(",");
+
+  // A shape lays out as a box of its CSS size; the drawing sits in it, under its text.
+  const styled = new Set();
+  function addStyles(prefix) {
+    if (styled.has(prefix) || !document.documentElement) return;
+    styled.add(prefix);
+    const names = (list) => list.map((name) => prefix + "\\:" + name).join(",");
+    const style = document.createElement("style");
+    style.textContent =
+      names(SHAPES) + "{display:inline-block;position:relative;overflow:visible}" +
+      names(HIDDEN_PARTS) + "," + names(["group"]) + ">:not(svg){display:none}" +
+      names(["textbox"]) + "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}" +
+      "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}";
+    (document.head || document.documentElement).appendChild(style);
+  }
+
+  // --- Values -------------------------------------------------------------------------------
+  const UNITS = { px: 1, pt: 4 / 3, pc: 16, in: 96, cm: 96 / 2.54, mm: 96 / 25.4, em: 16, emu: 96 / 914400 };
+  function length(text, unit) {
+    const match = /^\s*(-?\d*\.?\d+(?:e-?\d+)?)\s*([a-z]*)\s*$/i.exec(String(text));
+    return match ? parseFloat(match[1]) * (UNITS[(match[2] || unit || "px").toLowerCase()] || 1) : NaN;
+  }
+  const lengths = (text) => String(text || "").split(/[\s,]+/).filter(Boolean).map((t) => length(t));
+  const pair = (text, fallback) => {
+    const [x, y] = lengths(text);
+    return Number.isFinite(x) && Number.isFinite(y) ? [x, y] : fallback;
+  };
+  const flag = (text, fallback) => {
+    if (text == null || text === "") return fallback;
+    return !/^(f|false|off|no|0)$/i.test(String(text).trim());
+  };
+  // "0.5", "50%" or "32768f" (sixteenths of sixty-four thousand, VML's fixed point).
+  function fraction(text, fallback) {
+    const value = String(text == null ? "" : text).trim();
+    if (!value) return fallback;
+    if (value.endsWith("%")) return parseFloat(value) / 100;
+    if (value.endsWith("f")) return parseFloat(value) / 65536;
+    const number = parseFloat(value);
+    return Number.isFinite(number) ? number : fallback;
+  }
+  const color = (text, fallback) => String(text || fallback).trim().split(/\s|\[/)[0] || fallback;
+
+  // The style attribute as written: in a group, "left:100;width:300" are in the group's
+  // units, which CSS would not take.
+  function writtenStyle(el) {
+    const style = {};
+    for (const part of (el.getAttribute("style") || "").split(";")) {
+      const colon = part.indexOf(":");
+      if (colon > 0) style[part.slice(0, colon).trim().toLowerCase()] = part.slice(colon + 1).trim();
+    }
+    return style;
+  }
+
+  // --- Drawing ------------------------------------------------------------------------------
+  function make(name, attributes) {
+    const node = document.createElementNS(SVG, name);
+    for (const key in attributes) if (attributes[key] != null) node.setAttribute(key, attributes[key]);
+    return node;
+  }
+  const part = (el, name) => [...el.children].find((child) => vmlName(child) === name) || null;
+
+  const DASHES = {
+    solid: null, shortdash: [3, 1], shortdot: [1, 1], shortdashdot: [3, 1, 1, 1], shortdashdotdot: [3, 1, 1, 1, 1, 1],
+    dot: [1, 3], dash: [4, 3], longdash: [8, 3], dashdot: [4, 3, 1, 3], longdashdot: [8, 3, 1, 3],
+    longdashdotdot: [8, 3, 1, 3, 1, 3],
+  };
+  const ARROWS = {
+    block: "M0,0 L10,5 L0,10 z", classic: "M0,0 L10,5 L0,10 L3,5 z", diamond: "M0,5 L5,0 L10,5 L5,10 z",
+    oval: "M0,5 A5,5 0 1 1 10,5 A5,5 0 1 1 0,5 z", open: "M0,0 L10,5 L0,10",
+  };
+
+  function arrow(defs, style, stroke, start) {
+    const path = ARROWS[String(style || "").toLowerCase()];
+    if (!path) return null;
+    const id = "veltrano-vml-" + Math.random().toString(36).slice(2);
+    const marker = make("marker", {
+      id, viewBox: "0 0 10 10", refX: start ? 0 : 10, refY: 5, markerWidth: 3, markerHeight: 3,
+      orient: start ? "auto-start-reverse" : "auto", markerUnits: "strokeWidth",
+    });
+    const open = style === "open";
+    marker.appendChild(make("path", { d: path, fill: open ? "none" : stroke, stroke: open ? stroke : "none" }));
+    defs.appendChild(marker);
+    return "url(#" + id + ")";
+  }
+
+  // The stroke and fill of node, from the shape el's attributes and its <v:stroke> and
+  // <v:fill> parts. closed: whether the shape is filled unless told otherwise.
+  function paint(node, el, closed, defs) {
+    const stroke = part(el, "stroke");
+    const fill = part(el, "fill");
+    const read = (partEl, name, own) => (partEl && partEl.getAttribute(name)) || el.getAttribute(own);
+    if (flag(stroke && stroke.getAttribute("on"), true) && flag(el.getAttribute("stroked"), true)) {
+      const strokeColor = color(read(stroke, "color", "strokecolor"), "black");
+      const width = length(read(stroke, "weight", "strokeweight") || "0.75pt", "pt");
+      node.setAttribute("stroke", strokeColor);
+      node.setAttribute("stroke-width", Number.isFinite(width) ? width : 1);
+      node.setAttribute("vector-effect", "non-scaling-stroke");
+      const opacity = fraction(stroke && stroke.getAttribute("opacity"), 1);
+      if (opacity < 1) node.setAttribute("stroke-opacity", opacity);
+      const dashStyle = String((stroke && stroke.getAttribute("dashstyle")) || "solid").toLowerCase();
+      const dashes = dashStyle in DASHES ? DASHES[dashStyle] : lengths(dashStyle).filter(Number.isFinite);
+      if (dashes && dashes.length) node.setAttribute("stroke-dasharray", dashes.map((d) => d * width).join(" "));
+      const start = stroke && arrow(defs, stroke.getAttribute("startarrow"), strokeColor, true);
+      const end = stroke && arrow(defs, stroke.getAttribute("endarrow"), strokeColor, false);
+      if (start) node.setAttribute("marker-start", start);
+      if (end) node.setAttribute("marker-end", end);
+    } else {
+      node.setAttribute("stroke", "none");
+    }
+    if (closed && flag(fill && fill.getAttribute("on"), true) && flag(el.getAttribute("filled"), true)) {
+      node.setAttribute("fill", color(read(fill, "color", "fillcolor"), "white"));
+      const opacity = fraction(fill && fill.getAttribute("opacity"), 1);
+      if (opacity < 1) node.setAttribute("fill-opacity", opacity);
+    } else {
+      node.setAttribute("fill", "none");
+    }
+    return node;
+  }
+
+  // VML's path commands as SVG's: m l c x e and their relative t r v; nf and ns turn off
+  // the fill and the stroke. Other commands (arcs, quadrants) are skipped with their numbers.
+  const PATH = { m: "M", l: "L", c: "C", x: "Z", e: "", t: "m", r: "l", v: "c", qx: "L", qy: "L" };
+  function svgPath(text) {
+    const out = [];
+    const tokens = String(text || "").match(/[a-z]+|-?\d*\.?\d+/gi) || [];
+    let noFill = false;
+    let noStroke = false;
+    let command = null;
+    for (const token of tokens) {
+      if (/^[a-z]+$/i.test(token)) {
+        const name = token.toLowerCase();
+        if (name === "nf") noFill = true;
+        if (name === "ns") noStroke = true;
+        command = name in PATH ? PATH[name] : null;
+        if (command) out.push(command);
+      } else if (command) {
+        out.push(token);
+      }
+    }
+    return { d: out.join(" "), noFill, noStroke };
+  }
+
+  // A shape's or group's own coordinates: coordsize units across its box, from coordorigin.
+  function viewport(el, box) {
+    const [width, height] = pair(el.getAttribute("coordsize"), [1000, 1000]);
+    const [x, y] = pair(el.getAttribute("coordorigin"), [0, 0]);
+    return make("svg", {
+      x: box.x, y: box.y, width: box.w, height: box.h, viewBox: [x, y, width || 1, height || 1].join(" "),
+      preserveAspectRatio: "none", overflow: "visible",
+    });
+  }
+
+  // el drawn in the box given, in the units of the space it is drawn in.
+  function draw(el, kind, box, defs) {
+    switch (kind) {
+      case "line": {
+        const [x1, y1] = pair(el.getAttribute("from"), [0, 0]);
+        const [x2, y2] = pair(el.getAttribute("to"), [10, 10]);
+        return paint(make("line", { x1: box.x + x1, y1: box.y + y1, x2: box.x + x2, y2: box.y + y2 }), el, false, defs);
+      }
+      case "polyline": {
+        const values = lengths(el.getAttribute("points"));
+        const points = [];
+        for (let i = 0; i + 1 < values.length; i += 2) points.push(box.x + values[i] + "," + (box.y + values[i + 1]));
+        return paint(make("polyline", { points: points.join(" ") }), el, true, defs);
+      }
+      case "rect":
+        return paint(make("rect", { x: box.x, y: box.y, width: box.w, height: box.h }), el, true, defs);
+      case "roundrect": {
+        const radius = (fraction(el.getAttribute("arcsize"), 0.2) * Math.min(box.w, box.h)) / 2;
+        const attributes = { x: box.x, y: box.y, width: box.w, height: box.h, rx: radius, ry: radius };
+        return paint(make("rect", attributes), el, true, defs);
+      }
+      case "oval": {
+        const attributes = { cx: box.x + box.w / 2, cy: box.y + box.h / 2, rx: box.w / 2, ry: box.h / 2 };
+        return paint(make("ellipse", attributes), el, true, defs);
+      }
+      case "shape": {
+        const space = viewport(el, box);
+        const pathPart = part(el, "path");
+        const path = svgPath(el.getAttribute("path") || (pathPart && pathPart.getAttribute("v")));
+        const node = paint(make("path", { d: path.d }), el, true, defs);
+        if (path.noFill) node.setAttribute("fill", "none");
+        if (path.noStroke) node.setAttribute("stroke", "none");
+        space.appendChild(node);
+        return space;
+      }
+      case "group": {
+        const space = viewport(el, box);
+        for (const child of el.children) {
+          const childKind = vmlName(child);
+          if (!SHAPES.includes(childKind)) continue;
+          const style = writtenStyle(child);
+          const at = (name) => length(style[name] || "0") || 0;
+          space.appendChild(draw(child, childKind, { x: at("left"), y: at("top"), w: at("width"), h: at("height") }, defs));
+        }
+        return space;
+      }
+    }
+    return make("g", {});
+  }
+
+  // Handed to vml.js, which the shell injects next and which takes it at once: the user
+  // scripts run one after another before any of the page's, so no page sees it.
+  Object.defineProperty(window, "veltrano-vml-@CHANNEL@", {
+    configurable: true,
+    value: {
+      SVG, HIDDEN_PARTS, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
+      length, lengths, flag, make, part, draw,
+    },
+  });
+})();
