@@ -261,9 +261,14 @@ def old_pages(service):
     chart = omission_chart(None).replace(b"</body>", loaded + b"</body>")
     with open(BIG_CHART, encoding="utf-8") as page:
         big = page.read().encode("gbk")
+    # The same chart with its lines closed: the document the old browser built from the
+    # self-closing tags, which plain WebKit nests each in the one before.
+    closed = big.replace(b'left:0;top:0" />', b'left:0;top:0"></v:line>')
+    assert closed != big
     for host in (CONTENT_HOST, "127.0.0.2"):
         service.set(host, "/chart.asp", chart, ctype="text/html")
         service.set(host, "/full.asp", big, ctype="text/html")
+        service.set(host, "/closed.asp", closed, ctype="text/html")
     start_shell()
     client = Client()
     keep = client.create()  # a hidden window keeps the shell, and new windows share its web process
@@ -285,6 +290,7 @@ def old_pages(service):
     hosts = (f"http://{CONTENT_HOST}", "http://127.0.0.2")
     demo_on, demo_off = alternate(to_load, [host + "/chart.asp" for host in hosts])
     full_on, full_off = alternate(by_page_clock, [host + "/full.asp" for host in hosts])
+    closed_on, closed_off = alternate(by_page_clock, [host + "/closed.asp" for host in hosts])
     client.release(keep)
     client.close()
     return [summary("old page, service host (compatibility on)", demo_on, "ms"),
@@ -292,7 +298,10 @@ def old_pages(service):
             ratio_line("compatibility layer, page load", [a / b for a, b in zip(demo_on, demo_off)], 1.05),
             summary("full chart drawn, compatibility on", full_on, "ms"),
             summary("full chart drawn, compatibility off", full_off, "ms"),
-            ratio_line("compatibility layer, full chart", [a / b for a, b in zip(full_on, full_off)], 1.15), ""]
+            ratio_line("compatibility layer, full chart", [a / b for a, b in zip(full_on, full_off)], 1.15),
+            summary("lines closed, compatibility off", closed_off, "ms"),
+            ratio_line("full chart on / lines closed, off", [a / b for a, b in zip(full_on, closed_off)], 1.15),
+            ratio_line("lines closed, on / off", [a / b for a, b in zip(closed_on, closed_off)], 1.15), ""]
 
 
 SECTIONS = {"start-up": start_up, "clicks": clicks, "memory": memory, "pages": old_pages,
