@@ -10,14 +10,14 @@ import unittest
 import pyatspi
 
 from veltrano_e2e import (HOME_HOST, Launcher, Service, browser_windows, close_browser_windows, extents, find,
-                          launcher_without_browser, states, wait_until, x)
+                          launcher_without_browser, states, wait_until, window_ids)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
 
 
 def window_mapped(pid):
-    return bool(x("xdotool", "search", "--all", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$").split())
+    return bool(window_ids("--all", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$"))
 
 
 class VersionCheck(unittest.TestCase):

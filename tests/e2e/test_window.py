@@ -6,7 +6,7 @@ import unittest
 
 import pyatspi
 
-from veltrano_e2e import TWIPS_PER_PIXEL, LauncherTest, activate, extents, states, wait_until, x
+from veltrano_e2e import TWIPS_PER_PIXEL, LauncherTest, activate, extents, states, wait_until, window_ids, x
 
 # name, caption, left, top, width, height (twips)
 CONTROLS = [
@@ -83,13 +83,13 @@ class MainWindow(LauncherTest):
         return None
 
     def test_window_icon_is_32_by_32(self):
-        xid = x("xdotool", "search", "--onlyvisible", "--pid", str(self.launcher.proc.pid)).split()[0]
+        xid = str(window_ids("--onlyvisible", "--pid", str(self.launcher.proc.pid))[0])
         sizes = re.findall(r"Icon \((\d+) x (\d+)\)", x("xprop", "-id", xid, "_NET_WM_ICON"))
         self.assertEqual(sizes, [("32", "32")])
 
     def test_resizing_moves_nothing(self):
         before = {name: self.rect(name) for name, *_ in CONTROLS}
-        xid = x("xdotool", "search", "--onlyvisible", "--pid", str(self.launcher.proc.pid)).split()[0]
+        xid = str(window_ids("--onlyvisible", "--pid", str(self.launcher.proc.pid))[0])
         subprocess.run(["xdotool", "windowsize", "--sync", xid, "640", "480"], check=True)
         wait_until(lambda: extents(self.launcher.frame)[2] > 600, 5, what="the resize")
         self.assertEqual({name: self.rect(name) for name, *_ in CONTROLS}, before)

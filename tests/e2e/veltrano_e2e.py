@@ -185,8 +185,7 @@ class Launcher:
         return self.frame
 
     def placed(self):
-        return x("xdotool", "search", "--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name",
-                 "^Veltrano$").split()
+        return window_ids("--all", "--onlyvisible", "--pid", str(self.proc.pid), "--name", "^Veltrano$")
 
     def xid(self):
         return int(self.placed()[0])
@@ -252,10 +251,20 @@ def activate(xid, timeout=10):
     wait_until(active, timeout, what=f"window {xid} to be active")
 
 
+def window_ids(*criteria):
+    """The ids of the windows xdotool's search finds with criteria."""
+    # xdotool walks the window tree; a window destroyed meanwhile ends it with an X error and
+    # no list at all, which would read as "no windows". Such a walk says nothing: walk again.
+    for _ in range(50):
+        done = subprocess.run(["xdotool", "search", *criteria], capture_output=True, text=True, timeout=30)
+        if "X Error" not in done.stderr:
+            return [int(i) for i in done.stdout.split()]
+    raise AssertionError(f"xdotool could not search the windows: {done.stderr.strip()}")
+
+
 def browser_windows():
     """Visible top-level windows of the browser shell, as the window manager placed them."""
-    ids = x("xdotool", "search", "--onlyvisible", "--classname", "veltrano-browser").split()
-    return [BrowserWindow(int(i)) for i in ids]
+    return [BrowserWindow(i) for i in window_ids("--onlyvisible", "--classname", "veltrano-browser")]
 
 
 class BrowserWindow:
