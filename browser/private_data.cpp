@@ -26,8 +26,14 @@ void mend(const fs::path& path, const fs::file_status& status) {
 mode_t keep_new_files_private() { return umask(077); }
 
 void make_private(const std::string& folder) {
-  g_mkdir_with_parents(folder.c_str(), 0700);
   std::error_code ec;
+  // A folder that is private already was made or mended by this shell, whose umask keeps
+  // all it writes private: only a folder an earlier version left open needs the walk, which
+  // a large cache would make long on every start.
+  if (const fs::file_status before = fs::symlink_status(folder, ec);
+      fs::is_directory(before) && before.permissions() == kFolder)
+    return;
+  g_mkdir_with_parents(folder.c_str(), 0700);
   mend(folder, fs::symlink_status(folder, ec));
   for (fs::recursive_directory_iterator it(folder, fs::directory_options::skip_permission_denied, ec), end;
        !ec && it != end; it.increment(ec))
