@@ -15,7 +15,8 @@ namespace veltrano::browser {
 mode_t keep_new_files_private();
 
 // Creates folder (and its parents, as private folders) when missing, and mends what is
-// in it: folders 0700, files 0600. Links are left alone, never followed.
+// in it: folders 0700, files 0600. Links are left alone, never followed. A folder that is
+// 0700 already was mended before, and is left as it is.
 void make_private(const std::string& folder);
 
 }  // namespace veltrano::browser
