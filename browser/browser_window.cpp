@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "policy.h"
+#include "support/glib_signal.h"
 #include "web_context.h"
 
 namespace veltrano::browser {
@@ -22,15 +23,6 @@ constexpr char kNoScrollBars[] =
     " (document.head || document.documentElement).appendChild(s); })();";
 
 Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
-
-// A GObject signal's C handler for a member function that takes the signal's own
-// parameters: the instance and the signal's arguments, in order.
-template <auto Handler>
-struct SignalHandler;
-template <class Result, class... Args, Result (BrowserWindow::*Handler)(Args...)>
-struct SignalHandler<Handler> {
-  static Result call(Args... args, gpointer self) { return (static_cast<BrowserWindow*>(self)->*Handler)(args...); }
-};
 
 }  // namespace
 
@@ -92,7 +84,7 @@ BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
 // Every signal of the web view, in one place, each to the handler of its own name.
 template <auto Handler>
 gulong BrowserWindow::connect(gpointer instance, const char* signal) {
-  return g_signal_connect(instance, signal, G_CALLBACK(&SignalHandler<Handler>::call), this);
+  return connect_signal<Handler>(instance, signal, this);
 }
 
 void BrowserWindow::connect_web_view_signals() {
@@ -108,9 +100,9 @@ void BrowserWindow::connect_web_view_signals() {
   connect<&BrowserWindow::on_view_close>(view, "close");
   connect<&BrowserWindow::on_view_print>(view, "print");
   connect<&BrowserWindow::on_view_web_process_terminated>(view, "web-process-terminated");
-  connect<&BrowserWindow::on_view_notify>(view, "notify::title");
-  connect<&BrowserWindow::on_view_notify>(view, "notify::uri");
-  connect<&BrowserWindow::on_view_notify>(view, "notify::estimated-load-progress");
+  connect<&BrowserWindow::on_view_notify_title>(view, "notify::title");
+  connect<&BrowserWindow::on_view_notify_uri>(view, "notify::uri");
+  connect<&BrowserWindow::on_view_notify_estimated_load_progress>(view, "notify::estimated-load-progress");
   connect<&BrowserWindow::on_view_mouse_target_changed>(view, "mouse-target-changed");
   m_network_handler = connect<&BrowserWindow::on_network_changed>(g_network_monitor_get_default(), "network-changed");
 }
@@ -271,22 +263,23 @@ void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProc
 }
 
 // The title, the address and the progress, as the view changes them.
-void BrowserWindow::on_view_notify(WebKitWebView*, GParamSpec* property) {
-  const std::string_view name = property->name;
-  if (name == "title") {
-    const char* title = webkit_web_view_get_title(m_view.get());
-    set_title(title && *title ? title : kDefaultTitle);
-  } else if (name == "uri") {
-    const char* uri = webkit_web_view_get_uri(m_view.get());
-    if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
-    if (uri && !m_showing_error) m_last_uri = uri;
-  } else {
-    const double progress = webkit_web_view_get_estimated_load_progress(m_view.get());
-    const bool loading = webkit_web_view_is_loading(m_view.get()) && progress < 1.0;
-    m_progress.set_fraction(progress);
-    m_progress.set_visible(loading);
-    if (loading) m_status.set_text(kLoading);
-  }
+void BrowserWindow::on_view_notify_title(WebKitWebView*, GParamSpec*) {
+  const char* title = webkit_web_view_get_title(m_view.get());
+  set_title(title && *title ? title : kDefaultTitle);
+}
+
+void BrowserWindow::on_view_notify_uri(WebKitWebView*, GParamSpec*) {
+  const char* uri = webkit_web_view_get_uri(m_view.get());
+  if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
+  if (uri && !m_showing_error) m_last_uri = uri;
+}
+
+void BrowserWindow::on_view_notify_estimated_load_progress(WebKitWebView*, GParamSpec*) {
+  const double progress = webkit_web_view_get_estimated_load_progress(m_view.get());
+  const bool loading = webkit_web_view_is_loading(m_view.get()) && progress < 1.0;
+  m_progress.set_fraction(progress);
+  m_progress.set_visible(loading);
+  if (loading) m_status.set_text(kLoading);
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
