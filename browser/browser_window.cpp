@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "policy.h"
+#include "resources.h"
 #include "support/glib_signal.h"
 #include "web_context.h"
 
@@ -18,9 +19,6 @@ constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
 constexpr int kMaxRetryDelay = 30;
 constexpr char kLoading[] = "正在载入…";
-constexpr char kNoScrollBars[] =
-    "(function () { var s = document.createElement('style'); s.textContent = 'html { overflow: hidden !important }';"
-    " (document.head || document.documentElement).appendChild(s); })();";
 
 Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
 
@@ -154,12 +152,9 @@ bool BrowserWindow::busy() const { return webkit_web_view_is_loading(m_view.get(
 void BrowserWindow::show_status(const Glib::ustring& text) { m_status.set_text(text); }
 
 void BrowserWindow::show_error_page(const std::string& heading, const std::string& detail, const std::string& uri) {
-  const std::string html = "<!DOCTYPE html><html lang=\"zh-CN\"><head><meta charset=\"utf-8\"><title>" +
-                           escape(heading) +
-                           "</title><style>body{font-family:sans-serif;margin:12% auto;max-width:36em;color:#333}"
-                           "h1{font-size:1.4em}p{line-height:1.6}</style></head><body><h1>" +
-                           escape(heading) + "</h1><p>" + escape(detail) + "</p><p style=\"color:#777\">" +
-                           escape(uri) + "</p></body></html>";
+  static const std::string page = resource_text("error-page.html");
+  const std::string html =
+      fill_template(page, {{"HEADING", escape(heading)}, {"DETAIL", escape(detail)}, {"URI", escape(uri)}});
   m_showing_error = true;
   webkit_web_view_load_alternate_html(m_view.get(), html.c_str(), uri.c_str(), nullptr);
 }
@@ -174,9 +169,11 @@ void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) 
     case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
     case WEBKIT_LOAD_FINISHED:
       m_ready_state = 4;
-      if (!m_scroll_bars)  // WebKit has no switch for a page's scroll bars
-        webkit_web_view_evaluate_javascript(m_view.get(), kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr,
-                                            nullptr);
+      if (!m_scroll_bars) {  // WebKit has no switch for a page's scroll bars
+        static const std::string no_scroll_bars = resource_text("no-scroll-bars.js");
+        webkit_web_view_evaluate_javascript(m_view.get(), no_scroll_bars.c_str(), -1, nullptr, nullptr, nullptr,
+                                            nullptr, nullptr);
+      }
       m_progress.hide();
       if (m_status.get_text() == kLoading) m_status.set_text("完成");
       if (!m_retry_pending) m_retry_delay_s = 0;

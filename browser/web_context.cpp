@@ -13,9 +13,7 @@
 #include "desktop_fonts.h"
 #include "policy.h"
 #include "private_data.h"
-
-// The compatibility scripts, compiled in by glib-compile-resources.
-extern "C" void veltrano_browser_register_resource(void);
+#include "resources.h"
 
 namespace veltrano::browser {
 namespace {
@@ -106,22 +104,14 @@ WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate g
 
 // Each script runs at document start in every frame of the service's pages, and nowhere else.
 void WebContext::add_compatibility_scripts() {
-  static const bool registered = (veltrano_browser_register_resource(), true);
-  (void)registered;
   std::vector<std::string> patterns = service_url_patterns();
   std::vector<const char*> allow;
   for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
   allow.push_back(nullptr);
   for (const char* name : {"legacy-dom.js", "collections.js", "elements.js", "msxml.js", "filters.js", "vml-shapes.js",
                            "vml.js", "window.js"}) {
-    const std::string path = std::string("/org/veltrano/browser/") + name;
-    const GBytesPtr bytes(g_resources_lookup_data(path.c_str(), G_RESOURCE_LOOKUP_FLAGS_NONE, nullptr));
-    if (!bytes) continue;  // built in; missing only in a broken build
-    gsize size = 0;
-    const auto* data = static_cast<const char*>(g_bytes_get_data(bytes.get(), &size));
-    std::string source(data, size);
-    for (std::size_t at = source.find("@CHANNEL@"); at != std::string::npos; at = source.find("@CHANNEL@"))
-      source.replace(at, 9, m_channel);
+    const std::string source = fill_template(resource_text(name), {{"CHANNEL", m_channel}});
+    if (source.empty()) continue;  // built in; missing only in a broken build
     g_autoptr(WebKitUserScript) script =
         webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
                                WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);
