@@ -1,12 +1,7 @@
 #include "web_context.h"
 
-#include <fcntl.h>
 #include <glibmm/miscutils.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
-#include <cerrno>
-#include <filesystem>
 #include <vector>
 
 #include "config.h"
@@ -18,49 +13,7 @@
 namespace veltrano::browser {
 namespace {
 
-namespace fs = std::filesystem;
-
 std::string data_dir(const std::string& base) { return Glib::build_filename(base, "veltrano", "browser"); }
-
-fs::path download_dir() {
-  const char* dir = g_get_user_special_dir(G_USER_DIRECTORY_DOWNLOAD);
-  return dir ? fs::path(dir) : fs::path(g_get_home_dir()) / "Downloads";
-}
-
-// WebKit writes a download to NAME.wkdownload, keeping a backup of what stood there, and
-// moves it to NAME at the end: a name is free only when none of these exist.
-bool free_name(const fs::path& candidate) {
-  std::error_code ec;
-  for (const char* suffix : {"~", ".wkdownload", ".wkdownload~"})
-    if (fs::exists(fs::symlink_status(candidate.string() + suffix, ec))) return false;
-  return true;
-}
-
-// Claims a file that did not exist before: name, else "stem (2).ext", "stem (3).ext"...
-// Creating it here, exclusively, keeps two downloads from choosing the same name.
-fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
-  std::error_code ec;
-  fs::create_directories(dir, ec);
-  const fs::path base(name);
-  for (int n = 1; n < 10000; ++n) {
-    const fs::path candidate =
-        n == 1 ? dir / base : dir / (base.stem().string() + " (" + std::to_string(n) + ")" + base.extension().string());
-    if (!free_name(candidate)) continue;
-    const int fd = open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd >= 0) {
-      close(fd);
-      return candidate;
-    }
-    if (errno != EEXIST) break;
-  }
-  return {};
-}
-
-struct DownloadJob {
-  WebContext::DownloadReporter report;
-  std::string path;
-  mode_t umask;
-};
 
 }  // namespace
 
@@ -137,47 +90,10 @@ void WebContext::on_download_started(WebKitWebContext*, WebKitDownload* download
     webkit_download_cancel(download);
     return;
   }
-  auto* job = new DownloadJob{self->m_report, {}, self->m_user_umask};
-  g_object_set_data_full(G_OBJECT(download), "veltrano-job", job,
-                         [](gpointer p) { delete static_cast<DownloadJob*>(p); });
-
-  g_signal_connect(download, "decide-destination",
-                   G_CALLBACK(+[](WebKitDownload* d, const gchar* suggested, DownloadJob* j) -> gboolean {
-                     const fs::path path = claim_unique_path(download_dir(), safe_file_name(suggested));
-                     if (path.empty()) {
-                       webkit_download_cancel(d);
-                       return TRUE;
-                     }
-                     j->path = path.string();
-                     g_autofree gchar* uri = g_filename_to_uri(j->path.c_str(), nullptr, nullptr);
-                     // The file is the empty one just claimed for this download.
-                     webkit_download_set_allow_overwrite(d, TRUE);
-                     webkit_download_set_destination(d, uri);
-                     return TRUE;
-                   }),
-                   job);
-  g_signal_connect(download, "notify::estimated-progress",
-                   G_CALLBACK(+[](WebKitDownload* d, GParamSpec*, DownloadJob* j) {
-                     const int percent = static_cast<int>(webkit_download_get_estimated_progress(d) * 100);
-                     j->report(webkit_download_get_web_view(d), "正在下载 " + fs::path(j->path).filename().string() +
-                                                                    "：" + std::to_string(percent) + "%");
-                   }),
-                   job);
-  g_signal_connect(download, "finished", G_CALLBACK(+[](WebKitDownload* d, DownloadJob* j) {
-                     if (j->path.empty() || !fs::exists(j->path)) return;
-                     chmod(j->path.c_str(), 0666 & ~j->umask);
-                     if (webkit_download_get_received_data_length(d) > 0)
-                       j->report(webkit_download_get_web_view(d), "下载完成：" + j->path);
-                   }),
-                   job);
-  g_signal_connect(download, "failed", G_CALLBACK(+[](WebKitDownload* d, GError* error, DownloadJob* j) {
-                     std::error_code ec;
-                     if (!j->path.empty() && fs::is_regular_file(j->path, ec) && fs::file_size(j->path, ec) == 0)
-                       fs::remove(j->path, ec);
-                     j->report(webkit_download_get_web_view(d), std::string("下载失败：") + error->message);
-                     j->path.clear();
-                   }),
-                   job);
+  // Each download is ours from here until WebKit is done with it.
+  auto finished = [self, download] { self->m_downloads.erase(download); };
+  self->m_downloads.emplace(download,
+                            std::make_unique<Download>(download, self->m_report, self->m_user_umask, finished));
 }
 
 }  // namespace veltrano::browser

@@ -6,8 +6,11 @@
 #include <webkit2/webkit2.h>
 
 #include <functional>
+#include <map>
+#include <memory>
 #include <string>
 
+#include "download.h"
 #include "sandbox.h"
 #include "support/glib_ptr.h"
 
@@ -15,8 +18,7 @@ namespace veltrano::browser {
 
 class WebContext {
  public:
-  // Tells the window showing view how a download goes (progress, the finished path).
-  using DownloadReporter = std::function<void(WebKitWebView* view, const std::string& message)>;
+  using DownloadReporter = Download::Reporter;
   // Whether the window showing view lets a download start now (it says why not, if not).
   using DownloadGate = std::function<bool(WebKitWebView* view, WebKitDownload* download)>;
 
@@ -47,6 +49,7 @@ class WebContext {
   DownloadReporter m_report;
   DownloadGate m_gate;
   mode_t m_user_umask;  // downloads are the user's files, made as the user's umask says
+  std::map<WebKitDownload*, std::unique_ptr<Download>> m_downloads;  // each until WebKit is done with it
 };
 
 }  // namespace veltrano::browser
