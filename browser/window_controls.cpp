@@ -109,7 +109,7 @@ void WindowControls::build_tool_bar() {
       {"process-stop", "停止", "stop"}, {"go-home", "主页", "home"},
   };
   for (const Tool& tool : tools) {
-    auto* button = Gtk::manage(new Gtk::ToolButton(tool.label));
+    Gtk::ToolButton* button = m_tool_buttons.emplace_back(std::make_unique<Gtk::ToolButton>(tool.label)).get();
     button->set_icon_name(tool.icon);
     button->set_tooltip_text(tool.label);
     gtk_actionable_set_action_name(GTK_ACTIONABLE(button->gobj()), (std::string("win.") + tool.action).c_str());

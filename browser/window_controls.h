@@ -7,7 +7,11 @@
 #include <gtkmm/application.h>
 #include <gtkmm/menubar.h>
 #include <gtkmm/toolbar.h>
+#include <gtkmm/toolbutton.h>
 #include <webkit2/webkit2.h>
+
+#include <memory>
+#include <vector>
 
 namespace veltrano::browser {
 
@@ -52,6 +56,7 @@ class WindowControls {
   Glib::RefPtr<Gio::SimpleActionGroup> m_actions = Gio::SimpleActionGroup::create();
   Gtk::MenuBar m_menu_bar;
   Gtk::Toolbar m_tool_bar;
+  std::vector<std::unique_ptr<Gtk::ToolButton>> m_tool_buttons;  // in m_tool_bar, which goes after them
 };
 
 }  // namespace veltrano::browser

@@ -1,5 +1,12 @@
-// Owning handles for the GLib C types the program and the shell hold: one way to own them,
-// so that no unref or free is written anywhere else.
+// Who owns what, in the program and the shell, one way each:
+// - A GObject, or another GLib handle, that C++ code holds is one of the owning handles
+//   here (GObjectPtr for every GObject), so that no unref or free is written anywhere else.
+//   A string GLib hands over is g_autofree, and a boxed value used within one function
+//   g_autoptr, as GLib's own code has them.
+// - A gtkmm widget is its owner's: a member, or a std::unique_ptr where the owner makes a
+//   number of them or decides when one goes (a tool bar's buttons, the window's controls,
+//   the shell's windows); never Gtk::manage. glibmm's own objects (actions, menus, the
+//   application) are the Glib::RefPtr gtkmm hands out.
 #pragma once
 
 #include <glib-object.h>
