@@ -13,10 +13,6 @@ inline constexpr std::size_t kMaxVersionLength = 19;
 // "http://" + the home host + "/ver.html".
 std::string VersionUrl();
 
-// text without the blanks an editor or server may leave around the number: spaces, tabs,
-// CR, LF, the ideographic space and a byte-order mark, at either end.
-std::string TrimVersionText(std::string_view text);
-
 // True when latest (already trimmed) is a short text other than current: any such text,
 // older or newer, announces an update. An empty text announces nothing.
 bool AnnouncesUpdate(std::string_view current, std::string_view latest);
