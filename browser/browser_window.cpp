@@ -131,26 +131,21 @@ void BrowserWindow::load_blank() {
   webkit_web_view_load_uri(m_view.get(), "about:blank");
 }
 
-void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
-  Gtk::Widget* widget = nullptr;
+const Gtk::Widget& BrowserWindow::bar_widget(Bar bar) const {
   switch (bar) {
-    case Bar::Menu: widget = &m_controls.menu_bar(); break;
-    case Bar::Tool: widget = &m_controls.tool_bar(); break;
-    case Bar::Address: widget = &m_address_bar; break;
-    case Bar::Status: widget = &m_status_bar; break;
+    case Bar::Menu: return m_controls.menu_bar();
+    case Bar::Tool: return m_controls.tool_bar();
+    case Bar::Address: return m_address_bar;
+    case Bar::Status: break;
   }
-  widget->set_visible(visible);
+  return m_status_bar;
 }
 
-bool BrowserWindow::bar_visible(Bar bar) const {
-  switch (bar) {
-    case Bar::Menu: return m_controls.menu_bar().get_visible();
-    case Bar::Tool: return m_controls.tool_bar().get_visible();
-    case Bar::Address: return m_address_bar.get_visible();
-    case Bar::Status: return m_status_bar.get_visible();
-  }
-  return false;
+void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
+  const_cast<Gtk::Widget&>(bar_widget(bar)).set_visible(visible);
 }
+
+bool BrowserWindow::bar_visible(Bar bar) const { return bar_widget(bar).get_visible(); }
 
 std::string BrowserWindow::location() const {
   const char* uri = webkit_web_view_get_uri(m_view.get());

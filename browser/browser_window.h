@@ -75,6 +75,7 @@ class BrowserWindow : public Gtk::Window {
 
  private:
   void connect_web_view_signals();
+  const Gtk::Widget& bar_widget(Bar bar) const;
   void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
   void schedule_retry();
 
