@@ -122,7 +122,7 @@ void BrowserWindow::navigate(const std::string& url) {
   m_retry_pending = false;
   m_showing_error = false;
   m_retry_timer.disconnect();
-  m_ready_state = 1;
+  m_ready_state = ReadyState::Loading;
   webkit_web_view_load_uri(m_view.get(), url.c_str());
 }
 
@@ -170,13 +170,13 @@ void BrowserWindow::show_error_page(const std::string& heading, const std::strin
 void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
   switch (event) {
     case WEBKIT_LOAD_STARTED:
-      m_ready_state = 1;
+      m_ready_state = ReadyState::Loading;
       m_gestures.load_started();
       break;
     case WEBKIT_LOAD_REDIRECTED: break;
-    case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
+    case WEBKIT_LOAD_COMMITTED: m_ready_state = ReadyState::Interactive; break;
     case WEBKIT_LOAD_FINISHED:
-      m_ready_state = 4;
+      m_ready_state = ReadyState::Complete;
       if (!m_scroll_bars)  // WebKit has no switch for a page's scroll bars
         webkit_web_view_evaluate_javascript(m_view.get(), kNoScrollBars, -1, nullptr, nullptr, nullptr, nullptr,
                                             nullptr);
@@ -260,7 +260,7 @@ gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* oper
 }
 
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
-  m_ready_state = 4;
+  m_ready_state = ReadyState::Complete;
   m_progress.hide();
   show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
 }

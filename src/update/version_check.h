@@ -10,7 +10,7 @@ inline constexpr char kCurrentVersion[] = "1.0.2";
 // The longest answer, in characters, taken for a version; anything longer is an error page.
 inline constexpr std::size_t kMaxVersionLength = 19;
 
-// "http://" + the home host + "/ver.html".
+// Where the service keeps the number of its current version.
 std::string VersionUrl();
 
 // True when latest (already trimmed) is a short text other than current: any such text,
