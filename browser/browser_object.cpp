@@ -16,9 +16,8 @@ namespace {
 std::int32_t checked_size(const Value& value, const char* member) {
   const std::int32_t size = value.to_int32();
   if (size <= 0 || size > kMaxCoordinate)
-    throw Error(errc::kInvalidCall,
-                std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 " +
-                                    std::to_string(kMaxCoordinate) + "）");
+    throw Error(errc::kInvalidCall, std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 " +
+                                        std::to_string(kMaxCoordinate) + "）");
   return size;
 }
 

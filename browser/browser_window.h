@@ -124,7 +124,7 @@ class BrowserWindow : public Gtk::Window {
   bool m_scroll_bars = true;  // false: window.open said scrollbars=no
   PageRequests m_requests;    // what the service's pages ask of this window
   ReadyState m_ready_state = ReadyState::NothingAsked;
-  std::string m_home;         // the first page the window was asked for
+  std::string m_home;  // the first page the window was asked for
   std::string m_last_uri;
   std::string m_hovered_link;    // the link under the mouse, shown in the status bar
   bool m_showing_error = false;  // the view shows our error page for m_last_uri

@@ -71,8 +71,7 @@ struct FeatureItem {
 
 // "a=1, B = yes ,c": the items apart at any of separators, each name from its value at the
 // first of assigners; both trimmed and in lower case.
-std::vector<FeatureItem> feature_items(std::string_view text, std::string_view separators,
-                                       std::string_view assigners) {
+std::vector<FeatureItem> feature_items(std::string_view text, std::string_view separators, std::string_view assigners) {
   std::vector<FeatureItem> items;
   std::size_t start = 0;
   while (start <= text.size()) {
@@ -80,9 +79,8 @@ std::vector<FeatureItem> feature_items(std::string_view text, std::string_view s
     const std::string_view item = text.substr(start, end - start);
     start = end + 1;
     const std::size_t at = item.find_first_of(assigners);
-    items.push_back({trimmed_lower(item.substr(0, at)), at == std::string_view::npos
-                                                            ? std::nullopt
-                                                            : std::optional(trimmed_lower(item.substr(at + 1)))});
+    items.push_back({trimmed_lower(item.substr(0, at)),
+                     at == std::string_view::npos ? std::nullopt : std::optional(trimmed_lower(item.substr(at + 1)))});
   }
   return items;
 }

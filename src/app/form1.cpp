@@ -160,7 +160,8 @@ void Form1::Form_Load() {
   bool announce = false;
   proc.step([&] { VersionUrl = update::VersionUrl(); });
   proc.step([&] {
-    LatestVersion = support::trimmed(update::FetchPageText(VersionUrl, m_registry).value_or(""), support::kDocumentBlanks);
+    LatestVersion =
+        support::trimmed(update::FetchPageText(VersionUrl, m_registry).value_or(""), support::kDocumentBlanks);
   });
   proc.step([&] { announce = update::AnnouncesUpdate(CurrentVersion, LatestVersion); });
   if (announce) {
