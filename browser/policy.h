@@ -52,13 +52,13 @@ std::vector<std::string> service_url_patterns();
 // nothing for an ordinary prompt.
 std::optional<std::string> channel_request(std::string_view message, std::string_view secret);
 
-// window.open's third argument as the old browser read it. An empty string asks for an
-// ordinary window. Otherwise every bar is off and the window fixed in size unless the
-// string turns it on; width and height are the page area's, left and top the window's.
 // The farthest a window's place may be from the screen's corner, and its largest size,
 // each way: X keeps them in 16 bits.
 inline constexpr int kMaxCoordinate = 32767;
 
+// window.open's third argument as the old browser read it. An empty string asks for an
+// ordinary window. Otherwise every bar is off and the window fixed in size unless the
+// string turns it on; width and height are the page area's, left and top the window's.
 struct WindowFeatures {
   std::optional<int> left, top, width, height;
   bool menu_bar = true, tool_bar = true, address_bar = true, status_bar = true;
