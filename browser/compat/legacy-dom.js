@@ -234,9 +234,10 @@
 
   // showModalDialog(url, arguments, "dialogWidth:300px;dialogHeight:200px;center:yes"):
   // a pop-up in front of its opener, from which dialogArguments can be read. The shell reads
-  // the features, told the screen this page sees to centre the dialog on. The old browser
-  // stopped the opener's script until the dialog closed and returned its returnValue; a
-  // page cannot be stopped so here, and the call returns undefined at once.
+  // the features as it reads window.open's, given the screen this page sees to centre the
+  // dialog on. The old browser stopped the opener's script until the dialog closed and
+  // returned its returnValue; a page cannot be stopped so here, and the call returns
+  // undefined at once.
   const dialogs = Symbol.for("veltrano.dialogArguments");
   function showDialog(url, dialogArguments, features) {
     const seen = screen.availWidth + "," + screen.availHeight + ";" + String(features || "");
