@@ -13,13 +13,11 @@ namespace errc = automation::errc;
 
 namespace {
 
-constexpr std::int32_t kMaxCoordinate = 32767;
-
 std::int32_t checked_size(const Value& value, const char* member) {
   const std::int32_t size = value.to_int32();
   if (size <= 0 || size > kMaxCoordinate)
-    throw Error(errc::kInvalidCall,
-                std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 32767）");
+    throw Error(errc::kInvalidCall, std::string(member) + "：无效的大小 " + std::to_string(size) + "（应为 1 到 " +
+                                        std::to_string(kMaxCoordinate) + "）");
   return size;
 }
 

@@ -112,7 +112,7 @@ void BrowserWindow::navigate(const std::string& url) {
   m_retry_pending = false;
   m_showing_error = false;
   m_retry_timer.disconnect();
-  m_ready_state = 1;
+  m_ready_state = ReadyState::Loading;
   webkit_web_view_load_uri(m_view.get(), url.c_str());
 }
 
@@ -121,26 +121,21 @@ void BrowserWindow::load_blank() {
   webkit_web_view_load_uri(m_view.get(), "about:blank");
 }
 
-void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
-  Gtk::Widget* widget = nullptr;
+const Gtk::Widget& BrowserWindow::bar_widget(Bar bar) const {
   switch (bar) {
-    case Bar::Menu: widget = &m_controls.menu_bar(); break;
-    case Bar::Tool: widget = &m_controls.tool_bar(); break;
-    case Bar::Address: widget = &m_address_bar; break;
-    case Bar::Status: widget = &m_status_bar; break;
+    case Bar::Menu: return m_controls.menu_bar();
+    case Bar::Tool: return m_controls.tool_bar();
+    case Bar::Address: return m_address_bar;
+    case Bar::Status: break;
   }
-  widget->set_visible(visible);
+  return m_status_bar;
 }
 
-bool BrowserWindow::bar_visible(Bar bar) const {
-  switch (bar) {
-    case Bar::Menu: return m_controls.menu_bar().get_visible();
-    case Bar::Tool: return m_controls.tool_bar().get_visible();
-    case Bar::Address: return m_address_bar.get_visible();
-    case Bar::Status: return m_status_bar.get_visible();
-  }
-  return false;
+void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
+  const_cast<Gtk::Widget&>(bar_widget(bar)).set_visible(visible);
 }
+
+bool BrowserWindow::bar_visible(Bar bar) const { return bar_widget(bar).get_visible(); }
 
 std::string BrowserWindow::location() const {
   const char* uri = webkit_web_view_get_uri(m_view.get());
@@ -162,13 +157,13 @@ void BrowserWindow::show_error_page(const std::string& heading, const std::strin
 void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
   switch (event) {
     case WEBKIT_LOAD_STARTED:
-      m_ready_state = 1;
+      m_ready_state = ReadyState::Loading;
       m_gestures.load_started();
       break;
     case WEBKIT_LOAD_REDIRECTED: break;
-    case WEBKIT_LOAD_COMMITTED: m_ready_state = 3; break;
+    case WEBKIT_LOAD_COMMITTED: m_ready_state = ReadyState::Interactive; break;
     case WEBKIT_LOAD_FINISHED:
-      m_ready_state = 4;
+      m_ready_state = ReadyState::Complete;
       if (!m_scroll_bars) {  // WebKit has no switch for a page's scroll bars
         static const std::string no_scroll_bars = resource_text("no-scroll-bars.js");
         webkit_web_view_evaluate_javascript(m_view.get(), no_scroll_bars.c_str(), -1, nullptr, nullptr, nullptr,
@@ -254,7 +249,7 @@ gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* oper
 }
 
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
-  m_ready_state = 4;
+  m_ready_state = ReadyState::Complete;
   m_progress.hide();
   show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
 }

@@ -26,6 +26,9 @@ class WebContext;
 
 enum class Bar { Menu, Tool, Address, Status };
 
+// "ReadyState" as the old browser numbered it: clients poll it for the page's progress.
+enum class ReadyState { NothingAsked = 0, Loading = 1, Interactive = 3, Complete = 4 };
+
 // Where a client asked the window to be: the frame's top-left corner on the screen and the
 // window's own size, in logical pixels.
 struct Placement {
@@ -60,7 +63,7 @@ class BrowserWindow : public Gtk::Window {
   bool full_screen() const noexcept { return m_full_screen; }
   std::string location() const;
   bool busy() const;
-  int ready_state() const noexcept { return m_ready_state; }
+  ReadyState ready_state() const noexcept { return m_ready_state; }
   void show_status(const Glib::ustring& text);
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
@@ -75,6 +78,7 @@ class BrowserWindow : public Gtk::Window {
 
  private:
   void connect_web_view_signals();
+  const Gtk::Widget& bar_widget(Bar bar) const;
   void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
   void schedule_retry();
 
@@ -121,8 +125,8 @@ class BrowserWindow : public Gtk::Window {
   bool m_full_screen = false;
   bool m_scroll_bars = true;  // false: window.open said scrollbars=no
   PageRequests m_requests;    // what the service's pages ask of this window
-  int m_ready_state = 0;      // 0 nothing asked, 1 loading, 3 content arriving, 4 done
-  std::string m_home;         // the first page the window was asked for
+  ReadyState m_ready_state = ReadyState::NothingAsked;
+  std::string m_home;  // the first page the window was asked for
   std::string m_last_uri;
   std::string m_hovered_link;    // the link under the mouse, shown in the status bar
   bool m_showing_error = false;  // the view shows our error page for m_last_uri

@@ -31,6 +31,10 @@ std::optional<std::string> PageRequests::answer(const std::string& request, cons
     m_opening_features = parse_window_features(payload);
     return "";
   }
+  if (request == "dialog-features") {
+    m_opening_features = dialog_features(payload);
+    return "";
+  }
   if (request == "window-opened") {
     m_opening_features.reset();
     return "";
@@ -73,6 +77,19 @@ bool PageRequests::act_on_window(const std::string& request, const std::string& 
   if (second != std::errc() || last != end) return true;
   m_act_on_window(known->ask, x, y);
   return true;
+}
+
+// "1024,768;dialogWidth:300px": the screen the page sees, to centre the dialog on, and the
+// dialog's features.
+WindowFeatures PageRequests::dialog_features(std::string_view payload) {
+  int screen[2] = {0, 0};
+  const char* at = payload.data();
+  const char* const end = at + payload.size();
+  for (int& extent : screen) {
+    const auto [next, error] = std::from_chars(at, end, extent);
+    at = error == std::errc() && next != end ? next + 1 : end;
+  }
+  return parse_dialog_features(std::string_view(at, static_cast<std::size_t>(end - at)), screen[0], screen[1]);
 }
 
 }  // namespace veltrano::browser

@@ -41,6 +41,7 @@ class PageRequests {
  private:
   std::optional<std::string> answer(const std::string& request, const std::string& payload);
   bool act_on_window(const std::string& request, const std::string& payload);
+  static WindowFeatures dialog_features(std::string_view payload);
 
   std::string m_secret;
   const UserGestures& m_gestures;

@@ -7,10 +7,13 @@
 #include <array>
 #include <charconv>
 #include <filesystem>
+#include <map>
 #include <memory>
 
 #include "config.h"
 #include "support/glib_ptr.h"
+#include "support/text.h"
+#include "support/web_url.h"
 
 namespace veltrano::browser {
 namespace {
@@ -22,27 +25,21 @@ GUriPtr parse(std::string_view text) {
   return GUriPtr(g_uri_parse(copy.c_str(), G_URI_FLAGS_NONE, nullptr));
 }
 
-bool scheme_is(const GUri* uri, std::initializer_list<const char*> schemes) {
-  return std::any_of(schemes.begin(), schemes.end(), [&](const char* s) {
-    return g_ascii_strcasecmp(g_uri_get_scheme(const_cast<GUri*>(uri)), s) == 0;
-  });
-}
-
 // "chart.example.com:8080" -> "chart.example.com": the build may name a port.
 std::string_view host_name(std::string_view host) { return host.substr(0, host.rfind(':')); }
 
 std::string trimmed_lower(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  std::string out(text);
+  std::string out(support::trimmed(text));
   for (char& c : out) c = g_ascii_tolower(c);
   return out;
 }
 
-// "yes", "1", "true" or no value at all turn a feature on; a number turns it on unless 0.
+// The old browser kept a pop-up at least this many pixels each way.
+constexpr int kLeastPopupSize = 100;
+
+// "yes", "true", "on" or no value at all turn a feature on; a number turns it on unless 0.
 bool feature_on(std::string_view value) {
-  if (value.empty() || value == "yes" || value == "true") return true;
+  if (value.empty() || value == "yes" || value == "true" || value == "on") return true;
   int number = 0;
   const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
   return error == std::errc() && number != 0;
@@ -58,15 +55,43 @@ std::optional<int> feature_pixels(std::string_view value) {
   return number;
 }
 
+// "300px", "-20", "1e3": the whole number a value starts with, as a page's script reads it.
+std::optional<int> leading_number(std::string_view value) {
+  if (value.starts_with('+')) value.remove_prefix(1);
+  int number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (error != std::errc()) return std::nullopt;
+  return number;
+}
+
+struct FeatureItem {
+  std::string name;
+  std::optional<std::string> value;  // nothing: the item has no assigner at all
+};
+
+// "a=1, B = yes ,c": the items apart at any of separators, each name from its value at the
+// first of assigners; both trimmed and in lower case.
+std::vector<FeatureItem> feature_items(std::string_view text, std::string_view separators, std::string_view assigners) {
+  std::vector<FeatureItem> items;
+  std::size_t start = 0;
+  while (start <= text.size()) {
+    const std::size_t end = std::min(text.find_first_of(separators, start), text.size());
+    const std::string_view item = text.substr(start, end - start);
+    start = end + 1;
+    const std::size_t at = item.find_first_of(assigners);
+    items.push_back({trimmed_lower(item.substr(0, at)),
+                     at == std::string_view::npos ? std::nullopt : std::optional(trimmed_lower(item.substr(at + 1)))});
+  }
+  return items;
+}
+
 }  // namespace
 
 bool acceptable_url(const std::string& url) {
   if (url == "about:blank") return true;
   if (url.size() > 8192 || !g_utf8_validate(url.data(), static_cast<gssize>(url.size()), nullptr)) return false;
-  const GUriPtr uri = parse(url);
-  if (!uri) return false;
-  const char* host = g_uri_get_host(uri.get());
-  return scheme_is(uri.get(), {"http", "https"}) && host && *host && !g_uri_get_userinfo(uri.get());
+  const support::WebUrl web = support::read_web_url(url);
+  return web.fault == support::WebUrlFault::kNone && !g_uri_get_userinfo(web.uri.get());
 }
 
 bool has_user_info(std::string_view url) {
@@ -77,7 +102,7 @@ bool has_user_info(std::string_view url) {
 bool popup_target(std::string_view uri) {
   if (uri.empty() || uri == "about:blank") return true;
   const GUriPtr parsed = parse(uri);
-  return parsed && scheme_is(parsed.get(), {"http", "https"});
+  return parsed && support::http_or_https(parsed.get());
 }
 
 bool network_failure(unsigned domain, int code) {
@@ -120,9 +145,9 @@ std::string safe_file_name(const char* suggested) {
 }
 
 bool service_page(std::string_view text) {
-  const GUriPtr uri = parse(text);
-  if (!uri || !scheme_is(uri.get(), {"http", "https"}) || !g_uri_get_host(uri.get())) return false;
-  const std::string_view host = g_uri_get_host(uri.get());
+  const support::WebUrl web = support::read_web_url(std::string(text));
+  if (web.fault != support::WebUrlFault::kNone) return false;
+  const std::string_view host = g_uri_get_host(web.uri.get());
   return std::any_of(std::begin(kServiceHosts), std::end(kServiceHosts), [&](const char* service) {
     const std::string_view name = host_name(service);
     return name.size() == host.size() && g_ascii_strncasecmp(name.data(), host.data(), name.size()) == 0;
@@ -167,28 +192,51 @@ WindowFeatures parse_window_features(std::string_view features) {
     std::optional<int> WindowFeatures::*field;
     int least;
   };
-  // The old browser kept a pop-up at least 100 pixels each way.
   static constexpr Number kNumbers[] = {
-      {"left", &WindowFeatures::left, -32767},
-      {"top", &WindowFeatures::top, -32767},
-      {"width", &WindowFeatures::width, 100},
-      {"height", &WindowFeatures::height, 100},
+      {"left", &WindowFeatures::left, -kMaxCoordinate},
+      {"top", &WindowFeatures::top, -kMaxCoordinate},
+      {"width", &WindowFeatures::width, kLeastPopupSize},
+      {"height", &WindowFeatures::height, kLeastPopupSize},
   };
-  std::size_t start = 0;
-  while (start <= features.size()) {
-    const std::size_t comma = std::min(features.find(',', start), features.size());
-    const std::string_view item = features.substr(start, comma - start);
-    start = comma + 1;
-    const std::size_t equals = item.find('=');
-    const std::string key = trimmed_lower(item.substr(0, equals));
-    const std::string value = equals == std::string_view::npos ? std::string() : trimmed_lower(item.substr(equals + 1));
+  for (const FeatureItem& item : feature_items(features, ",", "=")) {
+    const std::string value = item.value.value_or("");
     for (const Switch& s : kSwitches)
-      if (key == s.name) result.*(s.field) = feature_on(value);
+      if (item.name == s.name) result.*(s.field) = feature_on(value);
     for (const Number& n : kNumbers)
-      if (key == n.name)
+      if (item.name == n.name)
         if (const std::optional<int> pixels = feature_pixels(value))
-          result.*(n.field) = std::clamp(*pixels, n.least, 32767);
+          result.*(n.field) = std::clamp(*pixels, n.least, kMaxCoordinate);
   }
+  return result;
+}
+
+WindowFeatures parse_dialog_features(std::string_view features, int screen_width, int screen_height) {
+  std::map<std::string, std::string> values;  // the last of each name counts
+  for (FeatureItem& item : feature_items(features, ";,", ":="))
+    if (!item.name.empty() && item.value) values[item.name] = std::move(*item.value);
+  const auto given = [&](const char* name) {
+    const auto found = values.find(name);
+    return found == values.end() ? std::optional<std::string_view>() : std::optional<std::string_view>(found->second);
+  };
+  const auto on = [&](const char* name, bool fallback) { return given(name) ? feature_on(*given(name)) : fallback; };
+  const auto pixels = [&](const char* name, int fallback) {
+    const std::optional<int> number = given(name) ? leading_number(*given(name)) : std::nullopt;
+    return number && *number != 0 ? *number : fallback;
+  };
+  const bool placed = !given("dialogleft").value_or("").empty() || !given("dialogtop").value_or("").empty();
+  const bool centred = on("center", true) && !placed;
+  const int width = pixels("dialogwidth", 400), height = pixels("dialogheight", 300);
+  const int left = centred ? std::max(0, (screen_width - width) / 2) : pixels("dialogleft", 0);
+  const int top = centred ? std::max(0, (screen_height - height) / 2) : pixels("dialogtop", 0);
+  WindowFeatures result;
+  result.menu_bar = result.tool_bar = result.address_bar = false;
+  result.status_bar = on("status", false);
+  result.resizable = on("resizable", false);
+  result.scroll_bars = on("scroll", true);
+  result.width = std::clamp(width, kLeastPopupSize, kMaxCoordinate);
+  result.height = std::clamp(height, kLeastPopupSize, kMaxCoordinate);
+  result.left = std::clamp(left, -kMaxCoordinate, kMaxCoordinate);
+  result.top = std::clamp(top, -kMaxCoordinate, kMaxCoordinate);
   return result;
 }
 

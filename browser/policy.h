@@ -52,6 +52,10 @@ std::vector<std::string> service_url_patterns();
 // nothing for an ordinary prompt.
 std::optional<std::string> channel_request(std::string_view message, std::string_view secret);
 
+// The farthest a window's place may be from the screen's corner, and its largest size,
+// each way: X keeps them in 16 bits.
+inline constexpr int kMaxCoordinate = 32767;
+
 // window.open's third argument as the old browser read it. An empty string asks for an
 // ordinary window. Otherwise every bar is off and the window fixed in size unless the
 // string turns it on; width and height are the page area's, left and top the window's.
@@ -62,5 +66,11 @@ struct WindowFeatures {
   bool operator==(const WindowFeatures&) const = default;
 };
 WindowFeatures parse_window_features(std::string_view features);
+
+// showModalDialog's third argument ("dialogWidth:300px;dialogHeight:200px;center:yes") as
+// the features of the pop-up that stands for the dialog: no bars but a status bar when asked
+// for, fixed in size unless resizable, 400 by 300 unless sized, and centred on a screen of
+// screen_width by screen_height unless placed or "center:no".
+WindowFeatures parse_dialog_features(std::string_view features, int screen_width, int screen_height);
 
 }  // namespace veltrano::browser

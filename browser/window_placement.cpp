@@ -10,7 +10,6 @@ namespace veltrano::browser {
 namespace {
 
 constexpr int kMinPageWindow = 100;  // the least a page may make its window, outer size
-constexpr int kMaxExtent = 32767;
 
 }  // namespace
 
@@ -101,10 +100,10 @@ void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
     case WindowAsk::ResizeBy: next.width += x, next.height += y; break;
     case WindowAsk::Close: break;
   }
-  next.left = std::clamp(next.left, -kMaxExtent, kMaxExtent);
-  next.top = std::clamp(next.top, -kMaxExtent, kMaxExtent);
-  next.width = std::clamp(next.width, kMinPageWindow - frame_width, kMaxExtent);
-  next.height = std::clamp(next.height, kMinPageWindow - frame_height, kMaxExtent);
+  next.left = std::clamp(next.left, -kMaxCoordinate, kMaxCoordinate);
+  next.top = std::clamp(next.top, -kMaxCoordinate, kMaxCoordinate);
+  next.width = std::clamp(next.width, kMinPageWindow - frame_width, kMaxCoordinate);
+  next.height = std::clamp(next.height, kMinPageWindow - frame_height, kMaxCoordinate);
   if (!get_resizable()) set_size_request(next.width, next.height);  // fixed, at the new size
   set_placement(next);
 }

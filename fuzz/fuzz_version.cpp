@@ -4,12 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "support/text.h"
 #include "update/version_check.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace veltrano::update;
   const std::string document(reinterpret_cast<const char*>(data), size);
-  const std::string latest = TrimVersionText(document);
+  const std::string latest(veltrano::support::trimmed(document, veltrano::support::kDocumentBlanks));
   const bool notice = AnnouncesUpdate(kCurrentVersion, latest);
   if (latest.size() > document.size()) __builtin_trap();
   if (notice) {

@@ -213,52 +213,35 @@
   // opened the shell is told them, to read them as the old browser did: every bar off
   // unless asked for, width and height the page's. Then WebKit's own window.open runs.
   const open = window.open;
+  const opening = (request, features, args) => {
+    ask(request, features);
+    try {
+      return open.apply(window, args);
+    } finally {
+      ask("window-opened");
+    }
+  };
   Object.defineProperty(window, "open", {
     configurable: true,
     writable: true,
     enumerable: false,
     value: {
       open(url, name, features) {
-        ask("window-features", features);
-        try {
-          return open.apply(window, arguments);
-        } finally {
-          ask("window-opened");
-        }
+        return opening("window-features", features, arguments);
       },
     }.open,
   });
 
   // showModalDialog(url, arguments, "dialogWidth:300px;dialogHeight:200px;center:yes"):
-  // a pop-up in front of its opener, from which dialogArguments can be read. The old
-  // browser stopped the opener's script until the dialog closed and returned its
-  // returnValue; a page cannot be stopped so here, and the call returns undefined at once.
+  // a pop-up in front of its opener, from which dialogArguments can be read. The shell reads
+  // the features as it reads window.open's, given the screen this page sees to centre the
+  // dialog on. The old browser stopped the opener's script until the dialog closed and
+  // returned its returnValue; a page cannot be stopped so here, and the call returns
+  // undefined at once.
   const dialogs = Symbol.for("veltrano.dialogArguments");
-  function dialogFeatures(text) {
-    const values = {};
-    for (const part of String(text || "").split(/[;,]/)) {
-      const [key, value] = part.split(/[:=]/).map((s) => (s || "").trim().toLowerCase());
-      if (key) values[key] = value;
-    }
-    const pixels = (v, fallback) => (v ? parseInt(v, 10) || fallback : fallback);
-    const width = pixels(values.dialogwidth, 400);
-    const height = pixels(values.dialogheight, 300);
-    const center = values.center !== "no" && values.center !== "0" && !values.dialogleft && !values.dialogtop;
-    const left = center ? Math.max(0, (screen.availWidth - width) >> 1) : pixels(values.dialogleft, 0);
-    const top = center ? Math.max(0, (screen.availHeight - height) >> 1) : pixels(values.dialogtop, 0);
-    const flag = (v, fallback) => (v === undefined ? fallback : v === "yes" || v === "1" || v === "on");
-    return [
-      "width=" + width,
-      "height=" + height,
-      "left=" + left,
-      "top=" + top,
-      "status=" + (flag(values.status, false) ? "yes" : "no"),
-      "resizable=" + (flag(values.resizable, false) ? "yes" : "no"),
-      "scrollbars=" + (flag(values.scroll, true) ? "yes" : "no"),
-    ].join(",");
-  }
   function showDialog(url, dialogArguments, features) {
-    const dialog = window.open(url, "_blank", dialogFeatures(features));
+    const seen = screen.availWidth + "," + screen.availHeight + ";" + String(features || "");
+    const dialog = opening("dialog-features", seen, [url, "_blank"]);
     if (dialog) {
       if (!window[dialogs]) Object.defineProperty(window, dialogs, { value: new WeakMap() });
       window[dialogs].set(dialog, dialogArguments);

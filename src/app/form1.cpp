@@ -12,6 +12,7 @@
 #include "automation/procedure.h"
 #include "config.h"
 #include "launcher/browser_launcher.h"
+#include "support/text.h"
 #include "update/module1.h"
 #include "update/version_check.h"
 
@@ -158,8 +159,10 @@ void Form1::Form_Load() {
   std::string LatestVersion;
   bool announce = false;
   proc.step([&] { VersionUrl = update::VersionUrl(); });
-  proc.step(
-      [&] { LatestVersion = update::TrimVersionText(update::FetchPageText(VersionUrl, m_registry).value_or("")); });
+  proc.step([&] {
+    LatestVersion =
+        support::trimmed(update::FetchPageText(VersionUrl, m_registry).value_or(""), support::kDocumentBlanks);
+  });
   proc.step([&] { announce = update::AnnouncesUpdate(CurrentVersion, LatestVersion); });
   if (announce) {
     proc.step([&] {

@@ -8,6 +8,9 @@ using automation::deref;
 using automation::OnError;
 using automation::Value;
 
+// The browser takes "statusbar" as a number, which the launch has always given it; 0 hides it.
+constexpr std::int16_t kNoStatusBar = 0;
+
 void BrowserLauncher(const LaunchProfile& profile, const automation::Registry& registry) {
   // Declared first so that it is released last, after every step, whatever failed.
   automation::ObjectPtr browser;
@@ -16,7 +19,7 @@ void BrowserLauncher(const LaunchProfile& profile, const automation::Registry& r
     proc.step([&] { deref(browser).put(member, value); });
   };
 
-  proc.step([&] { browser = registry.create(kBrowserClass); });
+  proc.step([&] { browser = registry.create(interface::kClassName); });
   set("Visible", true);
   proc.step([&] {
     const Value url(launch_url(profile));
@@ -30,7 +33,7 @@ void BrowserLauncher(const LaunchProfile& profile, const automation::Registry& r
   set("addressbar", false);
   set("menubar", false);
   set("toolbar", false);
-  if (profile.setStatusBar) set("statusbar", std::int16_t{0});
+  if (profile.setStatusBar) set("statusbar", kNoStatusBar);
 }
 
 }  // namespace veltrano::launcher

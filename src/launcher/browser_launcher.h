@@ -7,9 +7,6 @@
 
 namespace veltrano::launcher {
 
-// The class of the browser objects a launch creates.
-inline constexpr const char* kBrowserClass = interface::kClassName;
-
 // Reports nothing. With profile.trapFailures a failing step is skipped; without, the
 // first failure leaves as automation::Error. The browser object is released either way.
 void BrowserLauncher(const LaunchProfile& profile, const automation::Registry& registry);

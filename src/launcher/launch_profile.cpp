@@ -21,8 +21,6 @@ constexpr std::array<LaunchProfile, 5> kProfiles{{
 
 }  // namespace
 
-std::span<const LaunchProfile> launch_profiles() { return kProfiles; }
-
 const LaunchProfile& launch_profile(std::string_view name) {
   for (const auto& profile : kProfiles)
     if (profile.name == name) return profile;

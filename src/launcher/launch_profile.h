@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <span>
 #include <string>
 #include <string_view>
 
@@ -17,11 +16,10 @@ struct LaunchProfile {
   std::int16_t width, height;
   std::int16_t left, top;
   bool fullScreen;
-  bool setStatusBar;  // when set, "statusbar" gets the integer 0
-  bool trapFailures;  // true: a failing step is skipped; false: it ends the launch
+  bool setStatusBar;  // the launch hides the status bar; others leave it to the browser
+  bool trapFailures;  // a failing step is skipped; without, it ends the launch and is reported
 };
 
-std::span<const LaunchProfile> launch_profiles();
 // The profile named after a control; throws std::out_of_range for any other name.
 const LaunchProfile& launch_profile(std::string_view name);
 

@@ -96,10 +96,7 @@ void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
 
     g_bus_unwatch_name(watch);
   }
-  // The shell outlives this wait; reap it from the main loop whenever it ends.
-  if (!wait.exited)
-    g_child_watch_add(
-        pid, [](GPid p, gint, gpointer) { g_spawn_close_pid(p); }, nullptr);
+  if (!wait.exited) reap_when_it_ends(pid);
 
   if (wait.appeared) return;
   if (wait.exited && shell_on_bus(bus, deadline)) return;  // another shell won the name: use that one
@@ -134,6 +131,11 @@ GPid spawn_browser_shell() {
     cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT) ? "找不到浏览器程序 " + program
                                                                                    : "无法启动浏览器程序 " + program);
   return pid;
+}
+
+void reap_when_it_ends(GPid shell) {
+  g_child_watch_add(
+      shell, [](GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }, nullptr);
 }
 
 automation::ObjectPtr BrowserProxy::create() {

@@ -22,6 +22,8 @@ namespace veltrano::platform {
 // Starts the veltrano-browser installed beside this program, for a session bus that has
 // no service file naming it; the caller reaps the process. Throws automation::Error.
 GPid spawn_browser_shell();
+// The shell outlives whoever started it: the default main loop reaps it whenever it ends.
+void reap_when_it_ends(GPid shell);
 
 class BrowserProxy : public automation::Object {
  public:

@@ -3,6 +3,7 @@
 #include "automation/error.h"
 #include "config.h"
 #include "platform/proxy_resolver.h"
+#include "support/web_url.h"
 
 namespace veltrano::platform {
 
@@ -16,15 +17,15 @@ constexpr gsize kChunk = 16384;
 Error request_failed(const std::string& why) { return Error(errc::kRequestFailed, "网络请求失败：" + why); }
 
 GUriPtr parse_web_uri(const std::string& url, GUri* base) {
-  ErrorSlot error;
-  GUriPtr uri(base ? g_uri_parse_relative(base, url.c_str(), static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), error.out())
-                   : g_uri_parse(url.c_str(), static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS), error.out()));
-  if (!uri) throw request_failed("无效的网址“" + url + "”");
-  const char* scheme = g_uri_get_scheme(uri.get());
-  if (g_ascii_strcasecmp(scheme, "http") != 0 && g_ascii_strcasecmp(scheme, "https") != 0)
-    throw request_failed("不支持的网址协议“" + std::string(scheme) + "”");
-  if (!g_uri_get_host(uri.get()) || !*g_uri_get_host(uri.get())) throw request_failed("网址缺少主机名");
-  return uri;
+  support::WebUrl web = support::read_web_url(url, base, static_cast<GUriFlags>(SOUP_HTTP_URI_FLAGS));
+  switch (web.fault) {
+    case support::WebUrlFault::kNone: return std::move(web.uri);
+    case support::WebUrlFault::kUnreadable: throw request_failed("无效的网址“" + url + "”");
+    case support::WebUrlFault::kScheme:
+      throw request_failed("不支持的网址协议“" + std::string(g_uri_get_scheme(web.uri.get())) + "”");
+    case support::WebUrlFault::kNoHost: break;
+  }
+  throw request_failed("网址缺少主机名");
 }
 
 }  // namespace

@@ -29,8 +29,7 @@ void ShellWarmup::on_first_reply(GObject* bus, GAsyncResult* result, gpointer se
   if (reply || !g_error_matches(error.get(), G_DBUS_ERROR, G_DBUS_ERROR_SERVICE_UNKNOWN)) return;  // self may be gone
   auto* warmup = static_cast<ShellWarmup*>(self);
   try {
-    g_child_watch_add(
-        spawn_browser_shell(), [](GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }, nullptr);
+    reap_when_it_ends(spawn_browser_shell());
   } catch (...) {
     return;  // the first click says what is missing
   }

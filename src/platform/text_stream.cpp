@@ -8,6 +8,8 @@
 #include <array>
 #include <memory>
 
+#include "support/text.h"
+
 namespace veltrano::platform {
 
 using automation::Error;
@@ -21,9 +23,7 @@ constexpr std::array<std::string_view, 10> kGbkLabels{"chinese",    "csgb2312", 
                                                       "gb_2312-80", "gbk",      "iso-ir-58",       "x-gbk",  "gb18030"};
 
 std::string converter_name(std::string_view label) {
-  const auto is_space = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f'; };
-  while (!label.empty() && is_space(label.front())) label.remove_prefix(1);
-  while (!label.empty() && is_space(label.back())) label.remove_suffix(1);
+  label = support::trimmed(label);
   for (std::string_view gbk : kGbkLabels)
     if (automation::names_equal(gbk, label)) return "GB18030";
   if (automation::names_equal(label, "unicode")) return "UTF-16LE";

@@ -29,22 +29,22 @@ Value XmlHttpRequest::open(std::span<const Value> args) {
   m_method = std::move(method);
   m_url = args[1].to_string();
   m_response = {};
-  m_ready_state = 1;
+  m_ready_state = kOpened;
   return {};
 }
 
 Value XmlHttpRequest::send(std::span<const Value>) {
-  if (m_ready_state != 1) throw Error(errc::kWrongState, "请先调用 Open");
+  if (m_ready_state != kOpened) throw Error(errc::kWrongState, "请先调用 Open");
   if (std::unique_ptr<HttpExchange> early = m_early ? m_early->take(m_method, m_url) : nullptr)
     m_response = early->wait();
   else
     m_response = http_exchange(m_method, m_url, HttpLimits{});
-  m_ready_state = 4;
+  m_ready_state = kComplete;
   return {};
 }
 
 void XmlHttpRequest::require_complete() const {
-  if (m_ready_state != 4) throw Error(errc::kWrongState, "请求尚未完成");
+  if (m_ready_state != kComplete) throw Error(errc::kWrongState, "请求尚未完成");
 }
 
 Value XmlHttpRequest::get_ready_state() { return m_ready_state; }

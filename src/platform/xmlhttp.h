@@ -23,12 +23,14 @@ class XmlHttpRequest : public automation::TableObject<XmlHttpRequest> {
   automation::Value get_status_text();
 
  private:
+  // "readyState" as the class has always numbered it; a synchronous request shows no others.
+  static constexpr std::int32_t kUnsent = 0, kOpened = 1, kComplete = 4;
   void require_complete() const;
 
   EarlyRequests* m_early;
   std::string m_method;
   std::string m_url;
-  std::int32_t m_ready_state = 0;  // 0 unsent, 1 opened, 4 complete
+  std::int32_t m_ready_state = kUnsent;
   HttpResponse m_response;
 };
 

@@ -4,6 +4,14 @@ namespace veltrano::update {
 
 using automation::Value;
 
+namespace {
+
+// The numbers the two classes take and give, as they have always defined them.
+constexpr std::int32_t kRequestComplete = 4;
+constexpr std::int16_t kStreamBinary = 1, kStreamText = 2, kStreamReadWrite = 3;
+
+}  // namespace
+
 std::optional<std::string> FetchPageText(const std::string& url, const automation::Registry& registry) {
   automation::ObjectPtr request = registry.create("MSXML2.XMLHTTP");
   const Value open_args[] = {"GET", url, false};
@@ -11,7 +19,7 @@ std::optional<std::string> FetchPageText(const std::string& url, const automatio
   request->call("send", {});
 
   std::optional<std::string> text;
-  if (request->get("readystate").to_int32() == 4) {
+  if (request->get("readystate").to_int32() == kRequestComplete) {
     // An error page is no version document.
     const std::int32_t status = request->get("status").to_int32();
     if (status >= 200 && status <= 299) text = DecodeBytes(request->get("responseBody").to_bytes(), "GB2312", registry);
@@ -22,13 +30,13 @@ std::optional<std::string> FetchPageText(const std::string& url, const automatio
 std::string DecodeBytes(const automation::Bytes& bytes, const std::string& charset,
                         const automation::Registry& registry) {
   automation::ObjectPtr stream = registry.create("adodb.stream");
-  stream->put("Type", std::int16_t{1});  // binary
-  stream->put("Mode", std::int16_t{3});  // read and write
+  stream->put("Type", kStreamBinary);
+  stream->put("Mode", kStreamReadWrite);
   stream->call("Open", {});
   const Value data(bytes);
   stream->call("Write", {&data, 1});
   stream->put("Position", std::int16_t{0});
-  stream->put("Type", std::int16_t{2});  // text
+  stream->put("Type", kStreamText);
   stream->put("Charset", charset);
   std::string text = stream->call("ReadText", {}).to_string();
   stream->call("Close", {});

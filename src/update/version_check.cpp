@@ -3,28 +3,11 @@
 #include <glib.h>
 
 #include <algorithm>
-#include <array>
 
 #include "config.h"
 
 namespace veltrano::update {
 namespace {
-
-constexpr std::array<std::string_view, 6> kBlanks{" ", "\t", "\r", "\n", "\u3000", "\uFEFF"};
-
-bool strip_one(std::string_view& text, bool front) {
-  for (std::string_view blank : kBlanks) {
-    if (front && text.starts_with(blank)) {
-      text.remove_prefix(blank.size());
-      return true;
-    }
-    if (!front && text.ends_with(blank)) {
-      text.remove_suffix(blank.size());
-      return true;
-    }
-  }
-  return false;
-}
 
 // UTF-8, NULs allowed (GLib's check stops at the first one).
 bool valid_utf8(std::string_view text) {
@@ -40,14 +23,6 @@ bool valid_utf8(std::string_view text) {
 }  // namespace
 
 std::string VersionUrl() { return "http://" + std::string(config::kHomeHost) + "/ver.html"; }
-
-std::string TrimVersionText(std::string_view text) {
-  while (strip_one(text, true)) {
-  }
-  while (strip_one(text, false)) {
-  }
-  return std::string(text);
-}
 
 bool AnnouncesUpdate(std::string_view current, std::string_view latest) {
   if (latest.empty() || latest == current) return false;

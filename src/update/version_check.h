@@ -10,12 +10,8 @@ inline constexpr char kCurrentVersion[] = "1.0.2";
 // The longest answer, in characters, taken for a version; anything longer is an error page.
 inline constexpr std::size_t kMaxVersionLength = 19;
 
-// "http://" + the home host + "/ver.html".
+// Where the service keeps the number of its current version.
 std::string VersionUrl();
-
-// text without the blanks an editor or server may leave around the number: spaces, tabs,
-// CR, LF, the ideographic space and a byte-order mark, at either end.
-std::string TrimVersionText(std::string_view text);
 
 // True when latest (already trimmed) is a short text other than current: any such text,
 // older or newer, announces an update. An empty text announces nothing.

@@ -5,17 +5,6 @@
 namespace veltrano::update {
 namespace {
 
-TEST(TrimVersionText, RemovesBlanksAtBothEndsOnly) {
-  const struct {
-    std::string in, out;
-  } cases[] = {
-      {"1.0.2", "1.0.2"},     {"  1.0.2  ", "1.0.2"},   {"1.0.2\r\n", "1.0.2"},
-      {"\t1.0.3\n", "1.0.3"}, {"\uFEFF1.0.2", "1.0.2"}, {"\u30001.0.2\u3000", "1.0.2"},
-      {"1 .0.2", "1 .0.2"},   {"\r\n \t", ""},          {"", ""},
-  };
-  for (const auto& c : cases) EXPECT_EQ(TrimVersionText(c.in), c.out) << c.in;
-}
-
 TEST(AnnouncesUpdate, AnyOtherShortTextAnnounces) {
   const struct {
     std::string latest;

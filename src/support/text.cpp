@@ -1,0 +1,18 @@
+#include "support/text.h"
+
+#include <algorithm>
+
+namespace veltrano::support {
+
+std::string_view trimmed(std::string_view text, std::span<const std::string_view> blanks) {
+  const auto blank_at = [&](bool front) {
+    return std::find_if(blanks.begin(), blanks.end(), [&](std::string_view blank) {
+      return !blank.empty() && (front ? text.starts_with(blank) : text.ends_with(blank));
+    });
+  };
+  for (auto blank = blank_at(true); blank != blanks.end(); blank = blank_at(true)) text.remove_prefix(blank->size());
+  for (auto blank = blank_at(false); blank != blanks.end(); blank = blank_at(false)) text.remove_suffix(blank->size());
+  return text;
+}
+
+}  // namespace veltrano::support
