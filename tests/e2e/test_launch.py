@@ -8,9 +8,10 @@ import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LauncherTest, Launcher, Service, bars_of, browser_windows,
-                          close_browser_windows, launcher_without_browser, service_without_shell, shell_running,
-                          wait_until)
+from shell_client import INTERFACE, NAME, PATH
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, SOURCE, BusMonitor, LauncherTest, Launcher, Service, bars_of,
+                          browser_windows, close_browser_windows, launcher_without_browser, service_without_shell,
+                          shell_running, wait_until)
 
 PAGES = {
     "Command1": ("/freeVeltrano.asp", "电子走势图（全屏）"),
@@ -109,18 +110,8 @@ class Release(LauncherTest):
 
 
 class StuckShell:
-    """A shell on the bus that answers Create, then never answers again."""
-
-    XML = """<node><interface name="org.veltrano.Browser1">
-      <method name="Create"><arg type="u" direction="out"/></method>
-      <method name="Get"><arg type="u" direction="in"/><arg type="s" direction="in"/>
-        <arg type="v" direction="out"/></method>
-      <method name="Put"><arg type="u" direction="in"/><arg type="s" direction="in"/>
-        <arg type="v" direction="in"/></method>
-      <method name="Invoke"><arg type="u" direction="in"/><arg type="s" direction="in"/>
-        <arg type="av" direction="in"/><arg type="v" direction="out"/></method>
-      <method name="Release"><arg type="u" direction="in"/></method>
-    </interface></node>"""
+    """A shell on the bus, serving the interface as its description has it, that answers
+    Prepare and Create, then never answers again."""
 
     def __init__(self):
         self.calls = []
@@ -136,14 +127,21 @@ class StuckShell:
         self.bus = Gio.DBusConnection.new_for_address_sync(
             address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
             Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
-        node = Gio.DBusNodeInfo.new_for_xml(self.XML)
-        self.bus.register_object("/org/veltrano/Browser", node.interfaces[0], self._on_call, None, None)
+        with open(os.path.join(SOURCE, "data", "org.veltrano.Browser1.xml")) as description:
+            node = Gio.DBusNodeInfo.new_for_xml(description.read())
+        self.bus.register_object(PATH, node.lookup_interface(INTERFACE), self._on_any_call, None, None)
         self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-                           GLib.Variant("(su)", ("org.veltrano.Browser", 4)), None, 0, 5000, None)
+                           GLib.Variant("(su)", (NAME, 4)), None, 0, 5000, None)
         self.loop = GLib.MainLoop(context)
         ready.set()
         self.loop.run()
         self.bus.close_sync(None)
+
+    def _on_any_call(self, bus, sender, path, interface, method, parameters, invocation):
+        if method == "Prepare":  # the launcher's warm-up, answered as before the shell got stuck
+            invocation.return_value(None)
+        else:
+            self._on_call(bus, sender, path, interface, method, parameters, invocation)
 
     def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
         self.calls.append((method, time.monotonic()))
@@ -164,7 +162,7 @@ class EndingShell(StuckShell):
         self.calls.append((method, time.monotonic()))
         self.unanswered.append(invocation)
         bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-                      GLib.Variant("(s)", ("org.veltrano.Browser",)), None, 0, 5000, None)
+                      GLib.Variant("(s)", (NAME,)), None, 0, 5000, None)
         self.loop.quit()  # and the connection closes
 
 
@@ -176,7 +174,7 @@ class VanishedShell(StuckShell):
     def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
         self.calls.append((method, time.monotonic()))
         bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-                      GLib.Variant("(s)", ("org.veltrano.Browser",)), None, 0, 5000, None)
+                      GLib.Variant("(s)", (NAME,)), None, 0, 5000, None)
         invocation.return_dbus_error("org.freedesktop.DBus.Error.ServiceUnknown",
                                      "The name org.veltrano.Browser was not provided by any .service files")
         self.loop.quit()

@@ -7,9 +7,9 @@ import unittest
 
 from shell_client import ShellTest
 from test_legacy import corpus
-from veltrano_e2e import CONTENT_HOST, PageServer, Service, wait_until
+from veltrano_e2e import CONTENT_HOST, SOURCE, PageServer, Service, wait_until
 
-NODE = os.path.join(os.environ["VELTRANO_SOURCE_DIR"], "tests", "node_modules")  # scripts/install-deps.sh test
+NODE = os.path.join(SOURCE, "tests", "node_modules")  # scripts/install-deps.sh test
 FILES = {
     "prototype.js": "/usr/share/javascript/prototype/prototype.js",  # libjs-prototype, 1.7
     "mootools-core.js": "/usr/share/javascript/mootools/mootools-core-nc.js",  # libjs-mootools, 1.4

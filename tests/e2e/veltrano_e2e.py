@@ -13,6 +13,7 @@ import unittest
 import pyatspi
 
 BUILD = os.environ["VELTRANO_BUILD_DIR"]
+SOURCE = os.environ["VELTRANO_SOURCE_DIR"]
 LAUNCHER = os.path.join(BUILD, "veltrano")
 CONTENT_HOST = os.environ["VELTRANO_CONTENT_HOST"]
 HOME_HOST = os.environ["VELTRANO_HOME_HOST"]
