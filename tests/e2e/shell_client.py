@@ -60,14 +60,6 @@ def web_processes():
     return found
 
 
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
-
-
 class Client:
     """A connection of its own, so that closing it is a client leaving the bus."""
 

@@ -142,7 +142,6 @@ class HostileServers(unittest.TestCase):
             ("binary body", binary_body, NO_UPDATE),
             ("short binary body", short_binary_body, NOTICE),
         ]
-        print()
         for name, behave, expected in cases:
             with self.subTest(fault=name):
                 server = RawServer(behave)
@@ -152,7 +151,6 @@ class HostileServers(unittest.TestCase):
                     elapsed = time.monotonic() - launcher.started
                     label = launcher.control("Label5")
                     peak = peak_rss_mib(launcher.proc.pid)
-                    print(f"  {name:28} window after {elapsed * 1000:5.0f} ms, peak RSS {peak} MiB")
                     self.assertLess(elapsed, DEADLINE_S)
                     self.assertLess(peak, 150)
                     self.assertEqual((label.name, pyatspi.STATE_SENSITIVE in states(label)), expected)

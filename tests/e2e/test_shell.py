@@ -1,12 +1,11 @@
 """The browser shell's bus interface, driven by a client as the launcher drives it."""
 
-import time
 import unittest
 
 import pyatspi
 from gi.repository import GLib
 
-from shell_client import Client, ShellTest, dbus_error, rss_kib, shell_pid, start_shell, web_processes
+from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes
 from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
                           shell_running, wait_until, x)
 
@@ -146,12 +145,8 @@ class Interface(ShellTest):
 
     def test_two_hundred_instances_come_and_go(self):
         pid = shell_pid()
-        self.client.release(self.client.create())
-        before = rss_kib(pid)
-        for _ in range(200):
+        for _ in range(201):
             self.client.release(self.client.create())
-        after = rss_kib(pid)
-        print(f"\n  shell RSS before 200 instances {before // 1024} MiB, after {after // 1024} MiB")
         self.assertEqual(pid, shell_pid())
         self.assertEqual(browser_windows(), [])
 
@@ -163,9 +158,7 @@ class Lifetime(unittest.TestCase):
         handle = client.open("about:blank")
         client.release(handle)
         close_browser_windows()
-        closed = time.monotonic()
         wait_until(lambda: not shell_running(), 20, what="the shell to end")
-        print(f"\n  shell ended {time.monotonic() - closed:.1f} s after its last window closed")
         client.close()
 
 

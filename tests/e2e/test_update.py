@@ -60,9 +60,7 @@ class VersionCheck(unittest.TestCase):
 
     def test_no_server_at_all(self):
         self.service.close()
-        started = time.monotonic()
         self.assertEqual(self.start(), (NO_UPDATE, False))
-        print(f"\n  start to window, connection refused: {(time.monotonic() - started) * 1000:.0f} ms")
 
     def test_window_waits_for_the_answer(self):
         self.service.set(HOME_HOST, "/ver.html", b"1.0.3", delay=1.5, ctype="text/plain")
@@ -86,9 +84,7 @@ class VersionCheck(unittest.TestCase):
             started = time.monotonic()
             launcher = self.launcher = Launcher()
             launcher.wait_shown(timeout=15)
-            elapsed = time.monotonic() - started
-            print(f"\n  start to window, server never answers: {elapsed * 1000:.0f} ms")
-            self.assertLess(elapsed, 10.0)
+            self.assertLess(time.monotonic() - started, 10.0)
             self.assertEqual(launcher.control("Label5").name, NO_UPDATE)
         finally:
             silent.close()
