@@ -7,8 +7,7 @@ import subprocess
 import sys
 import unittest
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, browser_windows, close_browser_windows,
-                          wait_until)
+from veltrano_e2e import CONTENT_HOST, HOME_HOST, Launcher, close_browser_windows, wait_until, window_titled
 
 SERVICE = os.path.join(os.path.dirname(__file__), "..", "..", "demo", "service.py")
 
@@ -22,7 +21,7 @@ def listening(address):
 
 
 def titled(title):
-    return wait_until(lambda: [w for w in browser_windows() if w.title() == title], 20, what=title)[0]
+    return window_titled(title)[0]
 
 
 class DemoService(unittest.TestCase):

@@ -11,7 +11,7 @@ from gi.repository import Gio, GLib
 from shell_client import INTERFACE, NAME, PATH
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, SOURCE, BusMonitor, LauncherTest, Launcher, Service, bars_of,
                           browser_windows, close_browser_windows, launcher_without_browser, service_without_shell,
-                          shell_running, wait_until)
+                          shell_running, wait_until, window_titled)
 
 PAGES = {
     "Command1": ("/freeVeltrano.asp", "电子走势图（全屏）"),
@@ -20,12 +20,6 @@ PAGES = {
     "Command5": ("/userlogin2.asp", "用户登录"),
 }
 SCREEN = (1280, 1024)
-
-
-def window_titled(title, timeout=20):
-    def found():
-        return [w for w in browser_windows() if w.title() == title]
-    return wait_until(found, timeout, what=f"a browser window titled {title}")
 
 
 class Launches(LauncherTest):

@@ -18,7 +18,7 @@ from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from shell_client import ShellTest  # noqa: E402
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, activate, bars_of,  # noqa: E402
-                          browser_windows, close_browser_windows, find, shell_app, wait_until)
+                          close_browser_windows, find, shell_app, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 
@@ -39,10 +39,6 @@ def serve_corpus(service):
                 "<script>document.forms[0].submit()</script></body></html>".encode("gbk"), ctype="text/html")
     service.set(CONTENT_HOST, "/search.asp?q=%BA%EC%C7%F2",
                 "<html><head><title>搜索结果：红球</title></head></html>".encode("gbk"), ctype="text/html")
-
-
-def windows_titled(title):
-    return [w for w in browser_windows() if w.title() == title]
 
 
 def status_text(title):
@@ -70,13 +66,8 @@ class CorpusTest(ShellTest):
     """A shell, and the corpus served for the whole class."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        serve_corpus(cls.service)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
+    def serve(cls, service):
+        serve_corpus(service)
 
 
 class LegacyPages(CorpusTest):
@@ -141,7 +132,7 @@ class LegacyPages(CorpusTest):
         self.title_becomes(h, ("弹出窗口",))
         for _ in range(2):  # the second opens in the same window
             self.click("弹出窗口", 40, 50)
-            (picker,) = wait_until(lambda: windows_titled("选号器"), 15, what="the picker")
+            (picker,) = window_titled("选号器", 15)
         time.sleep(0.5)
         self.assertEqual(len(windows_titled("选号器")), 1)
         self.assertEqual(bars_of("选号器"), {"menu": False, "tool": False, "address": False, "status": True})
@@ -151,11 +142,11 @@ class LegacyPages(CorpusTest):
         self.assertLess(height, 280)
 
         self.click("弹出窗口", 40, 250)
-        (dialog,) = wait_until(lambda: windows_titled("期号 2026130"), 15, what="the dialog and its arguments")
+        (dialog,) = window_titled("期号 2026130", 15)
         self.assertEqual(dialog.geometry()[2:], (300, 200))
 
         self.click("弹出窗口", 40, 150)
-        wait_until(lambda: windows_titled("普通窗口"), 15, what="the plain window")
+        window_titled("普通窗口", 15)
         self.assertEqual(bars_of("普通窗口"), {"menu": True, "tool": True, "address": True, "status": True})
 
     def test_pages_elsewhere_get_none_of_it(self):
@@ -179,7 +170,7 @@ class TrendChart(unittest.TestCase):
 
     def test_lines_join_the_winning_numbers(self):
         self.launcher.press("Command4")
-        (window,) = wait_until(lambda: windows_titled("遗漏走势图"), 20, what="the chart")
+        (window,) = window_titled("遗漏走势图")
         time.sleep(1.5)  # the page drawn, the scroll bars faded
         winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
         left, top = window.client_origin()

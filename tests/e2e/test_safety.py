@@ -84,17 +84,7 @@ def start_shell_with(env=None, wrap=()):
 
 
 class Safety(ShellTest):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        serve(cls.service)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-    def click_middle(self):
-        subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
+    serve = staticmethod(serve)
 
     def test_every_web_process_is_in_the_sandbox(self):
         secret = os.path.join(HOME, "secret.txt")

@@ -6,22 +6,17 @@ import pyatspi
 from gi.repository import GLib
 
 from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes
-from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
-                          shell_running, wait_until, x)
+from veltrano_e2e import (CONTENT_HOST, browser_windows, close_browser_windows, find, shell_app, states,
+                          shell_running, wait_until, window_titled, windows_titled, x)
 
 ERR = "org.veltrano.Browser1.Error."
 
 
 class Interface(ShellTest):
     @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        cls.service.page(CONTENT_HOST, "/page.html", "测试页")
-        cls.service.page(CONTENT_HOST, "/next.html", "下一页")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
+    def serve(cls, service):
+        service.page(CONTENT_HOST, "/page.html", "测试页")
+        service.page(CONTENT_HOST, "/next.html", "下一页")
 
     def test_introspection_shows_the_interface(self):
         out = x("gdbus", "introspect", "--session", "--dest", "org.veltrano.Browser", "--object-path",
@@ -79,7 +74,7 @@ class Interface(ShellTest):
         hidden = self.client.create()
         self.client.release(visible)
         self.client.release(hidden)
-        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
+        window_titled("测试页", 15)
         self.assertEqual(len(browser_windows()), 1)
 
     def test_a_client_that_leaves_takes_its_hidden_windows_along(self):
@@ -89,7 +84,7 @@ class Interface(ShellTest):
             leaving.create()
         leaving.open(f"http://{CONTENT_HOST}/page.html")
         leaving.close()  # without releasing anything
-        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
+        window_titled("测试页", 15)
         self.assertEqual(len(browser_windows()), 1)
         # With the page's window closed nothing is left, hidden or not, and the shell ends.
         close_browser_windows()
@@ -99,7 +94,7 @@ class Interface(ShellTest):
     def test_screen_readers_find_the_controls(self):
         self.client.prepare()  # the window comes ready-made, its blank page no place to go back to
         self.client.open(f"http://{CONTENT_HOST}/page.html")
-        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
+        window_titled("测试页", 15)
         frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
         names = {role: [] for role in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_STATUS_BAR)}
         find(frame, lambda a: names.get(a.getRole(), []).append(a.name) and False)
@@ -113,14 +108,14 @@ class Interface(ShellTest):
         h = self.client.open(f"http://{CONTENT_HOST}/page.html", 640, 480)
         self.client.put(h, "Left", GLib.Variant("n", 100))
         self.client.put(h, "Top", GLib.Variant("n", 50))
-        (window,) = wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the page")
+        (window,) = window_titled("测试页", 15)
         wait_until(lambda: window.geometry() == (100, 50, 640, 480), 10, what="the window at 100, 50")
         self.assertEqual([self.client.get(h, m) for m in ("Left", "Top", "Width", "Height")], [100, 50, 640, 480])
 
     def test_later_windows_share_the_first_ones_web_process(self):
         for _ in range(3):
             self.client.open(f"http://{CONTENT_HOST}/page.html")
-        wait_until(lambda: len([w for w in browser_windows() if w.title() == "测试页"]) == 3, 20,
+        wait_until(lambda: len(windows_titled("测试页")) == 3, 20,
                    what="three windows")
         # A process of a window closed by the test before may still be on its way out.
         wait_until(lambda: len(web_processes()) == 1, 10, what="one web process for the three windows")

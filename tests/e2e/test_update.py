@@ -10,14 +10,10 @@ import unittest
 import pyatspi
 
 from veltrano_e2e import (HOME_HOST, Launcher, Service, browser_windows, close_browser_windows, extents, find,
-                          launcher_without_browser, states, wait_until, window_ids)
+                          launcher_without_browser, states, wait_until, window_titled)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
-
-
-def window_mapped(pid):
-    return bool(window_ids("--all", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$"))
 
 
 class VersionCheck(unittest.TestCase):
@@ -68,7 +64,7 @@ class VersionCheck(unittest.TestCase):
         wait_until(lambda: self.service.seen(HOME_HOST, "/ver.html"), 10, what="the version request")
         asked = time.monotonic()
         while time.monotonic() - asked < 1.3:
-            self.assertFalse(window_mapped(launcher.proc.pid), "the window appeared before the answer")
+            self.assertFalse(launcher.placed(), "the window appeared before the answer")
             time.sleep(0.05)
         launcher.wait_shown()
         self.assertEqual(launcher.control("Label5").name, NOTICE)
@@ -107,8 +103,7 @@ class UpdateNotice(unittest.TestCase):
         self.launcher = Launcher()
         self.launcher.wait_shown()
         self.launcher.click("Label5")
-        windows = wait_until(lambda: [w for w in browser_windows() if w.title() == "电子走势图首页"], 20,
-                             what="the home page")
+        windows = window_titled("电子走势图首页")
         self.assertEqual(windows[0].geometry(), (0, 0, 1024, 768))
         self.assertEqual(self.service.seen(HOME_HOST, "/"), 1)
 

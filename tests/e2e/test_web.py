@@ -11,8 +11,8 @@ import unittest
 import pyatspi
 
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, PageServer, Service, bars_of, browser_windows, find, read_text, shell_app,
-                          states, wait_until)
+from veltrano_e2e import (CONTENT_HOST, PageServer, bars_of, browser_windows, find, read_text, shell_app,
+                          states, wait_until, window_titled, windows_titled)
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
@@ -36,18 +36,10 @@ PAGES = {
 
 class WebContent(ShellTest):
     @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
+    def serve(cls, service):
         for path, html in PAGES.items():
-            cls.service.set(CONTENT_HOST, path, ("<!DOCTYPE html><meta charset='utf-8'>" + html).encode())
-        cls.service.set(CONTENT_HOST, "/report.txt", b"from the server", ctype="application/octet-stream")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-    def click_middle(self):
-        subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
+            service.set(CONTENT_HOST, path, ("<!DOCTYPE html><meta charset='utf-8'>" + html).encode())
+        service.set(CONTENT_HOST, "/report.txt", b"from the server", ctype="application/octet-stream")
 
     def test_no_window_without_a_click(self):
         h = self.open("/popup.html")
@@ -58,7 +50,7 @@ class WebContent(ShellTest):
         h = self.open("/gesture.html")
         self.title_becomes(h, ("gesture",))
         self.click_middle()
-        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the new window")
+        window_titled("测试页", 15)
         self.assertEqual(bars_of("测试页"), {"menu": True, "tool": True, "address": True, "status": True})
 
     def test_pages_cannot_reach_local_files(self):
@@ -111,7 +103,7 @@ class WebContent(ShellTest):
         for pid in web_processes():  # this session's only
             os.kill(pid, signal.SIGKILL)
         self.title_becomes(h, ("页面意外停止运行",))
-        (window,) = [w for w in browser_windows() if w.title() == "页面意外停止运行"]
+        (window,) = windows_titled("页面意外停止运行")
         window.key("F5")
         self.title_becomes(h, ("测试页",))
 

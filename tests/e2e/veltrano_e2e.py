@@ -268,6 +268,15 @@ def browser_windows():
     return [BrowserWindow(i) for i in window_ids("--onlyvisible", "--classname", "veltrano-browser")]
 
 
+def windows_titled(title):
+    return [w for w in browser_windows() if w.title() == title]
+
+
+def window_titled(title, timeout=20):
+    """The browser windows with this title, once there is one."""
+    return wait_until(lambda: windows_titled(title), timeout, what=f"a browser window titled {title}")
+
+
 class BrowserWindow:
     def __init__(self, xid):
         self.xid = xid
