@@ -7,6 +7,7 @@
 
 #include <atomic>
 
+#include "failure_of.h"
 #include "platform/classes.h"
 #include "platform/xmlhttp.h"
 #include "test_server.h"

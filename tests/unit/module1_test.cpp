@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "failure_of.h"
 #include "platform/classes.h"
 #include "platform/text_stream.h"
 #include "test_server.h"

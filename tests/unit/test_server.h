@@ -1,7 +1,6 @@
 #pragma once
 
-// What the tests of the HTTP classes share: a server on loopback with the paths they ask
-// for, and the error number a call fails with.
+// What the tests of the HTTP classes share: a server on loopback with the paths they ask for.
 
 #include <libsoup/soup.h>
 #include <zlib.h>
@@ -12,7 +11,6 @@
 #include <string>
 #include <thread>
 
-#include "automation/error.h"
 #include "support/glib_ptr.h"
 
 namespace veltrano::test {
@@ -138,15 +136,6 @@ inline void serve(SoupServerMessage* msg, const std::string& path) {
     return respond(msg, 200, kBodies.at(path));
   }
   respond(msg, 500, "unexpected path");
-}
-
-inline std::int32_t failure_of(const std::function<void()>& f) {
-  try {
-    f();
-  } catch (const automation::Error& e) {
-    return e.number();
-  }
-  return 0;
 }
 
 }  // namespace veltrano::test

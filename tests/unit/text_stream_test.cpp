@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "failure_of.h"
+
 namespace veltrano::platform {
 namespace {
 
@@ -12,12 +14,7 @@ Bytes bytes(std::string_view s) { return Bytes(s.begin(), s.end()); }
 TEST(DecodeText, KnowsCharsetLabelsAndRefusesOthers) {
   EXPECT_EQ(decode_text(bytes("\xb5\xe7"), " gbk "), "电");
   EXPECT_EQ(decode_text(bytes("\xe7\x94\xb5"), "utf-8"), "电");
-  try {
-    decode_text(bytes("x"), "no-such-charset");
-    FAIL();
-  } catch (const automation::Error& e) {
-    EXPECT_EQ(e.number(), automation::errc::kBadCharset);
-  }
+  EXPECT_EQ(test::failure_of([] { decode_text(bytes("x"), "no-such-charset"); }), automation::errc::kBadCharset);
 }
 
 TEST(TextStream, RefusesOperationsOutOfOrder) {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "test_server.h"
+#include "failure_of.h"
 
 namespace veltrano::platform {
 namespace {
