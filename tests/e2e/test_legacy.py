@@ -130,10 +130,11 @@ class LegacyPages(CorpusTest):
     def test_pop_ups_with_features(self):
         h = self.open("/popups.html")
         self.title_becomes(h, ("弹出窗口",))
-        for _ in range(2):  # the second opens in the same window
+        asked = self.service.seen(CONTENT_HOST, "/picker.html")
+        for opened in (1, 2):  # the second opens in the same window
             self.click("弹出窗口", 40, 50)
+            wait_until(lambda: self.service.seen(CONTENT_HOST, "/picker.html") == asked + opened, 15, what="the picker")
             (picker,) = window_titled("选号器", 15)
-        time.sleep(0.5)
         self.assertEqual(len(windows_titled("选号器")), 1)
         self.assertEqual(bars_of("选号器"), {"menu": False, "tool": False, "address": False, "status": True})
         left, top, width, height = picker.geometry()
@@ -171,26 +172,13 @@ class TrendChart(unittest.TestCase):
     def test_lines_join_the_winning_numbers(self):
         self.launcher.press("Command4")
         (window,) = window_titled("遗漏走势图")
-        time.sleep(1.5)  # the page drawn, the scroll bars faded
         winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
         left, top = window.client_origin()
-        shot = Screen()
-
-        def centre(draw):
-            return (left + 60 + winners[draw] * 24 + 12, top + 40 + draw * 18 + 9)
-
-        misses = []
-        for draw in range(len(winners) - 1):
-            (x1, y1), (x2, y2) = centre(draw), centre(draw + 1)
-            for t in (0.35, 0.5, 0.65):
-                x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
-                if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) < 10:
-                    continue  # under a circle
-                if not shot.near(x, y, (255, 0, 0)):
-                    misses.append((draw, t, shot.pixel(x, y)))
-        self.assertEqual(misses, [], "points of the lines that are not red")
-        for draw in range(len(winners)):
-            x, y = centre(draw)
+        centres = [(left + 60 + w * 24 + 12, top + 40 + draw * 18 + 9) for draw, w in enumerate(winners)]
+        shot = drawn(lambda shot: line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10))  # not under a circle
+        self.assertEqual(line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10), [],
+                         "points of the lines that are not red")
+        for draw, (x, y) in enumerate(centres):
             self.assertTrue(shot.near(x - 6, y, (0, 0, 255)), f"circle of draw {draw}: {shot.pixel(x - 6, y)}")
         self.assertTrue(shot.near(left + 500, top + 300, (255, 255, 255)))
 
@@ -213,22 +201,13 @@ class VectorMarkup(CorpusTest):
         self.title_becomes(h, (title,))  # in a window without the old browser's ways, attachEvent throws
         (window,) = windows_titled(title)
         activate(window.xid)
-        time.sleep(1.0)  # drawn, and the window in front
         winners = [int(d) for d in re.search(r"WINNERS = \[([\d, ]+)\]", corpus("trend.html")).group(1).split(",")]
         left, top = window.client_origin()
-        shot = Screen()
-
-        def centre(draw):  # where the style sheet puts the winning cell
-            return (left + 40 + 60 + winners[draw] * 30 + 15, top + 30 + draw * 20 + 10)
-
-        misses = []
-        for draw in range(len(winners) - 1):
-            (x1, y1), (x2, y2) = centre(draw), centre(draw + 1)
-            for t in (0.25, 0.5, 0.75):
-                x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
-                if not shot.near(x, y, (255, 0, 0)):
-                    misses.append((draw, t, shot.pixel(x, y)))
-        self.assertEqual(misses, [], f"window {n}: points of the trend line that are not red")
+        # Where the style sheet puts the winning cells.
+        centres = [(left + 40 + 60 + w * 30 + 15, top + 30 + draw * 20 + 10) for draw, w in enumerate(winners)]
+        shot = drawn(lambda shot: line_misses(shot, centres, (0.25, 0.5, 0.75)))
+        self.assertEqual(line_misses(shot, centres, (0.25, 0.5, 0.75)), [],
+                         f"window {n}: points of the trend line that are not red")
         self.assertTrue(shot.near(left + 500, top + 100, (255, 255, 255)), f"window {n}: beside the chart")
 
     def test_trend_line_from_the_cells_offsets(self):
@@ -237,6 +216,30 @@ class VectorMarkup(CorpusTest):
     def test_trend_line_in_every_window(self):
         for n in (1, 2, 3):  # each opened while those before it stay open
             self.trend_line_drawn(n)
+
+
+def line_misses(shot, centres, fractions, spared=0):
+    """The points at fractions of the lines between successive centres that are not red,
+    with their draw and colour; points within spared of a centre are passed over."""
+    misses = []
+    for draw, ((x1, y1), (x2, y2)) in enumerate(zip(centres, centres[1:])):
+        for t in fractions:
+            x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
+            if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) >= spared and \
+                    not shot.near(x, y, (255, 0, 0)):
+                misses.append((draw, t, shot.pixel(x, y)))
+    return misses
+
+
+def drawn(faults, timeout=10):
+    """The screen once faults(screen) finds none, or as it is when the time is up: a page is
+    painted, and its scroll bars fade, a while after it has loaded."""
+    deadline = time.monotonic() + timeout
+    while True:
+        shot = Screen()
+        if not faults(shot) or time.monotonic() > deadline:
+            return shot
+        time.sleep(0.1)
 
 
 class Screen:

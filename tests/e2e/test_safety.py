@@ -113,7 +113,7 @@ class Safety(ShellTest):
         self.title_becomes(h, ("剪贴板",))
         self.title_becomes(other, ("多个窗口",))
         self.click_middle()  # in the other window
-        time.sleep(1.0)
+        wait_until(lambda: len(browser_windows()) == 3, 15, what="the window the click opened")
         self.assertEqual(self.client.get(h, "LocationName"), "剪贴板")
         self.assertEqual(clipboard.wait_for_text(), "mine")
         wait_until(lambda: "已阻止网页使用剪贴板" in statuses(), 10, what="the refusal")
@@ -161,13 +161,14 @@ class Safety(ShellTest):
         others = set(listing(DOWNLOADS)) - set(mine)
         self.open("/v.txt")
         new = os.path.join(DOWNLOADS, "v (4).txt")
-        wait_until(lambda: read_text(new) == "from the server", 15, what="the download")
-        time.sleep(0.5)
+        mask = os.umask(0)
+        os.umask(mask)
+        # Finished once the shell has given the file the user's mode.
+        wait_until(lambda: read_text(new) == "from the server" and stat.S_IMODE(os.stat(new).st_mode) == 0o666 & ~mask,
+                   15, what="the download")
         for name, text in mine.items():
             self.assertEqual(read_text(os.path.join(DOWNLOADS, name)), text, name)
         self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (4).txt"})
-        mask = os.umask(0)
-        os.umask(mask)
         self.assertEqual(stat.S_IMODE(os.stat(new).st_mode), 0o666 & ~mask)
 
     def test_an_address_with_user_info_typed_in_is_refused(self):

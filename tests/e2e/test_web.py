@@ -81,8 +81,7 @@ class WebContent(ShellTest):
         address.queryAction().doAction(0)  # Enter
         status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
         wait_until(lambda: find(status, lambda a: a.name == "只能打开网页地址（http 或 https）"), 10,
-                   what="the refusal in the status bar")
-        time.sleep(0.5)
+                   what="the refusal in the status bar")  # said instead of going anywhere
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
 
     def test_a_download_never_overwrites_a_file(self):
@@ -123,7 +122,7 @@ class WebContent(ShellTest):
         self.addCleanup(PageServer(("127.0.0.3", 443), PAGE, tls=context).close)
         h = self.open("https://127.0.0.3/page.html")
         self.title_becomes(h, ("连接不安全，已停止载入",))
-        time.sleep(1.0)
+        wait_until(lambda: not self.client.get(h, "Busy"), 10, what="the error page to settle")
         self.assertEqual(self.client.get(h, "LocationName"), "连接不安全，已停止载入")
 
 
