@@ -1,12 +1,10 @@
 """The shell as safe as a browser: its sandbox, what only the user's own input allows, the
 browser data kept private, downloads that destroy nothing, and addresses it refuses."""
 
-import http.server
 import os
 import stat
 import subprocess
 import tempfile
-import threading
 import time
 import unittest
 
@@ -18,8 +16,8 @@ import pyatspi  # noqa: E402
 from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
 from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes  # noqa: E402
-from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows, close_browser_windows, find,  # noqa: E402
-                          read_text, shell_app, shell_running, states, wait_until)
+from veltrano_e2e import (BUILD, CONTENT_HOST, QuietHandler, Server, Service, browser_windows,  # noqa: E402
+                          close_browser_windows, find, read_text, shell_app, shell_running, states, wait_until)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]
@@ -182,7 +180,7 @@ class Safety(ShellTest):
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
 
     def test_a_redirect_loop_is_shown_not_tried_again(self):
-        class Loop(http.server.BaseHTTPRequestHandler):
+        class Loop(QuietHandler):
             requests = 0
 
             def do_GET(self):
@@ -192,13 +190,7 @@ class Safety(ShellTest):
                 self.send_header("Content-Length", "0")
                 self.end_headers()
 
-            def log_message(self, *args):
-                pass
-
-        server = http.server.ThreadingHTTPServer(("127.0.0.3", 80), Loop)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
+        self.addCleanup(Server(("127.0.0.3", 80), Loop).close)
         h = self.open("http://127.0.0.3/loop")
         self.title_becomes(h, ("无法打开此页面",))
         seen = Loop.requests

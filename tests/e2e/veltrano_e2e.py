@@ -31,7 +31,39 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
-class Service:
+class QuietHandler(http.server.BaseHTTPRequestHandler):
+    """A request handler that answers in one call and logs nothing."""
+
+    def respond(self, status, body, ctype):
+        try:
+            self.send_response(status)
+            self.send_header("Content-Type", ctype)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the client has gone meanwhile
+
+    def log_message(self, *args):
+        pass
+
+
+class Server:
+    """An HTTP server on address, a thread for each request; tls, an ssl context, makes it https."""
+
+    def __init__(self, address, handler, tls=None):
+        self.server = http.server.ThreadingHTTPServer(address, handler)
+        self.server.daemon_threads = True
+        if tls:
+            self.server.socket = tls.wrap_socket(self.server.socket, server_side=True)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class Service(Server):
     """Both of the service's hosts on 127.0.0.2:80, told apart by the Host header."""
 
     def __init__(self):
@@ -39,7 +71,7 @@ class Service:
         self.requests = []
         service = self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
+        class Handler(QuietHandler):
             protocol_version = "HTTP/1.1"
 
             def do_GET(self):
@@ -49,22 +81,9 @@ class Service:
                     (host, self.path), (404, b"404 page not found", 0, "text/plain"))
                 if delay:
                     time.sleep(delay)
-                try:
-                    self.send_response(status)
-                    self.send_header("Content-Type", ctype)
-                    self.send_header("Content-Length", str(len(body)))
-                    self.end_headers()
-                    self.wfile.write(body)
-                except (BrokenPipeError, ConnectionResetError):
-                    pass
+                self.respond(status, body, ctype)
 
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.2", 80), Handler)
-        self.server.daemon_threads = True
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
+        super().__init__(("127.0.0.2", 80), Handler)
 
     def set(self, host, path, body=b"", status=200, delay=0, ctype="text/html; charset=utf-8"):
         self.routes[(host, path)] = (status, body, delay, ctype)
@@ -77,37 +96,17 @@ class Service:
     def seen(self, host, path):
         return sum(1 for h, p, _ in self.requests if h == host and p == path)
 
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
 
-
-class PageServer:
+class PageServer(Server):
     """Pages on an address of their own, away from the service's hosts: pages maps a path to
-    its body, or is one body for every path. tls, an ssl context, makes it https."""
+    its body, or is one body for every path."""
 
     def __init__(self, address, pages, tls=None, ctype="text/html; charset=utf-8"):
-        class Handler(http.server.BaseHTTPRequestHandler):
+        class Handler(QuietHandler):
             def do_GET(self):
-                body = pages.get(self.path, b"") if isinstance(pages, dict) else pages
-                self.send_response(200)
-                self.send_header("Content-Type", ctype)
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                self.wfile.write(body)
+                self.respond(200, pages.get(self.path, b"") if isinstance(pages, dict) else pages, ctype)
 
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(address, Handler)
-        self.server.daemon_threads = True
-        if tls:
-            self.server.socket = tls.wrap_socket(self.server.socket, server_side=True)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
+        super().__init__(address, Handler, tls)
 
 
 def read_text(path):
