@@ -6,11 +6,17 @@ import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import BUILD, CONTENT_HOST, Service, close_browser_windows, shell_running, wait_until
+from veltrano_e2e import BUILD, CONTENT_HOST, SOURCE, Service, close_browser_windows, shell_running, wait_until
 
 NAME = "org.veltrano.Browser"
 PATH = "/org/veltrano/Browser"
 INTERFACE = "org.veltrano.Browser1"
+
+
+def interface_info():
+    """The bus interface, as data/org.veltrano.Browser1.xml describes it."""
+    with open(os.path.join(SOURCE, "data", "org.veltrano.Browser1.xml")) as description:
+        return Gio.DBusNodeInfo.new_for_xml(description.read()).lookup_interface(INTERFACE)
 
 
 _started = []  # shells this process started; they end by themselves

@@ -6,10 +6,10 @@ import threading
 import time
 import unittest
 
-from gi.repository import Gio, GLib
+from gi.repository import GLib
 
-from shell_client import INTERFACE, NAME, PATH
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, SOURCE, BusMonitor, LauncherTest, Launcher, Service, bars_of,
+from shell_client import NAME, PATH, Client, interface_info
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LauncherTest, Launcher, Service, bars_of,
                           browser_windows, close_browser_windows, launcher_without_browser, service_without_shell,
                           shell_running, wait_until, window_titled)
 
@@ -112,13 +112,8 @@ class StuckShell:
     def _run(self, ready):
         context = GLib.MainContext()
         context.push_thread_default()
-        address = Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None)
-        self.bus = Gio.DBusConnection.new_for_address_sync(
-            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
-            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
-        with open(os.path.join(SOURCE, "data", "org.veltrano.Browser1.xml")) as description:
-            node = Gio.DBusNodeInfo.new_for_xml(description.read())
-        self.bus.register_object(PATH, node.lookup_interface(INTERFACE), self._on_any_call, None, None)
+        self.bus = Client().bus  # made here, its calls come to this thread
+        self.bus.register_object(PATH, interface_info(), self._on_any_call, None, None)
         self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
                            GLib.Variant("(su)", (NAME, 4)), None, 0, 5000, None)
         self.loop = GLib.MainLoop(context)

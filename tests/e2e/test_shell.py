@@ -5,7 +5,8 @@ import unittest
 import pyatspi
 from gi.repository import GLib
 
-from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes
+from shell_client import (NAME, PATH, Client, ShellTest, dbus_error, interface_info, shell_pid, start_shell,
+                          web_processes)
 from veltrano_e2e import (CONTENT_HOST, browser_windows, close_browser_windows, find, shell_app, states,
                           shell_running, wait_until, window_titled, windows_titled, x)
 
@@ -19,10 +20,9 @@ class Interface(ShellTest):
         service.page(CONTENT_HOST, "/next.html", "下一页")
 
     def test_introspection_shows_the_interface(self):
-        out = x("gdbus", "introspect", "--session", "--dest", "org.veltrano.Browser", "--object-path",
-                "/org/veltrano/Browser")
-        for method in ("Create(", "Get(", "Put(", "Invoke(", "Release("):
-            self.assertIn(method, out)
+        out = x("gdbus", "introspect", "--session", "--dest", NAME, "--object-path", PATH)
+        for method in interface_info().methods:  # Create, Get, Put, Invoke, Release, Prepare
+            self.assertIn(method.name + "(", out)
         members = self.client.bus.call_sync(
             "org.veltrano.Browser", "/org/veltrano/Browser", "org.freedesktop.DBus.Properties", "Get",
             GLib.Variant("(ss)", ("org.veltrano.Browser1", "Members")), None, 0, 5000, None).unpack()[0]
