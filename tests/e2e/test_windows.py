@@ -4,7 +4,6 @@ fonts and the fallback charset; and what pages ask of their own window."""
 
 import os
 import re
-import subprocess
 import zlib
 
 import pyatspi
@@ -45,8 +44,7 @@ class Windows(ShellTest):
     def click(self, title, x, y):
         (window,) = windows_titled(title)
         activate(window.xid)  # in front of the others
-        left, top = window.client_origin()
-        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
+        window.click(x, y)
 
     def test_launches_in_any_order_and_the_windows_pages_open(self):
         self.client.prepare()
@@ -181,9 +179,7 @@ class Printing(ShellTest):
         h = self.open("/every-window.html?1", bars=False)
         self.title_becomes(h, ("通过 1",))
         (window,) = windows_titled("通过 1")
-        left, top = window.client_origin()
-        self.assertEqual(self.print_to_file("通过 1", lambda: subprocess.run(
-            ["xdotool", "mousemove", str(left + 40), str(top + 230), "click", "1"], check=True)), [(130, 20, 390, 20)])
+        self.assertEqual(self.print_to_file("通过 1", lambda: window.click(40, 230)), [(130, 20, 390, 20)])
 
 
 def red_strokes(pdf):

@@ -296,6 +296,11 @@ class BrowserWindow:
         fields = self.info()
         return int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
 
+    def click(self, x, y):
+        """A click at (x, y) of the window's inside."""
+        left, top = self.client_origin()
+        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
+
     def geometry(self):
         """(left, top) of the frame's corner and (width, height) of the window itself."""
         fields = self.info()
