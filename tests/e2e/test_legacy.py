@@ -18,7 +18,7 @@ from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from shell_client import ShellTest  # noqa: E402
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, activate, bars_of,  # noqa: E402
-                          close_browser_windows, find, shell_app, wait_until, window_titled, windows_titled)
+                          close_browser_windows, shell_app, status_of, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 
@@ -53,10 +53,7 @@ def status_texts(title):
         try:
             if frame.getRole() != pyatspi.ROLE_FRAME or frame.name != title:
                 continue
-            status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-            parts = []
-            find(status, lambda a: parts.append(a.name or "") and False)
-            texts.append(" ".join(parts))
+            texts.append(status_of(frame))
         except GLib.Error:
             continue
     return texts

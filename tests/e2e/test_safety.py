@@ -17,7 +17,8 @@ from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
 from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes  # noqa: E402
 from veltrano_e2e import (BUILD, CONTENT_HOST, QuietHandler, Server, Service, browser_windows,  # noqa: E402
-                          close_browser_windows, find, read_text, shell_app, shell_running, states, wait_until)
+                          close_browser_windows, find, read_text, shell_app, shell_running, states, status_of,
+                          texts, wait_until)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]
@@ -52,13 +53,6 @@ def serve(service):
 
 def frames():
     return [a for a in shell_app() if a is not None and a.getRole() == pyatspi.ROLE_FRAME]
-
-
-def status_of(frame):
-    status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-    texts = []
-    find(status, lambda a: texts.append(a.name or "") and False)
-    return " ".join(texts)
 
 
 def statuses():
@@ -263,10 +257,8 @@ class FreshShell(unittest.TestCase):
         self.addCleanup(refusing.terminate)  # should the message stay
         dialog = wait_until(lambda: shell_app() and find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_ALERT),
                             15, what="the shell's message")
-        texts = []
-        find(dialog, lambda a: texts.append(a.name or "") and False)
-        self.assertIn("浏览器无法在安全沙箱中运行", " ".join(texts))
-        self.assertIn("No permissions to create a new namespace", " ".join(texts))
+        self.assertIn("浏览器无法在安全沙箱中运行", " ".join(texts(dialog)))
+        self.assertIn("No permissions to create a new namespace", " ".join(texts(dialog)))
         self.assertEqual(dbus_error(self.client.create), ERR + "CannotCreate")
         self.assertEqual(frames(), [])
         find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)

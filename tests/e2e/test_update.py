@@ -10,7 +10,7 @@ import unittest
 import pyatspi
 
 from veltrano_e2e import (HOME_HOST, LAUNCHER, Launcher, Service, browser_windows, close_browser_windows, extents, find,
-                          launcher_without_browser, states, wait_until, window_titled)
+                          launcher_without_browser, states, texts, wait_until, window_titled)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
@@ -123,9 +123,7 @@ class UpdateNotice(UpdateTest):
         dialog = wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15,
                             what="the error message")
         self.assertEqual(dialog.name, "Veltrano")
-        texts = []
-        find(dialog, lambda a: texts.append(a.name) and False)
-        self.assertIn("运行时错误 '429'", texts)
+        self.assertIn("运行时错误 '429'", texts(dialog))
         ok = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "确定")
         ok.queryAction().doAction(0)
         wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT) is None, 10)

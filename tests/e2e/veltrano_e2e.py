@@ -137,6 +137,18 @@ def find(acc, predicate):
     return None
 
 
+def texts(acc):
+    """The names of acc and of everything under it, in order."""
+    found = []
+    find(acc, lambda a: found.append(a.name or "") and False)
+    return found
+
+
+def status_of(frame):
+    """What the status bar of a browser window says."""
+    return " ".join(texts(find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)))
+
+
 def extents(acc):
     e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return (e.x, e.y, e.width, e.height)
