@@ -9,9 +9,8 @@ import unittest
 from gi.repository import GLib
 
 from shell_client import NAME, PATH, Client, interface_info
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LauncherTest, Launcher, Service, bars_of,
-                          browser_windows, close_browser_windows, launcher_without_browser, service_without_shell,
-                          shell_running, wait_until, window_titled)
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LaunchTest, LauncherTest, bars_of, browser_windows,
+                          close_browser_windows, launcher_without_browser, shell_running, wait_until, window_titled)
 
 PAGES = {
     "Command1": ("/freeVeltrano.asp", "电子走势图（全屏）"),
@@ -164,31 +163,40 @@ class VanishedShell(StuckShell):
         self.loop.quit()
 
 
-class ShellLifetime(unittest.TestCase):
+def no_shell():
+    """Once no shell is left over from other tests."""
+    close_browser_windows()
+    wait_until(lambda: not shell_running(), 20, what="the browser shell to end")
+
+
+class WithoutShell(LaunchTest):
+    """No shell on the bus to begin with, and the version document saying 1.0.2."""
+
+    def setUp(self):
+        no_shell()
+        super().setUp()
+        self.service.set(HOME_HOST, "/ver.html", b"1.0.2")
+
+
+class ShellLifetime(WithoutShell):
     def test_the_launcher_warms_the_shell_and_holds_it_while_it_runs(self):
-        service = service_without_shell()
-        launcher = Launcher()
-        try:
-            launcher.wait_shown()
-            wait_until(shell_running, 10, what="the shell started without a click")
-            time.sleep(7)  # longer than an idle shell lives
-            self.assertTrue(shell_running())
-            self.assertEqual(browser_windows(), [])
-        finally:
-            launcher.stop()
-            service.close()
+        launcher = self.launch()
+        wait_until(shell_running, 10, what="the shell started without a click")
+        time.sleep(7)  # longer than an idle shell lives
+        self.assertTrue(shell_running())
+        self.assertEqual(browser_windows(), [])
+        launcher.stop()
         wait_until(lambda: not shell_running(), 10, what="the shell to end once the launcher left")
 
     def test_a_click_that_reaches_an_ending_shell_gets_a_new_one(self):
         path, title = PAGES["Command2"]
+        self.service.page(CONTENT_HOST, path, title)
         for ending in (EndingShell, VanishedShell):
             with self.subTest(shell=ending.__name__):
-                service = service_without_shell()
-                service.page(CONTENT_HOST, path, title)
+                no_shell()
                 shell = ending()
-                launcher = Launcher()
+                launcher = self.launch()
                 try:
-                    launcher.wait_shown()
                     launcher.press("Command2")
                     window_titled(title)
                     self.assertEqual([m for m, _ in shell.calls], ["Create"])
@@ -196,76 +204,58 @@ class ShellLifetime(unittest.TestCase):
                     launcher.stop()
                     close_browser_windows()
                     shell.close()
-                    service.close()
 
 
-class Unresponsive(unittest.TestCase):
+class Unresponsive(WithoutShell):
     def test_a_stuck_shell_holds_a_click_for_ten_seconds_at_most(self):
-        service = service_without_shell()
         shell = StuckShell()
-        launcher = Launcher()
-        try:
-            launcher.wait_shown()
-            launcher.click("Command2")
-            created = wait_until(lambda: [t for m, t in shell.calls if m == "Create"], 10, what="Create")[0]
-            # The launch ends, and releases its instance, within its time budget.
-            released = wait_until(lambda: [t for m, t in shell.calls if m == "Release"], 20, interval=0.2,
-                                  what="the launch to give up")[0]
-            self.assertLess(released - created, 11.0)
-            self.assertEqual([m for m, _ in shell.calls], ["Create", "Put", "Release"])
-            launcher.press("Command3")
-            self.assertEqual(launcher.wait_exit(), 0)
-        finally:
-            launcher.stop()
-            shell.close()
-            service.close()
+        self.addCleanup(shell.close)
+        launcher = self.launch()
+        launcher.click("Command2")
+        created = wait_until(lambda: [t for m, t in shell.calls if m == "Create"], 10, what="Create")[0]
+        # The launch ends, and releases its instance, within its time budget.
+        released = wait_until(lambda: [t for m, t in shell.calls if m == "Release"], 20, interval=0.2,
+                              what="the launch to give up")[0]
+        self.assertLess(released - created, 11.0)
+        self.assertEqual([m for m, _ in shell.calls], ["Create", "Put", "Release"])
+        launcher.press("Command3")
+        self.assertEqual(launcher.wait_exit(), 0)
 
 
-class WithoutBrowser(unittest.TestCase):
+class WithoutBrowser(WithoutShell):
     def test_buttons_do_nothing_visible_and_the_launcher_goes_on(self):
-        service = service_without_shell()
         program = launcher_without_browser()
-        launcher = Launcher(program)
-        try:
-            launcher.wait_shown()
-            for name in ("Command1", "Command2", "Command4", "Command5"):
-                launcher.press(name)
-            launcher.control("Label5")  # answered once the clicks are done: they have nothing left to do
-            self.assertTrue(launcher.running())
-            self.assertEqual(browser_windows(), [])
-            self.assertEqual([r for r in service.requests if r[0] == CONTENT_HOST], [])
-        finally:
-            launcher.stop()
-            service.close()
-            shutil.rmtree(os.path.dirname(program))
+        self.addCleanup(shutil.rmtree, os.path.dirname(program))
+        launcher = self.launch(program)
+        for name in ("Command1", "Command2", "Command4", "Command5"):
+            launcher.press(name)
+        launcher.control("Label5")  # answered once the clicks are done: they have nothing left to do
+        self.assertTrue(launcher.running())
+        self.assertEqual(browser_windows(), [])
+        self.assertEqual([r for r in self.service.requests if r[0] == CONTENT_HOST], [])
 
 
-class ClickStorm(unittest.TestCase):
+class ClickStorm(LaunchTest):
     CLICKS = 20  # on each of the four buttons
 
     def test_every_click_gets_its_window_and_the_launcher_stays_responsive(self):
-        service = Service()
-        service.set(HOME_HOST, "/ver.html", b"1.0.2")
+        self.service.set(HOME_HOST, "/ver.html", b"1.0.2")
         for path, title in PAGES.values():
-            service.page(CONTENT_HOST, path, title)
-        launcher = Launcher()
-        try:
-            launcher.wait_shown()
-            for _ in range(self.CLICKS):
-                for name in ("Command1", "Command2", "Command4", "Command5"):
-                    launcher.press(name)
-            expected = 4 * self.CLICKS
-            wait_until(lambda: len(browser_windows()) == expected, 120, interval=0.5,
-                       what=f"{expected} browser windows")
-            self.assertEqual(launcher.control("Label5").name, "未发现新版本")
-            for path, _ in PAGES.values():
-                wait_until(lambda: service.seen(CONTENT_HOST, path) == self.CLICKS, 60,
-                           what=f"{self.CLICKS} requests for {path}")
-            self.assertTrue(launcher.running())
-        finally:
-            launcher.stop()
-            close_browser_windows()
-            service.close()
+            self.service.page(CONTENT_HOST, path, title)
+        self.addCleanup(close_browser_windows)
+        launcher = self.launch()
+        for _ in range(self.CLICKS):
+            for name in ("Command1", "Command2", "Command4", "Command5"):
+                launcher.press(name)
+        expected = 4 * self.CLICKS
+        wait_until(lambda: len(browser_windows()) == expected, 120, interval=0.5, what=f"{expected} browser windows")
+        self.assertEqual(launcher.control("Label5").name, "未发现新版本")
+        for path, _ in PAGES.values():
+            wait_until(lambda: self.service.seen(CONTENT_HOST, path) == self.CLICKS, 60,
+                       what=f"{self.CLICKS} requests for {path}")
+        self.assertTrue(launcher.running())
+        launcher.stop()
+        close_browser_windows()
         wait_until(lambda: not shell_running(), 30, what="the shell to end")
 
 

@@ -9,29 +9,14 @@ import unittest
 
 import pyatspi
 
-from veltrano_e2e import (HOME_HOST, LAUNCHER, Launcher, Service, browser_windows, close_browser_windows, extents, find,
+from veltrano_e2e import (HOME_HOST, LaunchTest, browser_windows, close_browser_windows, extents, find,
                           launcher_without_browser, states, texts, wait_until, window_titled)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
 
 
-class UpdateTest(unittest.TestCase):
-    """The service for each test, and the launchers it starts stopped after it."""
-
-    def setUp(self):
-        self.service = Service()
-        self.addCleanup(self.service.close)
-
-    def launch(self, program=LAUNCHER, shown=True):
-        self.launcher = Launcher(program)
-        self.addCleanup(self.launcher.stop)
-        if shown:
-            self.launcher.wait_shown()
-        return self.launcher
-
-
-class VersionCheck(UpdateTest):
+class VersionCheck(LaunchTest):
     def start(self):
         label = self.launch().control("Label5")
         return label.name, pyatspi.STATE_SENSITIVE in states(label)
@@ -88,7 +73,7 @@ class VersionCheck(UpdateTest):
             silent.close()
 
 
-class UpdateNotice(UpdateTest):
+class UpdateNotice(LaunchTest):
     def setUp(self):
         super().setUp()
         self.addCleanup(close_browser_windows)

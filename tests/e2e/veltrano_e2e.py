@@ -408,19 +408,25 @@ class BusMonitor:
         self.proc.wait()
 
 
-def service_without_shell():
-    """The version service saying 1.0.2, once no shell is left over from other tests."""
-    close_browser_windows()
-    wait_until(lambda: not shell_running(), 20, what="the browser shell to end")
-    service = Service()
-    service.set(HOME_HOST, "/ver.html", b"1.0.2")
-    return service
-
-
 def shell_running():
     out = x("gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
             "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.veltrano.Browser")
     return "true" in out
+
+
+class LaunchTest(unittest.TestCase):
+    """The service for each test, and the launchers it starts stopped after it."""
+
+    def setUp(self):
+        self.service = Service()
+        self.addCleanup(self.service.close)
+
+    def launch(self, program=LAUNCHER, shown=True):
+        self.launcher = Launcher(program)
+        self.addCleanup(self.launcher.stop)
+        if shown:
+            self.launcher.wait_shown()
+        return self.launcher
 
 
 class LauncherTest(unittest.TestCase):
