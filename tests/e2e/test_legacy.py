@@ -66,15 +66,15 @@ class CorpusTest(ShellTest):
     def serve(cls, service):
         serve_corpus(service)
 
-
-class LegacyPages(CorpusTest):
-    def open(self, path_or_url):
-        return super().open(path_or_url, bars=False)
-
     def checked(self, h):
         """The title a page of checks ends with: "通过", or "失败：" and what failed."""
         return wait_until(lambda: re.match("通过|失败", self.client.get(h, "LocationName")) and
                           self.client.get(h, "LocationName"), 15, what="the page's checks")
+
+
+class LegacyPages(CorpusTest):
+    def open(self, path_or_url):
+        return super().open(path_or_url, bars=False)
 
     def click(self, title, x, y):
         """A click at (x, y) of the page in the window with this title."""
@@ -185,10 +185,7 @@ class VectorMarkup(CorpusTest):
     checked by its pixels in any window of a shell."""
 
     def test_shapes_drawn_where_written(self):
-        h = self.open("/vml.html", bars=False)
-        verdict = wait_until(lambda: str(self.client.get(h, "LocationName")).startswith(("通过", "失败")) and
-                             self.client.get(h, "LocationName"), 15, what="the checks of vml.html")
-        self.assertEqual(verdict, "通过")
+        self.assertEqual(self.checked(self.open("/vml.html", bars=False)), "通过")
 
     def trend_line_drawn(self, n):
         """Opens trend.html as the n-th window and checks its line on the screen."""
