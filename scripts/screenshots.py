@@ -7,7 +7,7 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
-from veltrano_e2e import Launcher, browser_windows, extents, wait_until  # noqa: E402
+from veltrano_e2e import Launcher, extents, wait_until, window_titled  # noqa: E402
 
 docs = sys.argv[1]
 
@@ -23,7 +23,7 @@ wait_until(lambda: launcher.control("Label5").name != "未发现新版本", 10, 
 time.sleep(0.5)
 shoot("window.png", *extents(launcher.frame))
 launcher.press("Command4")
-window = wait_until(lambda: [w for w in browser_windows() if w.title() == "遗漏走势图"], 20)[0]
+window = window_titled("遗漏走势图")[0]
 time.sleep(1.0)
 left, top, width, height = window.geometry()
 l, r, t, b = window.frame_extents()

@@ -13,6 +13,6 @@ cmake --build "$build" -j "$(nproc)" >/dev/null
 export VELTRANO_BUILD_DIR="$build" VELTRANO_CONTENT_HOST="127.0.0.1:$port" VELTRANO_HOME_HOST="localhost:$port"
 "$top/tests/e2e/sandbox.sh" unused.example unused.example sh -c "
   python3 '$top/demo/service.py' --port $port >/dev/null &
-  sleep 0.5
+  for _ in \$(seq 50); do python3 -c \"import socket; socket.create_connection(('127.0.0.1', $port), 0.2).close()\" 2>/dev/null && break; sleep 0.1; done
   /usr/bin/python3 '$top/scripts/screenshots.py' '$top/docs'
   kill \$!"

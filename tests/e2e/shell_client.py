@@ -6,11 +6,17 @@ import unittest
 
 from gi.repository import Gio, GLib
 
-from veltrano_e2e import BUILD, CONTENT_HOST, close_browser_windows, shell_running, wait_until
+from veltrano_e2e import BUILD, CONTENT_HOST, SOURCE, Service, close_browser_windows, shell_running, wait_until
 
 NAME = "org.veltrano.Browser"
 PATH = "/org/veltrano/Browser"
 INTERFACE = "org.veltrano.Browser1"
+
+
+def interface_info():
+    """The bus interface, as data/org.veltrano.Browser1.xml describes it."""
+    with open(os.path.join(SOURCE, "data", "org.veltrano.Browser1.xml")) as description:
+        return Gio.DBusNodeInfo.new_for_xml(description.read()).lookup_interface(INTERFACE)
 
 
 _started = []  # shells this process started; they end by themselves
@@ -58,14 +64,6 @@ def web_processes():
         if ancestor == shell:
             found.append(pid)
     return found
-
-
-def rss_kib(pid):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith("VmRSS:"):
-                return int(line.split()[1])
-    return 0
 
 
 class Client:
@@ -124,7 +122,15 @@ def dbus_error(call):
 
 
 class ShellTest(unittest.TestCase):
-    """A running shell and a client of it for each test; every window closed after."""
+    """A running shell and a client of it for each test; every window closed after. A class
+    with a serve(service) of its own has the service for the whole class, with its pages."""
+
+    @classmethod
+    def setUpClass(cls):
+        if hasattr(cls, "serve"):
+            cls.service = Service()
+            cls.addClassCleanup(cls.service.close)
+            cls.serve(cls.service)
 
     def setUp(self):
         start_shell()
@@ -144,6 +150,10 @@ class ShellTest(unittest.TestCase):
         for bar in () if bars else ("MenuBar", "ToolBar", "AddressBar"):
             self.client.put(h, bar, GLib.Variant("b", False))
         return h
+
+    def click_middle(self):
+        """A click in the middle of the page of a window that open() made."""
+        subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
 
     def title_becomes(self, h, wanted, timeout=15):
         return wait_until(lambda: self.client.get(h, "LocationName") in wanted and

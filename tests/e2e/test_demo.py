@@ -7,8 +7,7 @@ import subprocess
 import sys
 import unittest
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, browser_windows, close_browser_windows,
-                          wait_until)
+from veltrano_e2e import CONTENT_HOST, HOME_HOST, Launcher, close_browser_windows, wait_until, window_titled
 
 SERVICE = os.path.join(os.path.dirname(__file__), "..", "..", "demo", "service.py")
 
@@ -19,10 +18,6 @@ def listening(address):
         return True
     except OSError:
         return False
-
-
-def titled(title):
-    return wait_until(lambda: [w for w in browser_windows() if w.title() == title], 20, what=title)[0]
 
 
 class DemoService(unittest.TestCase):
@@ -45,21 +40,21 @@ class DemoService(unittest.TestCase):
         self.assertEqual(self.launcher.control("Label5").name, "发现新版本，点击此处更新")
         for button, title in (("Command2", "帮助文档"), ("Command4", "遗漏走势图"), ("Command1", "电子走势图")):
             self.launcher.press(button)
-            titled(title)
+            window_titled(title)
             close_browser_windows()
 
         # Log in on the second-screen page: the chart then knows who is there.
         self.launcher.press("Command5")
-        login = titled("用户登录")
+        login = window_titled("用户登录")[0]
         left, top, width, height = login.geometry()
         subprocess.run(["xdotool", "mousemove", str(left + 100), str(top + 136), "click", "1"], check=True)
         login.key("Return")  # the form, as filled in
-        titled("电子走势图 · 彩民")  # the chart of a member, by the session cookie
+        window_titled("电子走势图 · 彩民")  # the chart of a member, by the session cookie
         close_browser_windows()
 
         # The notice opens the home page; its download lands in the download folder.
         self.launcher.click("Label5")
-        home = titled("电子走势图 · 官方网站")
+        home = window_titled("电子走势图 · 官方网站")[0]
         left, top, _, _ = home.geometry()
         subprocess.run(["xdotool", "mousemove", str(left + 80), str(top + 220), "click", "1"], check=True)
         downloaded = os.path.join(os.environ["HOME"], "Downloads", "veltrano-1.0.3.tar.gz")

@@ -7,13 +7,12 @@ import glob
 import os
 import re
 import tempfile
-import time
 import unittest
 
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, close_browser_windows, shell_running,
-                          wait_until)
+from test_launch import PAGES
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, SOURCE, Launcher, Service, close_browser_windows, shell_running,
+                          wait_until, window_titled)
 
-SOURCES = os.environ.get("VELTRANO_SOURCE_DIR", "")
 ALLOCATORS = re.compile(r"libsanitizer|asan_|libstdc\+\+|libglib-2\.0|libgobject-2\.0|/usr/include/|operator new")
 
 
@@ -25,7 +24,7 @@ def leaks_of_our_own(report):
         for frame in (line.strip() for line in block.splitlines()[1:] if line.strip().startswith("#")):
             if ALLOCATORS.search(frame):
                 continue
-            if SOURCES and SOURCES in frame:
+            if SOURCE in frame:
                 found.append(block.splitlines()[0] + "\n    " + frame)
             break
     return found
@@ -38,17 +37,17 @@ class Leaks(unittest.TestCase):
         env = dict(os.environ, ASAN_OPTIONS=f"detect_leaks=1:fast_unwind_on_malloc=0:log_path={logs}/lsan")
         service = Service()
         service.set(HOME_HOST, "/ver.html", b"1.0.3")
-        for path in ("/freeVeltrano.asp", "/readme.html", "/lncount/numlost.asp", "/userlogin2.asp"):
-            service.page(CONTENT_HOST, path, "page " + path)
+        for path, title in PAGES.values():
+            service.page(CONTENT_HOST, path, title)
         service.page(HOME_HOST, "/", "home")
         try:
             launcher = Launcher(env=env)
             launcher.wait_shown()
-            for name in ("Command1", "Command2", "Command4", "Command5"):
+            for name, (_, title) in PAGES.items():
                 launcher.press(name)
-                time.sleep(1.0)
+                window_titled(title)
             launcher.click("Label5")
-            time.sleep(1.0)
+            window_titled("home")
             launcher.press("Command3")
             launcher.wait_exit(30)
             close_browser_windows()

@@ -18,7 +18,7 @@ from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from shell_client import ShellTest  # noqa: E402
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, activate, bars_of,  # noqa: E402
-                          browser_windows, close_browser_windows, find, shell_app, wait_until)
+                          close_browser_windows, shell_app, status_of, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 
@@ -41,10 +41,6 @@ def serve_corpus(service):
                 "<html><head><title>搜索结果：红球</title></head></html>".encode("gbk"), ctype="text/html")
 
 
-def windows_titled(title):
-    return [w for w in browser_windows() if w.title() == title]
-
-
 def status_text(title):
     return status_texts(title)[0]
 
@@ -57,10 +53,7 @@ def status_texts(title):
         try:
             if frame.getRole() != pyatspi.ROLE_FRAME or frame.name != title:
                 continue
-            status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-            parts = []
-            find(status, lambda a: parts.append(a.name or "") and False)
-            texts.append(" ".join(parts))
+            texts.append(status_of(frame))
         except GLib.Error:
             continue
     return texts
@@ -70,29 +63,23 @@ class CorpusTest(ShellTest):
     """A shell, and the corpus served for the whole class."""
 
     @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        serve_corpus(cls.service)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-
-class LegacyPages(CorpusTest):
-    def open(self, path_or_url):
-        return super().open(path_or_url, bars=False)
+    def serve(cls, service):
+        serve_corpus(service)
 
     def checked(self, h):
         """The title a page of checks ends with: "通过", or "失败：" and what failed."""
         return wait_until(lambda: re.match("通过|失败", self.client.get(h, "LocationName")) and
                           self.client.get(h, "LocationName"), 15, what="the page's checks")
 
+
+class LegacyPages(CorpusTest):
+    def open(self, path_or_url):
+        return super().open(path_or_url, bars=False)
+
     def click(self, title, x, y):
         """A click at (x, y) of the page in the window with this title."""
         (window,) = windows_titled(title)
-        left, top = window.client_origin()
-        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
+        window.click(x, y)
 
     def test_undeclared_gbk_and_its_form(self):
         h = self.open("/gbk.html")
@@ -139,10 +126,11 @@ class LegacyPages(CorpusTest):
     def test_pop_ups_with_features(self):
         h = self.open("/popups.html")
         self.title_becomes(h, ("弹出窗口",))
-        for _ in range(2):  # the second opens in the same window
+        asked = self.service.seen(CONTENT_HOST, "/picker.html")
+        for opened in (1, 2):  # the second opens in the same window
             self.click("弹出窗口", 40, 50)
-            (picker,) = wait_until(lambda: windows_titled("选号器"), 15, what="the picker")
-        time.sleep(0.5)
+            wait_until(lambda: self.service.seen(CONTENT_HOST, "/picker.html") == asked + opened, 15, what="the picker")
+            (picker,) = window_titled("选号器", 15)
         self.assertEqual(len(windows_titled("选号器")), 1)
         self.assertEqual(bars_of("选号器"), {"menu": False, "tool": False, "address": False, "status": True})
         left, top, width, height = picker.geometry()
@@ -151,11 +139,11 @@ class LegacyPages(CorpusTest):
         self.assertLess(height, 280)
 
         self.click("弹出窗口", 40, 250)
-        (dialog,) = wait_until(lambda: windows_titled("期号 2026130"), 15, what="the dialog and its arguments")
+        (dialog,) = window_titled("期号 2026130", 15)
         self.assertEqual(dialog.geometry()[2:], (300, 200))
 
         self.click("弹出窗口", 40, 150)
-        wait_until(lambda: windows_titled("普通窗口"), 15, what="the plain window")
+        window_titled("普通窗口", 15)
         self.assertEqual(bars_of("普通窗口"), {"menu": True, "tool": True, "address": True, "status": True})
 
     def test_pages_elsewhere_get_none_of_it(self):
@@ -179,27 +167,14 @@ class TrendChart(unittest.TestCase):
 
     def test_lines_join_the_winning_numbers(self):
         self.launcher.press("Command4")
-        (window,) = wait_until(lambda: windows_titled("遗漏走势图"), 20, what="the chart")
-        time.sleep(1.5)  # the page drawn, the scroll bars faded
+        (window,) = window_titled("遗漏走势图")
         winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
         left, top = window.client_origin()
-        shot = Screen()
-
-        def centre(draw):
-            return (left + 60 + winners[draw] * 24 + 12, top + 40 + draw * 18 + 9)
-
-        misses = []
-        for draw in range(len(winners) - 1):
-            (x1, y1), (x2, y2) = centre(draw), centre(draw + 1)
-            for t in (0.35, 0.5, 0.65):
-                x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
-                if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) < 10:
-                    continue  # under a circle
-                if not shot.near(x, y, (255, 0, 0)):
-                    misses.append((draw, t, shot.pixel(x, y)))
-        self.assertEqual(misses, [], "points of the lines that are not red")
-        for draw in range(len(winners)):
-            x, y = centre(draw)
+        centres = [(left + 60 + w * 24 + 12, top + 40 + draw * 18 + 9) for draw, w in enumerate(winners)]
+        shot = drawn(lambda shot: line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10))  # not under a circle
+        self.assertEqual(line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10), [],
+                         "points of the lines that are not red")
+        for draw, (x, y) in enumerate(centres):
             self.assertTrue(shot.near(x - 6, y, (0, 0, 255)), f"circle of draw {draw}: {shot.pixel(x - 6, y)}")
         self.assertTrue(shot.near(left + 500, top + 300, (255, 255, 255)))
 
@@ -210,10 +185,7 @@ class VectorMarkup(CorpusTest):
     checked by its pixels in any window of a shell."""
 
     def test_shapes_drawn_where_written(self):
-        h = self.open("/vml.html", bars=False)
-        verdict = wait_until(lambda: str(self.client.get(h, "LocationName")).startswith(("通过", "失败")) and
-                             self.client.get(h, "LocationName"), 15, what="the checks of vml.html")
-        self.assertEqual(verdict, "通过")
+        self.assertEqual(self.checked(self.open("/vml.html", bars=False)), "通过")
 
     def trend_line_drawn(self, n):
         """Opens trend.html as the n-th window and checks its line on the screen."""
@@ -222,22 +194,13 @@ class VectorMarkup(CorpusTest):
         self.title_becomes(h, (title,))  # in a window without the old browser's ways, attachEvent throws
         (window,) = windows_titled(title)
         activate(window.xid)
-        time.sleep(1.0)  # drawn, and the window in front
         winners = [int(d) for d in re.search(r"WINNERS = \[([\d, ]+)\]", corpus("trend.html")).group(1).split(",")]
         left, top = window.client_origin()
-        shot = Screen()
-
-        def centre(draw):  # where the style sheet puts the winning cell
-            return (left + 40 + 60 + winners[draw] * 30 + 15, top + 30 + draw * 20 + 10)
-
-        misses = []
-        for draw in range(len(winners) - 1):
-            (x1, y1), (x2, y2) = centre(draw), centre(draw + 1)
-            for t in (0.25, 0.5, 0.75):
-                x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
-                if not shot.near(x, y, (255, 0, 0)):
-                    misses.append((draw, t, shot.pixel(x, y)))
-        self.assertEqual(misses, [], f"window {n}: points of the trend line that are not red")
+        # Where the style sheet puts the winning cells.
+        centres = [(left + 40 + 60 + w * 30 + 15, top + 30 + draw * 20 + 10) for draw, w in enumerate(winners)]
+        shot = drawn(lambda shot: line_misses(shot, centres, (0.25, 0.5, 0.75)))
+        self.assertEqual(line_misses(shot, centres, (0.25, 0.5, 0.75)), [],
+                         f"window {n}: points of the trend line that are not red")
         self.assertTrue(shot.near(left + 500, top + 100, (255, 255, 255)), f"window {n}: beside the chart")
 
     def test_trend_line_from_the_cells_offsets(self):
@@ -246,6 +209,30 @@ class VectorMarkup(CorpusTest):
     def test_trend_line_in_every_window(self):
         for n in (1, 2, 3):  # each opened while those before it stay open
             self.trend_line_drawn(n)
+
+
+def line_misses(shot, centres, fractions, spared=0):
+    """The points at fractions of the lines between successive centres that are not red,
+    with their draw and colour; points within spared of a centre are passed over."""
+    misses = []
+    for draw, ((x1, y1), (x2, y2)) in enumerate(zip(centres, centres[1:])):
+        for t in fractions:
+            x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
+            if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) >= spared and \
+                    not shot.near(x, y, (255, 0, 0)):
+                misses.append((draw, t, shot.pixel(x, y)))
+    return misses
+
+
+def drawn(faults, timeout=10):
+    """The screen once faults(screen) finds none, or as it is when the time is up: a page is
+    painted, and its scroll bars fade, a while after it has loaded."""
+    deadline = time.monotonic() + timeout
+    while True:
+        shot = Screen()
+        if not faults(shot) or time.monotonic() > deadline:
+            return shot
+        time.sleep(0.1)
 
 
 class Screen:

@@ -7,9 +7,9 @@ import unittest
 
 from shell_client import ShellTest
 from test_legacy import corpus
-from veltrano_e2e import CONTENT_HOST, PageServer, Service, wait_until
+from veltrano_e2e import CONTENT_HOST, SOURCE, PageServer, wait_until
 
-NODE = os.path.join(os.environ["VELTRANO_SOURCE_DIR"], "tests", "node_modules")  # scripts/install-deps.sh test
+NODE = os.path.join(SOURCE, "tests", "node_modules")  # scripts/install-deps.sh test
 FILES = {
     "prototype.js": "/usr/share/javascript/prototype/prototype.js",  # libjs-prototype, 1.7
     "mootools-core.js": "/usr/share/javascript/mootools/mootools-core-nc.js",  # libjs-mootools, 1.4
@@ -32,18 +32,12 @@ def pages():
 
 class Libraries(ShellTest):
     @classmethod
-    def setUpClass(cls):
+    def serve(cls, service):
         served = pages()
-        cls.service = Service()
         for path, body in served.items():
-            cls.service.set(CONTENT_HOST, path, body, ctype="text/plain" if path.endswith(".txt") else
-                            "application/javascript" if path.endswith(".js") else "text/html")
-        cls.elsewhere = PageServer(("127.0.0.1", 80), served, ctype="text/html")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.elsewhere.close()
-        cls.service.close()
+            service.set(CONTENT_HOST, path, body, ctype="text/plain" if path.endswith(".txt") else
+                        "application/javascript" if path.endswith(".js") else "text/html")
+        cls.addClassCleanup(PageServer(("127.0.0.1", 80), served, ctype="text/html").close)
 
     def results(self, url):
         h = self.open(url)

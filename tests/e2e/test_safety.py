@@ -1,12 +1,10 @@
 """The shell as safe as a browser: its sandbox, what only the user's own input allows, the
 browser data kept private, downloads that destroy nothing, and addresses it refuses."""
 
-import http.server
 import os
 import stat
 import subprocess
 import tempfile
-import threading
 import time
 import unittest
 
@@ -18,8 +16,9 @@ import pyatspi  # noqa: E402
 from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
 from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes  # noqa: E402
-from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows, close_browser_windows, find,  # noqa: E402
-                          read_text, shell_app, shell_running, states, wait_until)
+from veltrano_e2e import (BUILD, CONTENT_HOST, QuietHandler, Server, Service, browser_windows,  # noqa: E402
+                          close_browser_windows, find, read_text, shell_app, shell_running, states, status_of,
+                          texts, wait_until)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]
@@ -56,13 +55,6 @@ def frames():
     return [a for a in shell_app() if a is not None and a.getRole() == pyatspi.ROLE_FRAME]
 
 
-def status_of(frame):
-    status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-    texts = []
-    find(status, lambda a: texts.append(a.name or "") and False)
-    return " ".join(texts)
-
-
 def statuses():
     """What the status bars of the shell's windows say, together."""
     return " | ".join(status_of(frame) for frame in frames())
@@ -84,17 +76,7 @@ def start_shell_with(env=None, wrap=()):
 
 
 class Safety(ShellTest):
-    @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
-        serve(cls.service)
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-    def click_middle(self):
-        subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
+    serve = staticmethod(serve)
 
     def test_every_web_process_is_in_the_sandbox(self):
         secret = os.path.join(HOME, "secret.txt")
@@ -123,7 +105,7 @@ class Safety(ShellTest):
         self.title_becomes(h, ("剪贴板",))
         self.title_becomes(other, ("多个窗口",))
         self.click_middle()  # in the other window
-        time.sleep(1.0)
+        wait_until(lambda: len(browser_windows()) == 3, 15, what="the window the click opened")
         self.assertEqual(self.client.get(h, "LocationName"), "剪贴板")
         self.assertEqual(clipboard.wait_for_text(), "mine")
         wait_until(lambda: "已阻止网页使用剪贴板" in statuses(), 10, what="the refusal")
@@ -171,13 +153,14 @@ class Safety(ShellTest):
         others = set(listing(DOWNLOADS)) - set(mine)
         self.open("/v.txt")
         new = os.path.join(DOWNLOADS, "v (4).txt")
-        wait_until(lambda: read_text(new) == "from the server", 15, what="the download")
-        time.sleep(0.5)
+        mask = os.umask(0)
+        os.umask(mask)
+        # Finished once the shell has given the file the user's mode.
+        wait_until(lambda: read_text(new) == "from the server" and stat.S_IMODE(os.stat(new).st_mode) == 0o666 & ~mask,
+                   15, what="the download")
         for name, text in mine.items():
             self.assertEqual(read_text(os.path.join(DOWNLOADS, name)), text, name)
         self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (4).txt"})
-        mask = os.umask(0)
-        os.umask(mask)
         self.assertEqual(stat.S_IMODE(os.stat(new).st_mode), 0o666 & ~mask)
 
     def test_an_address_with_user_info_typed_in_is_refused(self):
@@ -191,7 +174,7 @@ class Safety(ShellTest):
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
 
     def test_a_redirect_loop_is_shown_not_tried_again(self):
-        class Loop(http.server.BaseHTTPRequestHandler):
+        class Loop(QuietHandler):
             requests = 0
 
             def do_GET(self):
@@ -201,13 +184,7 @@ class Safety(ShellTest):
                 self.send_header("Content-Length", "0")
                 self.end_headers()
 
-            def log_message(self, *args):
-                pass
-
-        server = http.server.ThreadingHTTPServer(("127.0.0.3", 80), Loop)
-        threading.Thread(target=server.serve_forever, daemon=True).start()
-        self.addCleanup(server.server_close)
-        self.addCleanup(server.shutdown)
+        self.addCleanup(Server(("127.0.0.3", 80), Loop).close)
         h = self.open("http://127.0.0.3/loop")
         self.title_becomes(h, ("无法打开此页面",))
         seen = Loop.requests
@@ -280,10 +257,8 @@ class FreshShell(unittest.TestCase):
         self.addCleanup(refusing.terminate)  # should the message stay
         dialog = wait_until(lambda: shell_app() and find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_ALERT),
                             15, what="the shell's message")
-        texts = []
-        find(dialog, lambda a: texts.append(a.name or "") and False)
-        self.assertIn("浏览器无法在安全沙箱中运行", " ".join(texts))
-        self.assertIn("No permissions to create a new namespace", " ".join(texts))
+        self.assertIn("浏览器无法在安全沙箱中运行", " ".join(texts(dialog)))
+        self.assertIn("No permissions to create a new namespace", " ".join(texts(dialog)))
         self.assertEqual(dbus_error(self.client.create), ERR + "CannotCreate")
         self.assertEqual(frames(), [])
         find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON).queryAction().doAction(0)

@@ -9,32 +9,16 @@ import unittest
 
 import pyatspi
 
-from veltrano_e2e import (HOME_HOST, Launcher, Service, browser_windows, close_browser_windows, extents, find,
-                          launcher_without_browser, states, wait_until, window_ids)
+from veltrano_e2e import (HOME_HOST, LaunchTest, browser_windows, close_browser_windows, extents, find,
+                          launcher_without_browser, states, texts, wait_until, window_titled)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
 
 
-def window_mapped(pid):
-    return bool(window_ids("--all", "--onlyvisible", "--pid", str(pid), "--name", "^Veltrano$"))
-
-
-class VersionCheck(unittest.TestCase):
-    def setUp(self):
-        self.service = Service()
-        self.launcher = None
-
-    def tearDown(self):
-        if self.launcher:
-            self.launcher.stop()
-        self.service.close()
-
+class VersionCheck(LaunchTest):
     def start(self):
-        self.launcher = Launcher()
-        self.addCleanup(self.launcher.stop)
-        self.launcher.wait_shown()
-        label = self.launcher.control("Label5")
+        label = self.launch().control("Label5")
         return label.name, pyatspi.STATE_SENSITIVE in states(label)
 
     def test_documents(self):
@@ -60,17 +44,15 @@ class VersionCheck(unittest.TestCase):
 
     def test_no_server_at_all(self):
         self.service.close()
-        started = time.monotonic()
         self.assertEqual(self.start(), (NO_UPDATE, False))
-        print(f"\n  start to window, connection refused: {(time.monotonic() - started) * 1000:.0f} ms")
 
     def test_window_waits_for_the_answer(self):
         self.service.set(HOME_HOST, "/ver.html", b"1.0.3", delay=1.5, ctype="text/plain")
-        launcher = self.launcher = Launcher()
+        launcher = self.launch(shown=False)
         wait_until(lambda: self.service.seen(HOME_HOST, "/ver.html"), 10, what="the version request")
         asked = time.monotonic()
         while time.monotonic() - asked < 1.3:
-            self.assertFalse(window_mapped(launcher.proc.pid), "the window appeared before the answer")
+            self.assertFalse(launcher.placed(), "the window appeared before the answer")
             time.sleep(0.05)
         launcher.wait_shown()
         self.assertEqual(launcher.control("Label5").name, NOTICE)
@@ -83,43 +65,29 @@ class VersionCheck(unittest.TestCase):
         silent.bind(("127.0.0.2", 80))
         silent.listen(16)  # connections complete, and nobody ever reads or answers
         try:
-            started = time.monotonic()
-            launcher = self.launcher = Launcher()
+            launcher = self.launch(shown=False)
             launcher.wait_shown(timeout=15)
-            elapsed = time.monotonic() - started
-            print(f"\n  start to window, server never answers: {elapsed * 1000:.0f} ms")
-            self.assertLess(elapsed, 10.0)
+            self.assertLess(time.monotonic() - launcher.started, 10.0)
             self.assertEqual(launcher.control("Label5").name, NO_UPDATE)
         finally:
             silent.close()
 
 
-class UpdateNotice(unittest.TestCase):
+class UpdateNotice(LaunchTest):
     def setUp(self):
-        self.service = Service()
+        super().setUp()
+        self.addCleanup(close_browser_windows)
         self.service.set(HOME_HOST, "/ver.html", b"1.0.3", ctype="text/plain")
         self.service.page(HOME_HOST, "/", "电子走势图首页")
-        self.launcher = None
-
-    def tearDown(self):
-        if self.launcher:
-            self.launcher.stop()
-        self.service.close()
-        close_browser_windows()
 
     def test_clicking_the_notice_opens_the_home_page(self):
-        self.launcher = Launcher()
-        self.launcher.wait_shown()
-        self.launcher.click("Label5")
-        windows = wait_until(lambda: [w for w in browser_windows() if w.title() == "电子走势图首页"], 20,
-                             what="the home page")
+        self.launch().click("Label5")
+        windows = window_titled("电子走势图首页")
         self.assertEqual(windows[0].geometry(), (0, 0, 1024, 768))
         self.assertEqual(self.service.seen(HOME_HOST, "/"), 1)
 
     def test_a_press_released_elsewhere_is_no_click(self):
-        self.launcher = Launcher()
-        self.launcher.wait_shown()
-        x0, y0, w, h = extents(self.launcher.control("Label5"))
+        x0, y0, w, h = extents(self.launch().control("Label5"))
         subprocess.run(["xdotool", "mousemove", str(x0 + w // 2), str(y0 + h // 2), "mousedown", "1",
                         "mousemove", str(x0 + w // 2), str(y0 - 60), "mouseup", "1"], check=True)
         time.sleep(1.0)
@@ -128,33 +96,24 @@ class UpdateNotice(unittest.TestCase):
 
     def test_no_update_label_ignores_clicks(self):
         self.service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")
-        self.launcher = Launcher()
-        self.launcher.wait_shown()
-        self.launcher.click("Label5")
+        self.launch().click("Label5")
         time.sleep(1.0)
         self.assertEqual(self.service.seen(HOME_HOST, "/"), 0)
         self.assertEqual(browser_windows(), [])
 
     def test_a_failing_link_is_reported_and_the_program_goes_on(self):
         program = launcher_without_browser()
-        try:
-            self.launcher = Launcher(program)
-            self.launcher.wait_shown()
-            self.launcher.click("Label5")
-            dialog = wait_until(
-                lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15,
-                what="the error message")
-            self.assertEqual(dialog.name, "Veltrano")
-            texts = []
-            find(dialog, lambda a: texts.append(a.name) and False)
-            self.assertIn("运行时错误 '429'", texts)
-            ok = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "确定")
-            ok.queryAction().doAction(0)
-            wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT) is None, 10)
-            time.sleep(0.3)
-            self.assertTrue(self.launcher.running())
-        finally:
-            shutil.rmtree(os.path.dirname(program))
+        self.addCleanup(shutil.rmtree, os.path.dirname(program))
+        self.launch(program).click("Label5")
+        dialog = wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15,
+                            what="the error message")
+        self.assertEqual(dialog.name, "Veltrano")
+        self.assertIn("运行时错误 '429'", texts(dialog))
+        ok = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "确定")
+        ok.queryAction().doAction(0)
+        wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT) is None, 10)
+        self.launcher.control("Label5")  # the window answers again, past the message
+        self.assertTrue(self.launcher.running())
 
 
 if __name__ == "__main__":

@@ -11,8 +11,8 @@ import unittest
 import pyatspi
 
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, PageServer, Service, bars_of, browser_windows, find, read_text, shell_app,
-                          states, wait_until)
+from veltrano_e2e import (CONTENT_HOST, PageServer, bars_of, browser_windows, find, read_text, shell_app,
+                          states, wait_until, window_titled, windows_titled)
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
@@ -36,18 +36,10 @@ PAGES = {
 
 class WebContent(ShellTest):
     @classmethod
-    def setUpClass(cls):
-        cls.service = Service()
+    def serve(cls, service):
         for path, html in PAGES.items():
-            cls.service.set(CONTENT_HOST, path, ("<!DOCTYPE html><meta charset='utf-8'>" + html).encode())
-        cls.service.set(CONTENT_HOST, "/report.txt", b"from the server", ctype="application/octet-stream")
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.service.close()
-
-    def click_middle(self):
-        subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
+            service.set(CONTENT_HOST, path, ("<!DOCTYPE html><meta charset='utf-8'>" + html).encode())
+        service.set(CONTENT_HOST, "/report.txt", b"from the server", ctype="application/octet-stream")
 
     def test_no_window_without_a_click(self):
         h = self.open("/popup.html")
@@ -58,7 +50,7 @@ class WebContent(ShellTest):
         h = self.open("/gesture.html")
         self.title_becomes(h, ("gesture",))
         self.click_middle()
-        wait_until(lambda: [w for w in browser_windows() if w.title() == "测试页"], 15, what="the new window")
+        window_titled("测试页", 15)
         self.assertEqual(bars_of("测试页"), {"menu": True, "tool": True, "address": True, "status": True})
 
     def test_pages_cannot_reach_local_files(self):
@@ -89,8 +81,7 @@ class WebContent(ShellTest):
         address.queryAction().doAction(0)  # Enter
         status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
         wait_until(lambda: find(status, lambda a: a.name == "只能打开网页地址（http 或 https）"), 10,
-                   what="the refusal in the status bar")
-        time.sleep(0.5)
+                   what="the refusal in the status bar")  # said instead of going anywhere
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
 
     def test_a_download_never_overwrites_a_file(self):
@@ -111,17 +102,15 @@ class WebContent(ShellTest):
         for pid in web_processes():  # this session's only
             os.kill(pid, signal.SIGKILL)
         self.title_becomes(h, ("页面意外停止运行",))
-        (window,) = [w for w in browser_windows() if w.title() == "页面意外停止运行"]
+        (window,) = windows_titled("页面意外停止运行")
         window.key("F5")
         self.title_becomes(h, ("测试页",))
 
     def test_a_page_that_failed_for_want_of_network_comes_back_by_itself(self):
         h = self.open("http://127.0.0.3/page.html")
         self.title_becomes(h, ("无法打开此页面",))
-        started = time.monotonic()
         self.addCleanup(PageServer(("127.0.0.3", 80), PAGE).close)
         self.title_becomes(h, ("测试页",), timeout=40)
-        print(f"\n  page back {time.monotonic() - started:.1f} s after its server")
 
     def test_certificate_errors_stop_the_page(self):
         folder = tempfile.mkdtemp()
@@ -133,7 +122,7 @@ class WebContent(ShellTest):
         self.addCleanup(PageServer(("127.0.0.3", 443), PAGE, tls=context).close)
         h = self.open("https://127.0.0.3/page.html")
         self.title_becomes(h, ("连接不安全，已停止载入",))
-        time.sleep(1.0)
+        wait_until(lambda: not self.client.get(h, "Busy"), 10, what="the error page to settle")
         self.assertEqual(self.client.get(h, "LocationName"), "连接不安全，已停止载入")
 
 

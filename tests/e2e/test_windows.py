@@ -4,15 +4,15 @@ fonts and the fallback charset; and what pages ask of their own window."""
 
 import os
 import re
-import subprocess
 import zlib
 
 import pyatspi
 from gi.repository import GLib
 
 from shell_client import ShellTest
-from test_legacy import Screen, corpus, serve_corpus, windows_titled
-from veltrano_e2e import CONTENT_HOST, Service, activate, bars_of, browser_windows, find, shell_app, wait_until
+from test_legacy import Screen, corpus, serve_corpus
+from veltrano_e2e import (CONTENT_HOST, Service, activate, bars_of, browser_windows, find, shell_app, wait_until,
+                          windows_titled)
 
 
 # One server for the module: a connection WebKit keeps open would reach a server that a
@@ -44,8 +44,7 @@ class Windows(ShellTest):
     def click(self, title, x, y):
         (window,) = windows_titled(title)
         activate(window.xid)  # in front of the others
-        left, top = window.client_origin()
-        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
+        window.click(x, y)
 
     def test_launches_in_any_order_and_the_windows_pages_open(self):
         self.client.prepare()
@@ -180,9 +179,7 @@ class Printing(ShellTest):
         h = self.open("/every-window.html?1", bars=False)
         self.title_becomes(h, ("通过 1",))
         (window,) = windows_titled("通过 1")
-        left, top = window.client_origin()
-        self.assertEqual(self.print_to_file("通过 1", lambda: subprocess.run(
-            ["xdotool", "mousemove", str(left + 40), str(top + 230), "click", "1"], check=True)), [(130, 20, 390, 20)])
+        self.assertEqual(self.print_to_file("通过 1", lambda: window.click(40, 230)), [(130, 20, 390, 20)])
 
 
 def red_strokes(pdf):

@@ -13,6 +13,7 @@ import unittest
 import pyatspi
 
 BUILD = os.environ["VELTRANO_BUILD_DIR"]
+SOURCE = os.environ["VELTRANO_SOURCE_DIR"]
 LAUNCHER = os.path.join(BUILD, "veltrano")
 CONTENT_HOST = os.environ["VELTRANO_CONTENT_HOST"]
 HOME_HOST = os.environ["VELTRANO_HOME_HOST"]
@@ -30,7 +31,39 @@ def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
         time.sleep(interval)
 
 
-class Service:
+class QuietHandler(http.server.BaseHTTPRequestHandler):
+    """A request handler that answers in one call and logs nothing."""
+
+    def respond(self, status, body, ctype):
+        try:
+            self.send_response(status)
+            self.send_header("Content-Type", ctype)
+            self.send_header("Content-Length", str(len(body)))
+            self.end_headers()
+            self.wfile.write(body)
+        except (BrokenPipeError, ConnectionResetError):
+            pass  # the client has gone meanwhile
+
+    def log_message(self, *args):
+        pass
+
+
+class Server:
+    """An HTTP server on address, a thread for each request; tls, an ssl context, makes it https."""
+
+    def __init__(self, address, handler, tls=None):
+        self.server = http.server.ThreadingHTTPServer(address, handler)
+        self.server.daemon_threads = True
+        if tls:
+            self.server.socket = tls.wrap_socket(self.server.socket, server_side=True)
+        threading.Thread(target=self.server.serve_forever, daemon=True).start()
+
+    def close(self):
+        self.server.shutdown()
+        self.server.server_close()
+
+
+class Service(Server):
     """Both of the service's hosts on 127.0.0.2:80, told apart by the Host header."""
 
     def __init__(self):
@@ -38,7 +71,7 @@ class Service:
         self.requests = []
         service = self
 
-        class Handler(http.server.BaseHTTPRequestHandler):
+        class Handler(QuietHandler):
             protocol_version = "HTTP/1.1"
 
             def do_GET(self):
@@ -48,22 +81,9 @@ class Service:
                     (host, self.path), (404, b"404 page not found", 0, "text/plain"))
                 if delay:
                     time.sleep(delay)
-                try:
-                    self.send_response(status)
-                    self.send_header("Content-Type", ctype)
-                    self.send_header("Content-Length", str(len(body)))
-                    self.end_headers()
-                    self.wfile.write(body)
-                except (BrokenPipeError, ConnectionResetError):
-                    pass
+                self.respond(status, body, ctype)
 
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(("127.0.0.2", 80), Handler)
-        self.server.daemon_threads = True
-        self.thread = threading.Thread(target=self.server.serve_forever, daemon=True)
-        self.thread.start()
+        super().__init__(("127.0.0.2", 80), Handler)
 
     def set(self, host, path, body=b"", status=200, delay=0, ctype="text/html; charset=utf-8"):
         self.routes[(host, path)] = (status, body, delay, ctype)
@@ -76,37 +96,17 @@ class Service:
     def seen(self, host, path):
         return sum(1 for h, p, _ in self.requests if h == host and p == path)
 
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
 
-
-class PageServer:
+class PageServer(Server):
     """Pages on an address of their own, away from the service's hosts: pages maps a path to
-    its body, or is one body for every path. tls, an ssl context, makes it https."""
+    its body, or is one body for every path."""
 
     def __init__(self, address, pages, tls=None, ctype="text/html; charset=utf-8"):
-        class Handler(http.server.BaseHTTPRequestHandler):
+        class Handler(QuietHandler):
             def do_GET(self):
-                body = pages.get(self.path, b"") if isinstance(pages, dict) else pages
-                self.send_response(200)
-                self.send_header("Content-Type", ctype)
-                self.send_header("Content-Length", str(len(body)))
-                self.end_headers()
-                self.wfile.write(body)
+                self.respond(200, pages.get(self.path, b"") if isinstance(pages, dict) else pages, ctype)
 
-            def log_message(self, *args):
-                pass
-
-        self.server = http.server.ThreadingHTTPServer(address, Handler)
-        self.server.daemon_threads = True
-        if tls:
-            self.server.socket = tls.wrap_socket(self.server.socket, server_side=True)
-        threading.Thread(target=self.server.serve_forever, daemon=True).start()
-
-    def close(self):
-        self.server.shutdown()
-        self.server.server_close()
+        super().__init__(address, Handler, tls)
 
 
 def read_text(path):
@@ -135,6 +135,18 @@ def find(acc, predicate):
         if found is not None:
             return found
     return None
+
+
+def texts(acc):
+    """The names of acc and of everything under it, in order."""
+    found = []
+    find(acc, lambda a: found.append(a.name or "") and False)
+    return found
+
+
+def status_of(frame):
+    """What the status bar of a browser window says."""
+    return " ".join(texts(find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)))
 
 
 def extents(acc):
@@ -267,6 +279,15 @@ def browser_windows():
     return [BrowserWindow(i) for i in window_ids("--onlyvisible", "--classname", "veltrano-browser")]
 
 
+def windows_titled(title):
+    return [w for w in browser_windows() if w.title() == title]
+
+
+def window_titled(title, timeout=20):
+    """The browser windows with this title, once there is one."""
+    return wait_until(lambda: windows_titled(title), timeout, what=f"a browser window titled {title}")
+
+
 class BrowserWindow:
     def __init__(self, xid):
         self.xid = xid
@@ -286,6 +307,11 @@ class BrowserWindow:
         """Where the window's inside begins on the screen."""
         fields = self.info()
         return int(fields["Absolute upper-left X"]), int(fields["Absolute upper-left Y"])
+
+    def click(self, x, y):
+        """A click at (x, y) of the window's inside."""
+        left, top = self.client_origin()
+        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y), "click", "1"], check=True)
 
     def geometry(self):
         """(left, top) of the frame's corner and (width, height) of the window itself."""
@@ -382,19 +408,25 @@ class BusMonitor:
         self.proc.wait()
 
 
-def service_without_shell():
-    """The version service saying 1.0.2, once no shell is left over from other tests."""
-    close_browser_windows()
-    wait_until(lambda: not shell_running(), 20, what="the browser shell to end")
-    service = Service()
-    service.set(HOME_HOST, "/ver.html", b"1.0.2")
-    return service
-
-
 def shell_running():
     out = x("gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
             "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.veltrano.Browser")
     return "true" in out
+
+
+class LaunchTest(unittest.TestCase):
+    """The service for each test, and the launchers it starts stopped after it."""
+
+    def setUp(self):
+        self.service = Service()
+        self.addCleanup(self.service.close)
+
+    def launch(self, program=LAUNCHER, shown=True):
+        self.launcher = Launcher(program)
+        self.addCleanup(self.launcher.stop)
+        if shown:
+            self.launcher.wait_shown()
+        return self.launcher
 
 
 class LauncherTest(unittest.TestCase):

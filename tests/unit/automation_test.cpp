@@ -4,6 +4,7 @@
 #include "automation/procedure.h"
 #include "automation/registry.h"
 #include "automation/variant.h"
+#include "failure_of.h"
 #include "support/glib_ptr.h"
 
 namespace veltrano::automation {
@@ -30,14 +31,7 @@ TEST(Value, ConvertsAsAutomationDoes) {
 }
 
 TEST(Value, RefusesWhatCannotConvert) {
-  const auto code = [](auto&& f) {
-    try {
-      f();
-    } catch (const Error& e) {
-      return e.number();
-    }
-    return 0;
-  };
+  const auto code = test::failure_of;
   EXPECT_EQ(code([] { Value("1").to_bool(); }), errc::kTypeMismatch);
   EXPECT_EQ(code([] { Value(true).to_string(); }), errc::kTypeMismatch);
   EXPECT_EQ(code([] { Value("x").to_bytes(); }), errc::kTypeMismatch);
@@ -87,14 +81,7 @@ TEST(Registry, CreatesByNameAndDispatchesByMember) {
     EXPECT_EQ(counter->call("ADD", {&two, 1}), Value(std::int32_t{7}));
     EXPECT_EQ(counter->get("Total"), Value(std::int32_t{7}));
 
-    const auto number = [&](auto&& f) {
-      try {
-        f();
-      } catch (const Error& e) {
-        return e.number();
-      }
-      return 0;
-    };
+    const auto number = test::failure_of;
     EXPECT_EQ(number([&] { counter->get("Missing"); }), errc::kNoSuchMember);
     EXPECT_EQ(number([&] { counter->put("Total", true); }), errc::kNoSuchMember);  // read-only
     EXPECT_EQ(number([&] { counter->call("Add", {}); }), errc::kWrongArgCount);

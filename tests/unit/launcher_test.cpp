@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "config.h"
+#include "failure_of.h"
 #include "launcher/browser_launcher.h"
 
 namespace veltrano::launcher {
@@ -132,12 +133,9 @@ TEST(BrowserLauncher, TheUpdateLinkStopsAtTheFirstFailureAndReleases) {
                                       "call Navigate str:http://" + std::string(config::kHomeHost), "release"}));
 
   const automation::Registry empty;
-  try {
-    BrowserLauncher(launch_profile("Label5"), empty);
-    FAIL() << "no browser, yet the launch went through";
-  } catch (const Error& e) {
-    EXPECT_EQ(e.number(), automation::errc::kCannotCreate);
-  }
+  EXPECT_EQ(test::failure_of([&] { BrowserLauncher(launch_profile("Label5"), empty); }),
+            automation::errc::kCannotCreate)
+      << "no browser, yet the launch went through";
 }
 
 }  // namespace

@@ -1,0 +1,108 @@
+#include "platform/http_exchange.h"
+
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <atomic>
+
+#include "failure_of.h"
+#include "platform/classes.h"
+#include "platform/xmlhttp.h"
+#include "test_server.h"
+#include "update/module1.h"
+
+namespace veltrano::platform {
+namespace {
+
+using namespace std::chrono_literals;
+using test::failure_of;
+using test::serve;
+using test::TestServer;
+
+TEST(HttpExchange, FollowsRedirectsWithinLimits) {
+  const TestServer server(serve);
+  const HttpLimits limits;
+  const struct {
+    const char* path;
+    int status;
+    std::size_t body_size;
+  } completes[] = {{"/ver.html", 200, 5},      {"/moved", 200, 5},   {"/chain/5", 200, 5},
+                   {"/found-nowhere", 302, 5}, {"/missing", 404, 9}, {"/just-fits", 200, 1 << 20}};
+  for (const auto& c : completes) {
+    const HttpResponse r = http_exchange("GET", server.url(c.path), limits);
+    EXPECT_EQ(r.status, c.status) << c.path;
+    EXPECT_EQ(r.body.size(), c.body_size) << c.path;
+  }
+  for (const char* path : {"/chain/6", "/loop", "/to-file", "/large", "/bomb"})
+    EXPECT_EQ(failure_of([&] { http_exchange("GET", server.url(path), limits); }), automation::errc::kRequestFailed)
+        << path;
+}
+
+TEST(HttpExchange, GivesUpAtTheDeadline) {
+  const TestServer server(serve);
+  HttpLimits limits;
+  limits.deadline = 300ms;
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(failure_of([&] { http_exchange("GET", server.url("/silent"), limits); }), automation::errc::kRequestFailed);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
+}
+
+TEST(HttpExchange, RefusesWhatIsNotAWebUrl) {
+  for (const char* url : {"ftp://example.com/x", "file:///etc/passwd", "not a url", "http://"})
+    EXPECT_EQ(failure_of([&] { http_exchange("GET", url, HttpLimits{}); }), automation::errc::kRequestFailed) << url;
+}
+
+// The version check's request starts before the window is built: the synchronous request
+// for the same method and URL takes it over, so the server sees one GET; one nobody takes
+// is cancelled.
+TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
+  std::atomic<int> requests = 0;
+  std::atomic<int> heads = 0;
+  std::atomic<int> held = -1;  // the server's end of the connection that is never answered
+  const TestServer server([&](SoupServerMessage* msg, const std::string& path) {
+    ++requests;
+    if (std::string_view(soup_server_message_get_method(msg)) == "HEAD") ++heads;
+    if (path != "/held") return serve(msg, path);
+    held = dup(g_socket_get_fd(soup_server_message_get_socket(msg)));
+    soup_server_message_pause(msg);
+  });
+  {
+    EarlyRequests early;
+    early.start(server.url("/ver.html"));
+    const automation::Registry registry = platform_classes(&early);
+    while (requests == 0) early.advance();
+    EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");
+    EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");  // a later one goes out anew
+    EXPECT_EQ(requests, 2);
+  }
+  {
+    EarlyRequests early;
+    early.start(server.url("/ver.html"));
+    while (requests == 2) early.advance();
+    XmlHttpRequest head(&early);
+    const automation::Value open[] = {"HEAD", server.url("/ver.html"), false};
+    head.call("Open", open);
+    head.call("send", {});
+    EXPECT_EQ(head.get("status").to_int32(), 200);
+    EXPECT_EQ(requests, 4);  // the early GET, and the HEAD of its own
+    EXPECT_EQ(heads, 1);
+  }
+  std::chrono::steady_clock::time_point going;
+  {
+    EarlyRequests early;
+    early.start(server.url("/held"));
+    while (held < 0) early.advance();
+    going = std::chrono::steady_clock::now();
+  }
+  pollfd end{held, POLLIN, 0};
+  char byte;
+  ASSERT_EQ(poll(&end, 1, 1000), 1);
+  EXPECT_EQ(recv(held, &byte, 1, MSG_PEEK), 0);             // the client has closed it
+  EXPECT_LT(std::chrono::steady_clock::now() - going, 1s);  // cancelled, not left to time out
+  close(held);
+}
+
+}  // namespace
+}  // namespace veltrano::platform
