@@ -78,7 +78,7 @@ class LegacyPages(CorpusTest):
 
     def click(self, title, x, y):
         """A click at (x, y) of the page in the window with this title."""
-        (window,) = windows_titled(title)
+        (window,) = window_titled(title)
         window.click(x, y)
 
     def test_undeclared_gbk_and_its_form(self):
@@ -103,7 +103,7 @@ class LegacyPages(CorpusTest):
             wait_until(lambda: [status in text for text in status_texts("通过")] == [True] * 3, 10,
                        what=f"{path}: {status}")
             if path == "/omission.html":  # its line, made by script from the cells' places, is on screen
-                left, top = windows_titled("通过")[0].client_origin()
+                left, top = window_titled("通过")[0].client_origin()
 
                 def red():
                     shot = Screen()
@@ -192,7 +192,7 @@ class VectorMarkup(CorpusTest):
         h = self.open(f"/trend.html#{n}", bars=False)
         title = f"走势线 {n}"
         self.title_becomes(h, (title,))  # in a window without the old browser's ways, attachEvent throws
-        (window,) = windows_titled(title)
+        (window,) = window_titled(title)  # the X title follows the page's a moment later
         activate(window.xid)
         winners = [int(d) for d in re.search(r"WINNERS = \[([\d, ]+)\]", corpus("trend.html")).group(1).split(",")]
         left, top = window.client_origin()

@@ -102,7 +102,7 @@ class WebContent(ShellTest):
         for pid in web_processes():  # this session's only
             os.kill(pid, signal.SIGKILL)
         self.title_becomes(h, ("页面意外停止运行",))
-        (window,) = windows_titled("页面意外停止运行")
+        (window,) = window_titled("页面意外停止运行")
         window.key("F5")
         self.title_becomes(h, ("测试页",))
 

@@ -12,7 +12,7 @@ from gi.repository import GLib
 from shell_client import ShellTest
 from test_legacy import Screen, corpus, serve_corpus
 from veltrano_e2e import (CONTENT_HOST, Service, activate, bars_of, browser_windows, find, shell_app, wait_until,
-                          windows_titled)
+                          window_titled, windows_titled)
 
 
 # One server for the module: a connection WebKit keeps open would reach a server that a
@@ -42,7 +42,7 @@ class Windows(ShellTest):
         self.assertEqual(wait_until(title, 15, what=f"the checks of window {name}"), "通过 " + name)
 
     def click(self, title, x, y):
-        (window,) = windows_titled(title)
+        (window,) = window_titled(title)
         activate(window.xid)  # in front of the others
         window.click(x, y)
 
@@ -170,7 +170,7 @@ class Printing(ShellTest):
     def test_the_page_and_its_vml(self):
         h = self.open("/chart.html", bars=False)
         self.title_becomes(h, ("遗漏走势图",))
-        (chart,) = windows_titled("遗漏走势图")
+        (chart,) = window_titled("遗漏走势图")
         winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
         centres = [(60 + n * 24 + 12, 40 + draw * 18 + 9) for draw, n in enumerate(winners)]
         self.assertEqual(self.print_to_file("遗漏走势图", lambda: chart.key("ctrl+p")),
@@ -178,7 +178,7 @@ class Printing(ShellTest):
 
         h = self.open("/every-window.html?1", bars=False)
         self.title_becomes(h, ("通过 1",))
-        (window,) = windows_titled("通过 1")
+        (window,) = window_titled("通过 1")
         self.assertEqual(self.print_to_file("通过 1", lambda: window.click(40, 230)), [(130, 20, 390, 20)])
 
 
