@@ -16,8 +16,9 @@ gi.require_version("Gtk", "3.0")
 import pyatspi  # noqa: E402
 from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
+from servers import PageServer  # noqa: E402
 from shell_client import ShellTest  # noqa: E402
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, PageServer, Service, activate, bars_of,  # noqa: E402
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, activate, bars_of,  # noqa: E402
                           close_browser_windows, shell_app, status_of, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")

@@ -5,9 +5,10 @@ added they take their old-browser paths, and must come to the same results."""
 import os
 import unittest
 
+from servers import PageServer
 from shell_client import ShellTest
 from test_legacy import corpus
-from veltrano_e2e import CONTENT_HOST, SOURCE, PageServer, wait_until
+from veltrano_e2e import CONTENT_HOST, SOURCE, wait_until
 
 NODE = os.path.join(SOURCE, "tests", "node_modules")  # scripts/install-deps.sh test
 FILES = {

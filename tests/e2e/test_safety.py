@@ -15,8 +15,9 @@ gi.require_version("Gtk", "3.0")
 import pyatspi  # noqa: E402
 from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
+from servers import QuietHandler, Server  # noqa: E402
 from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes  # noqa: E402
-from veltrano_e2e import (BUILD, CONTENT_HOST, QuietHandler, Server, Service, browser_windows,  # noqa: E402
+from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows,  # noqa: E402
                           close_browser_windows, find, read_text, shell_app, shell_running, states, status_of,
                           texts, wait_until)
 

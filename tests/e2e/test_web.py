@@ -10,9 +10,10 @@ import unittest
 
 import pyatspi
 
+from servers import PageServer
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, PageServer, bars_of, browser_windows, find, read_text, shell_app,
-                          states, wait_until, window_titled)
+from veltrano_e2e import (CONTENT_HOST, bars_of, browser_windows, find, read_text, shell_app, states, wait_until,
+                          window_titled)
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"
