@@ -83,21 +83,41 @@ inline std::string gzip(const std::string& data) {
   return out;
 }
 
+inline void redirect(SoupServerMessage* msg, int status, const std::string& to) {
+  soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", to.c_str());
+  respond(msg, status, "");
+}
+
+// Bodies that start with a byte order mark, or with what looks like one.
+inline const std::string& marked_body(const std::string& path) {
+  static const std::map<std::string, std::string> kBodies = {
+      {"/bom/utf-8",
+       "\xEF\xBB\xBF"
+       "1.0.2"},
+      {"/bom/utf-16le", std::string("\xFF\xFE"
+                                    "1\0.\0"
+                                    "0\0.\0"
+                                    "2\0",
+                                    12)},
+      {"/bom/utf-16be", std::string("\xFE\xFF"
+                                    "\0"
+                                    "1\0.\0"
+                                    "0\0.\0"
+                                    "2",
+                                    12)},
+      {"/bom/gb18030",
+       "\x84\x31\x95\x33"
+       "1.0.2"},  // U+FEFF in GB18030: no BOM to the decoder
+  };
+  return kBodies.at(path);
+}
+
 inline void serve(SoupServerMessage* msg, const std::string& path) {
   if (path == "/ver.html") return respond(msg, 200, "1.0.3");
   if (path == "/missing") return respond(msg, 404, "not found");
-  if (path == "/moved") {
-    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", "/ver.html");
-    return respond(msg, 302, "");
-  }
-  if (path == "/loop") {
-    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", "/loop");
-    return respond(msg, 302, "");
-  }
-  if (path == "/to-file") {
-    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location", "file:///etc/passwd");
-    return respond(msg, 301, "");
-  }
+  if (path == "/moved") return redirect(msg, 302, "/ver.html");
+  if (path == "/loop") return redirect(msg, 302, "/loop");
+  if (path == "/to-file") return redirect(msg, 301, "file:///etc/passwd");
   if (path == "/large") return respond(msg, 200, std::string((1 << 20) + 1, 'x'));
   if (path == "/just-fits") return respond(msg, 200, std::string(1 << 20, 'x'));
   if (path == "/bomb") {
@@ -108,33 +128,10 @@ inline void serve(SoupServerMessage* msg, const std::string& path) {
   if (path.starts_with("/chain/")) {                             // /chain/N answers after N redirects
     const int left = std::stoi(path.substr(7));
     if (left == 0) return respond(msg, 200, "1.0.3");
-    soup_message_headers_replace(soup_server_message_get_response_headers(msg), "Location",
-                                 ("/chain/" + std::to_string(left - 1)).c_str());
-    return respond(msg, 302, "");
+    return redirect(msg, 302, "/chain/" + std::to_string(left - 1));
   }
   if (path == "/found-nowhere") return respond(msg, 302, "1.0.3");  // a redirect without a Location
-  if (path.starts_with("/bom/")) {
-    static const std::map<std::string, std::string> kBodies = {
-        {"/bom/utf-8",
-         "\xEF\xBB\xBF"
-         "1.0.2"},
-        {"/bom/utf-16le", std::string("\xFF\xFE"
-                                      "1\0.\0"
-                                      "0\0.\0"
-                                      "2\0",
-                                      12)},
-        {"/bom/utf-16be", std::string("\xFE\xFF"
-                                      "\0"
-                                      "1\0.\0"
-                                      "0\0.\0"
-                                      "2",
-                                      12)},
-        {"/bom/gb18030",
-         "\x84\x31\x95\x33"
-         "1.0.2"},  // U+FEFF in GB18030: no BOM to the decoder
-    };
-    return respond(msg, 200, kBodies.at(path));
-  }
+  if (path.starts_with("/bom/")) return respond(msg, 200, marked_body(path));
   respond(msg, 500, "unexpected path");
 }
 
