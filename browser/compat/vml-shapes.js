@@ -39,7 +39,12 @@
     return colon > 0 && prefixes.has(name.slice(0, colon)) ? name.slice(colon + 1) : null;
   }
   const isShape = (node) => SHAPES.includes(vmlName(node));
-  const shapeSelector = () => [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(",");
+  let selector = { size: 0, text: "" }; // built again only when a prefix is learnt
+  const shapeSelector = () => {
+    if (selector.size !== prefixes.size)
+      selector = { size: prefixes.size, text: [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(",") };
+    return selector.text;
+  };
 
   // A shape lays out as a box of its CSS size; the drawing sits in it, under its text. A
   // line or polyline that its style attribute places absolutely gets its box only once it
