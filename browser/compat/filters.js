@@ -101,7 +101,7 @@
     Object.defineProperty(Element.prototype, "filters", {
       configurable: true, enumerable: false,
       get() {
-        if (frame) readAll();
+        if (frame || added.takeRecords().length) readAll();
         if (!filterLists.has(this)) {
           const alpha = alphaFilter(this);
           const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
