@@ -44,34 +44,44 @@
       }
     }
   }
+  const linked = new WeakSet();
   function readLink(link) {
     const fetchText = () => {
       if (!link.sheet || read.has(link.sheet) || new URL(link.href).origin !== location.origin) return;
       const sheet = link.sheet;
       fetch(link.href).then((response) => response.text()).then((text) => readSheet(sheet, text), () => {});
     };
+    linked.add(link);
     link.addEventListener("load", fetchText);
     fetchText();
   }
 
-  function readElement(el) {
-    if (el.hasAttribute("style")) readAttribute(el);
-    if (el.localName === "style") readSheet(el.sheet, el.textContent);
-    else if (el.localName === "link" && /stylesheet/i.test(el.rel)) readLink(el);
-  }
-  function readNode(node) {
-    if (node.nodeType !== 1) return;
-    readElement(node);
-    if (node.firstElementChild) for (const el of node.querySelectorAll("[style],style,link")) readElement(el);
-  }
-  const observer = new MutationObserver((records) => {
-    for (const record of records) {
-      if (record.type === "attributes") readAttribute(record.target);
-      else if (record.target.localName === "style") readSheet(record.target.sheet, record.target.textContent);
-      else for (const added of record.addedNodes) readNode(added);
+  // What the page added is looked through once a frame, before it is painted, and when a
+  // script asks for an element's filters: a page's table adds thousands of elements, and
+  // going through each one as it comes costs more than asking the document for the few
+  // that hold a filter or a sheet.
+  const WRITTEN = "[style*=alpha i],style,link";
+  let frame = 0;
+  function readAll() {
+    cancelAnimationFrame(frame);
+    frame = 0;
+    added.takeRecords();
+    for (const el of document.querySelectorAll(WRITTEN)) {
+      if (el.localName === "style") readSheet(el.sheet, el.textContent);
+      else if (el.localName === "link") {
+        if (/stylesheet/i.test(el.rel) && !linked.has(el)) readLink(el);
+      } else readAttribute(el);
     }
+  }
+  const added = new MutationObserver(() => {
+    if (!frame) frame = requestAnimationFrame(readAll);
   });
-  observer.observe(document, { childList: true, subtree: true, attributes: true, attributeFilter: ["style"] });
+  added.observe(document, { childList: true, subtree: true });
+  // A style attribute a script changes is read at once, as the old browser read it.
+  const changed = new MutationObserver((records) => {
+    for (const record of records) readAttribute(record.target);
+  });
+  changed.observe(document, { attributes: true, subtree: true, attributeFilter: ["style"] });
 
   // --- el.filters -------------------------------------------------------------------------
   // el.filters.alpha, el.filters.item("DXImageTransform.Microsoft.Alpha") and
@@ -91,6 +101,7 @@
     Object.defineProperty(Element.prototype, "filters", {
       configurable: true, enumerable: false,
       get() {
+        if (frame || added.takeRecords().length) readAll();
         if (!filterLists.has(this)) {
           const alpha = alphaFilter(this);
           const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);

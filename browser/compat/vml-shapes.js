@@ -15,6 +15,7 @@
   const SVG = "http://www.w3.org/2000/svg";
   const VML = "urn:schemas-microsoft-com:vml";
   const SHAPES = ["line", "polyline", "rect", "roundrect", "oval", "shape", "group"];
+  const POINTED = ["line", "polyline"]; // drawn from their points alone
   const HIDDEN_PARTS = ["stroke", "fill", "path", "shadow", "textpath", "imagedata", "formulas", "f", "handles", "h"];
   const DRAWING = "veltrano-vml"; // the class of the SVG drawn into a shape
 
@@ -38,17 +39,29 @@
     return colon > 0 && prefixes.has(name.slice(0, colon)) ? name.slice(colon + 1) : null;
   }
   const isShape = (node) => SHAPES.includes(vmlName(node));
-  const shapeSelector = () => [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(",");
+  let selector = { size: 0, text: "" }; // built again only when a prefix is learnt
+  const shapeSelector = () => {
+    if (selector.size !== prefixes.size)
+      selector = { size: prefixes.size, text: [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(",") };
+    return selector.text;
+  };
 
-  // A shape lays out as a box of its CSS size; the drawing sits in it, under its text.
+  // A shape lays out as a box of its CSS size; the drawing sits in it, under its text. A
+  // line or polyline that its style attribute places absolutely gets its box only once it
+  // is drawn, in the frame after it appears: a chart's script adds hundreds of them, each
+  // after reading cells' offsets, and a read after each new box would lay the page out
+  // again. Such a line takes no room in the flow, so the page sees the same layout. The
+  // page's own rules still win, as they do over the box's.
   const styled = new Set();
   function addStyles(prefix) {
     if (styled.has(prefix) || !document.documentElement) return;
     styled.add(prefix);
     const names = (list) => list.map((name) => prefix + "\\:" + name).join(",");
+    const placed = "[style*=absolute i]:not(:has(>svg))";
     const style = document.createElement("style");
     style.textContent =
       names(SHAPES) + "{display:inline-block;position:relative;overflow:visible}" +
+      names(POINTED).replace(/,|$/g, ":where(" + placed + ")$&") + "{display:contents}" +
       names(HIDDEN_PARTS) + "," + names(["group"]) + ">:not(svg){display:none}" +
       names(["textbox"]) + "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}" +
       "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}";
@@ -246,7 +259,7 @@
   Object.defineProperty(window, "veltrano-vml-@CHANNEL@", {
     configurable: true,
     value: {
-      SVG, HIDDEN_PARTS, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
+      SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
       length, lengths, flag, make, part, draw,
     },
   });

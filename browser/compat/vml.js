@@ -11,7 +11,7 @@
   const handed = window[KEY];
   delete window[KEY];
   if (!handed) return; // not handed over: a broken build
-  const { SVG, HIDDEN_PARTS, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles } = handed;
+  const { SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles } = handed;
   const { length, lengths, flag, make, part, draw } = handed;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
@@ -56,7 +56,7 @@
 
   // A line or a polyline is drawn from its points alone, in the shape's corner: neither its
   // size nor its bounds need a layout, which a chart of lines then never forces.
-  const POINTED = new Set(["line", "polyline"]);
+  const pointedKinds = new Set(POINTED);
   function pointBounds(drawing) {
     const node = drawing.lastChild;
     const values =
@@ -73,7 +73,7 @@
 
   function renderAll(shapes) {
     for (const shape of shapes) addStyles(prefixOf(shape));
-    const pointed = shapes.map((shape) => POINTED.has(vmlName(shape)));
+    const pointed = shapes.map((shape) => pointedKinds.has(vmlName(shape)));
     const sizes = shapes.map((shape, i) => (pointed[i] ? { width: 0, height: 0 } : size(shape)));
     const drawings = shapes.map((shape, i) => drawingOf(shape, sizes[i]));
     const bounds = drawings.map((drawing, i) => (pointed[i] ? pointBounds(drawing) : drawing.getBBox()));
@@ -174,6 +174,7 @@
     for (const parent of parents) if (isShape(parent) && parent.parentNode) moveOut(parent);
     const addedShapes = shapesIn(added);
     for (const shape of addedShapes) moveOut(shape);
+    for (const shape of addedShapes) addStyles(prefixOf(shape)); // before the page reads a layout
     const outermost = outermostShapes();
     for (const node of [parents, addedShapes, shapesIn(changed), changed].flat()) {
       const shape = outermost(node);
