@@ -108,6 +108,7 @@ std::uint32_t AutomationService::create(const std::string& sender) {
     throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
   if (!m_app.unavailable().empty()) throw Error(errc::kCannotCreate, m_app.unavailable());
   const unsigned window_id = m_app.open_window(nullptr);
+  if (!m_preparing.empty()) m_app.prepare_window_soon();  // for the next click
   const std::uint32_t handle = m_next_handle++;
   m_instances.emplace(
       handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] { return app.window(window_id); })});

@@ -45,8 +45,10 @@ class BrowserWindow : public Gtk::Window {
   WebKitWebView* web_view() const noexcept { return m_view.get(); }
 
   void navigate(const std::string& url);
-  // Starts the web process on a blank page, for a window made ahead of need. The page is
-  // not the window's home, and going back to it is no use to anybody.
+  // Starts the web process on a blank page, for a window made ahead of need: an empty one
+  // of the content host, which gets the compatibility scripts compiled and the fonts read
+  // before the first page needs them. The page is not the window's home, and going back to
+  // it is no use to anybody.
   void load_blank();
   bool started_blank() const noexcept { return m_started_blank; }
   void set_bar_visible(Bar bar, bool visible);
