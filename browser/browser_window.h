@@ -127,8 +127,8 @@ class BrowserWindow : public Gtk::Window {
   Gtk::Label m_sandbox_notice{kSandboxOffNotice};
 
   Placement m_placement;
-  sigc::connection m_show_timer;  // shown, unless the client goes on, when it runs
-  std::string m_url_on_show;      // asked for before the window was shown
+  sigc::connection m_show_timer;     // shown, unless the client goes on, when it runs
+  std::string m_url_on_show;         // asked for before the window was shown
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_started_blank = false;
   bool m_full_screen = false;
