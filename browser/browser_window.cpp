@@ -16,9 +16,9 @@ namespace {
 
 constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
+constexpr char kWarmUpPage[] = "<!DOCTYPE html><meta charset=\"utf-8\"><body>电子走势图 0123456789</body>";
 constexpr int kMaxRetryDelay = 30;
 constexpr char kLoading[] = "正在载入…";
-constexpr char kWarmUpPage[] = "<!DOCTYPE html><meta charset=\"utf-8\"><body>电子走势图 0123456789</body>";
 constexpr char kNoScrollBars[] =
     "(function () { var s = document.createElement('style'); s.textContent = 'html { overflow: hidden !important }';"
     " (document.head || document.documentElement).appendChild(s); })();";
