@@ -11,7 +11,8 @@ namespace veltrano::browser {
 namespace {
 
 constexpr unsigned kPlacingPauseMs = 50;  // a client placing a window calls again within that
-constexpr int kMinPageWindow = 100;       // the least a page may make its window, outer size
+
+constexpr int kMinPageWindow = 100;  // the least a page may make its window, outer size
 constexpr int kMaxExtent = 32767;
 
 }  // namespace
