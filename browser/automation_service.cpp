@@ -108,6 +108,7 @@ std::uint32_t AutomationService::create(const std::string& sender) {
     throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
   if (!m_app.unavailable().empty()) throw Error(errc::kCannotCreate, m_app.unavailable());
   const unsigned window_id = m_app.open_window(nullptr);
+  if (!m_preparing.empty()) m_app.prepare_window_soon();  // for the next click
   const std::uint32_t handle = m_next_handle++;
   m_instances.emplace(
       handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] { return app.window(window_id); })});
@@ -130,7 +131,10 @@ void AutomationService::release(std::uint32_t handle) {
   const unsigned window_id = it->second.window_id;
   const std::string owner = it->second.owner;
   m_instances.erase(it);
-  if (BrowserWindow* window = m_app.window(window_id); window && !window->get_visible()) m_app.close_window(window_id);
+  if (BrowserWindow* window = m_app.window(window_id); window && !window->visible_or_asked())
+    m_app.close_window(window_id);
+  else if (window)
+    window->show_if_asked();  // the client has done with it: placed, or not at all
 
   forget_client_if_idle(owner);
   m_app.update_idle_exit();

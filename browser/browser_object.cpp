@@ -53,14 +53,16 @@ std::span<const automation::Member<BrowserObject>> BrowserObject::members() {
   return kMembers;
 }
 
+// Every call of the client's tells a window waiting to be shown that it is still being set up.
 BrowserWindow& BrowserObject::window() const {
   BrowserWindow* window = m_window();
   if (!window) throw Error(errc::kObjectGone, "浏览器窗口已关闭");
+  if (window->visible_or_asked() && !window->get_visible()) window->postpone_show();
   return *window;
 }
 
-Value BrowserObject::get_visible() { return window().get_visible(); }
-void BrowserObject::put_visible(const Value& value) { window().set_visible(value.to_bool()); }
+Value BrowserObject::get_visible() { return window().visible_or_asked(); }
+void BrowserObject::put_visible(const Value& value) { window().ask_visible(value.to_bool()); }
 
 Value BrowserObject::navigate(std::span<const Value> args) {
   const std::string url = args[0].to_string();
@@ -68,7 +70,7 @@ Value BrowserObject::navigate(std::span<const Value> args) {
   if (!acceptable_url(url))
     throw Error(errc::kInvalidCall,
                 "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + shortened(url, 200) + "”");
-  window().navigate(url);
+  window().ask_navigate(url);
   return {};
 }
 

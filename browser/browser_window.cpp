@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "config.h"
 #include "policy.h"
 #include "resources.h"
 #include "support/glib_signal.h"
@@ -17,6 +18,7 @@ namespace {
 
 constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
+constexpr char kWarmUpPage[] = "<!DOCTYPE html><meta charset=\"utf-8\"><body>电子走势图 0123456789</body>";
 constexpr int kMaxRetryDelay = 30;
 constexpr char kLoading[] = "正在载入…";
 
@@ -118,7 +120,8 @@ void BrowserWindow::navigate(const std::string& url) {
 
 void BrowserWindow::load_blank() {
   m_started_blank = true;
-  webkit_web_view_load_uri(m_view.get(), "about:blank");
+  const std::string base = std::string("http://") + config::kContentHost + "/";
+  webkit_web_view_load_alternate_html(m_view.get(), kWarmUpPage, base.c_str(), nullptr);
 }
 
 const Gtk::Widget& BrowserWindow::bar_widget(Bar bar) const {

@@ -48,8 +48,10 @@ class BrowserWindow : public Gtk::Window {
   WebKitWebView* web_view() const noexcept { return m_view.get(); }
 
   void navigate(const std::string& url);
-  // Starts the web process on a blank page, for a window made ahead of need. The page is
-  // not the window's home, and going back to it is no use to anybody.
+  // Starts the web process on a blank page, for a window made ahead of need: an empty one
+  // of the content host, which gets the compatibility scripts compiled and the fonts read
+  // before the first page needs them. The page is not the window's home, and going back to
+  // it is no use to anybody.
   void load_blank();
   bool started_blank() const noexcept { return m_started_blank; }
   void set_bar_visible(Bar bar, bool visible);
@@ -57,6 +59,16 @@ class BrowserWindow : public Gtk::Window {
   // The placement last asked for; the window manager may not have carried it out yet.
   const Placement& placement() const noexcept { return m_placement; }
   void set_placement(const Placement& placement);
+  // What a client asks with "Visible". A client that shows a window goes on to place it and
+  // to ask for its page: the window is shown once it has done so (show_if_asked), or once
+  // it pauses, so that it appears at its size and place, its page with it.
+  void ask_visible(bool visible);
+  bool visible_or_asked() const { return get_visible() || m_show_timer.connected(); }
+  // What a client asks with "Navigate".
+  void ask_navigate(const std::string& url);
+  // The client is still at it: the pause starts again.
+  void postpone_show();
+  void show_if_asked();
   void set_full_screen(bool full_screen);
   // What window.open asked of this window: its bars, size, place and whether it resizes.
   void apply_features(const WindowFeatures& features);
@@ -104,6 +116,7 @@ class BrowserWindow : public Gtk::Window {
   void on_network_changed(GNetworkMonitor* monitor, gboolean available);
   void on_page_asks(WindowAsk ask, int x, int y);
   void on_address_activate();
+  bool on_show_timer();
 
   const WebContext& m_context;
   GObjectPtr<WebKitWebView> m_view;  // in the widget tree, and kept alive by a reference of ours
@@ -120,6 +133,8 @@ class BrowserWindow : public Gtk::Window {
   Gtk::Label m_sandbox_notice{kSandboxOffNotice};
 
   Placement m_placement;
+  sigc::connection m_show_timer;     // shown, unless the client goes on, when it runs
+  std::string m_url_on_show;         // asked for before the window was shown
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_started_blank = false;
   bool m_full_screen = false;

@@ -18,6 +18,7 @@ ShellApp::ShellApp() : Gtk::Application(Glib::ustring(), Gio::APPLICATION_NON_UN
 
 ShellApp::~ShellApp() {
   m_exit_timer.disconnect();
+  m_prepare_timer.disconnect();
   m_service.reset();
   m_windows.clear();
   if (m_bus_owner) g_bus_unown_name(m_bus_owner);
@@ -139,11 +140,24 @@ void ShellApp::end() {
 }
 
 void ShellApp::prepare_window() {
-  if (m_prepared_window || !m_windows.empty() || !m_context) return;  // open windows share their process
-  const unsigned id = open_window(nullptr);
-  window(id)->load_blank();
+  m_prepare_timer.disconnect();
+  if (m_prepared_window || !m_context) return;
+  const bool first = m_windows.empty();
+  const unsigned id = open_window(nullptr);  // beside the open windows, in their web process
+  if (first) window(id)->load_blank();
+  gtk_widget_realize(GTK_WIDGET(window(id)->gobj()));
   m_prepared_window = id;
   update_idle_exit();
+}
+
+void ShellApp::prepare_window_soon() {
+  if (!m_prepare_timer.connected())
+    m_prepare_timer = Glib::signal_timeout().connect(
+        [this] {
+          prepare_window();
+          return false;
+        },
+        kPrepareDelayMs);
 }
 
 }  // namespace veltrano::browser

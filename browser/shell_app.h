@@ -19,6 +19,7 @@ namespace veltrano::browser {
 class ShellApp : public Gtk::Application {
  public:
   static constexpr unsigned kIdleExitSeconds = 5;
+  static constexpr unsigned kPrepareDelayMs = 300;
 
   static Glib::RefPtr<ShellApp> create();
   ~ShellApp() override;
@@ -31,8 +32,11 @@ class ShellApp : public Gtk::Application {
   // To be called whenever windows or instances come or go.
   void update_idle_exit();
   // Gets the next window ready now, web process and all: a hidden window on a blank page,
-  // as a new one is, kept for whoever asks for a window next.
+  // as a new one is, kept for whoever asks for a window next. With windows open, it is
+  // made beside them.
   void prepare_window();
+  // The same, once the window just asked for has had its start.
+  void prepare_window_soon();
   // Why no window can open (the web-process sandbox cannot start); empty when they can.
   const std::string& unavailable() const noexcept { return m_unavailable; }
 
@@ -58,6 +62,7 @@ class ShellApp : public Gtk::Application {
   std::map<unsigned, std::unique_ptr<BrowserWindow>> m_windows;
   unsigned m_next_window = 1;
   sigc::connection m_exit_timer;
+  sigc::connection m_prepare_timer;
 };
 
 }  // namespace veltrano::browser

@@ -3,11 +3,14 @@
 #include <glibmm/main.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "browser_window.h"
 
 namespace veltrano::browser {
 namespace {
+
+constexpr unsigned kPlacingPauseMs = 50;  // a client placing a window calls again within that
 
 constexpr int kMinPageWindow = 100;  // the least a page may make its window, outer size
 
@@ -18,6 +21,43 @@ void BrowserWindow::set_placement(const Placement& placement) {
   m_placement_pending = true;
   resize(placement.width, placement.height);
   move(placement.left, placement.top);
+}
+
+void BrowserWindow::ask_visible(bool visible) {
+  if (visible && !get_visible()) {
+    postpone_show();
+    return;
+  }
+  m_show_timer.disconnect();
+  if (!m_url_on_show.empty()) navigate(std::exchange(m_url_on_show, {}));
+  set_visible(visible);
+}
+
+// A page asked for before the window is shown waits for it: its script must find the window
+// at its size. It is asked for first, and the window's size reaches the web process right
+// after, before any of the page can.
+void BrowserWindow::ask_navigate(const std::string& url) {
+  if (m_show_timer.connected())
+    m_url_on_show = url;
+  else
+    navigate(url);
+}
+
+// The timers' slots are ours: they go with the window.
+void BrowserWindow::postpone_show() {
+  m_show_timer.disconnect();
+  m_show_timer = Glib::signal_timeout().connect(sigc::mem_fun(*this, &BrowserWindow::on_show_timer), kPlacingPauseMs);
+}
+
+void BrowserWindow::show_if_asked() {
+  if (m_show_timer.connected()) on_show_timer();
+}
+
+bool BrowserWindow::on_show_timer() {
+  m_show_timer.disconnect();
+  if (!m_url_on_show.empty()) navigate(std::exchange(m_url_on_show, {}));
+  show();
+  return false;
 }
 
 void BrowserWindow::set_full_screen(bool full_screen) {
