@@ -11,5 +11,5 @@ cmake -S "$top" -B "$build" -DCMAKE_BUILD_TYPE=Release -DVELTRANO_BENCH=ON -DVEL
 cmake --build "$build" -j "$(nproc)" >/dev/null
 content=$(sed -n 's/^VELTRANO_CONTENT_HOST:STRING=//p' "$build/CMakeCache.txt")
 home=$(sed -n 's/^VELTRANO_HOME_HOST:STRING=//p' "$build/CMakeCache.txt")
-export VELTRANO_BUILD_DIR="$build" VELTRANO_CONTENT_HOST="$content" VELTRANO_HOME_HOST="$home"
+export VELTRANO_BUILD_DIR="$build" VELTRANO_SOURCE_DIR="$top" VELTRANO_CONTENT_HOST="$content" VELTRANO_HOME_HOST="$home"
 exec "$top/tests/e2e/sandbox.sh" "$content" "$home" /usr/bin/python3 "$top/bench/bench.py" "$@" 2>&1 | grep -v -e "^dbus-daemon" -e "SpiRegistry"
