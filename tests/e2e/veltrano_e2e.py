@@ -138,6 +138,9 @@ class Launcher:
         self.control(name).queryAction().doAction(0)
 
     def click(self, name):
+        """A click of the mouse on a control, with the launcher brought in front first, as a
+        user would: a browser window may cover it, full screen or at the screen's corner."""
+        subprocess.run(["xdotool", "windowactivate", "--sync", str(self.xid())], check=True, timeout=10)
         x, y, w, h = extents(self.control(name))
         subprocess.run(["xdotool", "mousemove", str(x + w // 2), str(y + h // 2), "click", "1"], check=True)
 
