@@ -104,7 +104,7 @@ void BrowserObject::put_tool_bar(const Value& value) { window().set_bar_visible(
 Value BrowserObject::get_status_bar() { return window().bar_visible(Bar::Status); }
 void BrowserObject::put_status_bar(const Value& value) { window().set_bar_visible(Bar::Status, value.to_bool()); }
 
-Value BrowserObject::get_location_url() { return window().location(); }
+Value BrowserObject::get_location_url() { return window().location_asked(); }
 Value BrowserObject::get_location_name() { return std::string(window().get_title()); }
 Value BrowserObject::get_busy() { return window().busy(); }
 Value BrowserObject::get_ready_state() { return static_cast<std::int32_t>(window().ready_state()); }

@@ -145,7 +145,7 @@ std::string BrowserWindow::location() const {
   return uri ? uri : m_last_uri;
 }
 
-bool BrowserWindow::busy() const { return webkit_web_view_is_loading(m_view.get()); }
+bool BrowserWindow::busy() const { return !m_url_on_show.empty() || webkit_web_view_is_loading(m_view.get()); }
 
 void BrowserWindow::show_status(const Glib::ustring& text) { m_status.set_text(text); }
 

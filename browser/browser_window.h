@@ -74,8 +74,11 @@ class BrowserWindow : public Gtk::Window {
   void apply_features(const WindowFeatures& features);
   bool full_screen() const noexcept { return m_full_screen; }
   std::string location() const;
+  // What a client reads back. A page it asked for before the window was shown counts as
+  // asked for: "LocationURL" is that page's, and "Busy" and "ReadyState" say it is loading.
+  std::string location_asked() const { return m_url_on_show.empty() ? location() : m_url_on_show; }
   bool busy() const;
-  ReadyState ready_state() const noexcept { return m_ready_state; }
+  ReadyState ready_state() const noexcept { return m_url_on_show.empty() ? m_ready_state : ReadyState::Loading; }
   void show_status(const Glib::ustring& text);
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }

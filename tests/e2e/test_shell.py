@@ -132,6 +132,9 @@ class Interface(ShellTest):
 
     def test_a_closed_window_is_gone_for_its_client(self):
         h = self.client.open(f"http://{CONTENT_HOST}/page.html")
+        # Read back at once, while the window may still wait to be shown: the page asked for.
+        self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
+        self.assertTrue(self.client.get(h, "Busy"))
         wait_until(lambda: self.client.get(h, "ReadyState") == 4, 15, what="the page to load")
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
         self.client.invoke(h, "Quit")
