@@ -58,45 +58,34 @@ static int watch_tree(Display *d, Window w, const char *want) {
   return 0;
 }
 
-int main(int argc, char **argv) {
-  if (argc < 3) {
-    fprintf(stderr, "usage: xwait map CMD [ARG...] | xwait title TITLE\n");
-    return 2;
+/* Runs argv[0...] and prints the milliseconds until its first top-level window is mapped. */
+static int wait_map(Display *d, Window root, char **argv) {
+  const double start = now_ms();
+  pid_t pid = fork();
+  if (pid == 0) {
+    /* Not our output: the caller reads ours to its end. */
+    freopen("/dev/null", "w", stdout);
+    freopen("/dev/null", "w", stderr);
+    execvp(argv[0], argv);
+    _exit(127);
   }
-  Display *d = XOpenDisplay(NULL);
-  if (!d) return 1;
-  XSetErrorHandler(ignore_errors);
-  Window root = DefaultRootWindow(d);
-  XSelectInput(d, root, SubstructureNotifyMask);
-  XSync(d, False);
+  for (;;) {
+    XEvent e;
+    XNextEvent(d, &e);
+    if (e.type == MapNotify && e.xmap.event == root && !e.xmap.override_redirect) {
+      printf("%.1f %d\n", now_ms() - start, (int)pid);
+      return 0;
+    }
+  }
+}
 
-  const int mapping = strcmp(argv[1], "map") == 0;
-  const char *want = mapping ? NULL : argv[2];
-  double start;
-  if (mapping) {
-    start = now_ms();
-    pid_t pid = fork();
-    if (pid == 0) {
-      /* Not our output: the caller reads ours to its end. */
-      freopen("/dev/null", "w", stdout);
-      freopen("/dev/null", "w", stderr);
-      execvp(argv[2], argv + 2);
-      _exit(127);
-    }
-    for (;;) {
-      XEvent e;
-      XNextEvent(d, &e);
-      if (e.type == MapNotify && e.xmap.event == root && !e.xmap.override_redirect) {
-        printf("%.1f %d\n", now_ms() - start, (int)pid);
-        return 0;
-      }
-    }
-  }
+/* After a line on stdin, the milliseconds until a new top-level window is titled want. */
+static int wait_title(Display *d, const char *want) {
   printf("ready\n");
   fflush(stdout);
   char line[64];
   if (!fgets(line, sizeof line, stdin)) return 1;
-  start = now_ms();
+  const double start = now_ms();
   for (;;) {
     XEvent e;
     XNextEvent(d, &e);
@@ -112,4 +101,18 @@ int main(int argc, char **argv) {
   }
   printf("%.1f\n", now_ms() - start);
   return 0;
+}
+
+int main(int argc, char **argv) {
+  if (argc < 3) {
+    fprintf(stderr, "usage: xwait map CMD [ARG...] | xwait title TITLE\n");
+    return 2;
+  }
+  Display *d = XOpenDisplay(NULL);
+  if (!d) return 1;
+  XSetErrorHandler(ignore_errors);
+  Window root = DefaultRootWindow(d);
+  XSelectInput(d, root, SubstructureNotifyMask);
+  XSync(d, False);
+  return strcmp(argv[1], "map") == 0 ? wait_map(d, root, argv + 2) : wait_title(d, argv[2]);
 }
