@@ -6,6 +6,7 @@
 #include <gtkmm/toolbutton.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "config.h"
 #include "policy.h"
@@ -120,6 +121,7 @@ void BrowserWindow::navigate(const std::string& url) {
 
 void BrowserWindow::load_blank() {
   m_started_blank = true;
+  m_warming_up = true;
   const std::string base = std::string("http://") + config::kContentHost + "/";
   webkit_web_view_load_alternate_html(m_view.get(), kWarmUpPage, base.c_str(), nullptr);
 }
@@ -145,7 +147,7 @@ std::string BrowserWindow::location() const {
   return uri ? uri : m_last_uri;
 }
 
-bool BrowserWindow::busy() const { return !m_url_on_show.empty() || webkit_web_view_is_loading(m_view.get()); }
+bool BrowserWindow::busy() const { return !m_url_held.empty() || webkit_web_view_is_loading(m_view.get()); }
 
 void BrowserWindow::show_status(const Glib::ustring& text) { m_status.set_text(text); }
 
@@ -175,6 +177,7 @@ void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) 
       m_progress.hide();
       if (m_status.get_text() == kLoading) m_status.set_text("完成");
       if (!m_retry_pending) m_retry_delay_s = 0;
+      if (std::exchange(m_warming_up, false)) load_held_page();
       break;
   }
   m_controls.update_navigation();
@@ -254,6 +257,10 @@ gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* oper
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
   m_ready_state = ReadyState::Complete;
   m_progress.hide();
+  if (std::exchange(m_warming_up, false)) {  // nothing of the user's was lost with it
+    load_held_page();
+    return;
+  }
   show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
 }
 

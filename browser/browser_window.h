@@ -76,9 +76,9 @@ class BrowserWindow : public Gtk::Window {
   std::string location() const;
   // What a client reads back. A page it asked for before the window was shown counts as
   // asked for: "LocationURL" is that page's, and "Busy" and "ReadyState" say it is loading.
-  std::string location_asked() const { return m_url_on_show.empty() ? location() : m_url_on_show; }
+  std::string location_asked() const { return m_url_held.empty() ? location() : m_url_held; }
   bool busy() const;
-  ReadyState ready_state() const noexcept { return m_url_on_show.empty() ? m_ready_state : ReadyState::Loading; }
+  ReadyState ready_state() const noexcept { return m_url_held.empty() ? m_ready_state : ReadyState::Loading; }
   void show_status(const Glib::ustring& text);
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
@@ -94,6 +94,7 @@ class BrowserWindow : public Gtk::Window {
  private:
   void connect_web_view_signals();
   const Gtk::Widget& bar_widget(Bar bar) const;
+  void load_held_page();
   void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
   void schedule_retry();
 
@@ -137,9 +138,10 @@ class BrowserWindow : public Gtk::Window {
 
   Placement m_placement;
   sigc::connection m_show_timer;     // shown, unless the client goes on, when it runs
-  std::string m_url_on_show;         // asked for before the window was shown
+  std::string m_url_held;            // asked for before the window was shown or warmed up
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_started_blank = false;
+  bool m_warming_up = false;  // the warm-up page is still loading
   bool m_full_screen = false;
   bool m_scroll_bars = true;  // false: window.open said scrollbars=no
   PageRequests m_requests;    // what the service's pages ask of this window

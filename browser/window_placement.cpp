@@ -29,7 +29,7 @@ void BrowserWindow::ask_visible(bool visible) {
     return;
   }
   m_show_timer.disconnect();
-  if (!m_url_on_show.empty()) navigate(std::exchange(m_url_on_show, {}));
+  load_held_page();
   set_visible(visible);
 }
 
@@ -37,10 +37,15 @@ void BrowserWindow::ask_visible(bool visible) {
 // at its size. It is asked for first, and the window's size reaches the web process right
 // after, before any of the page can.
 void BrowserWindow::ask_navigate(const std::string& url) {
-  if (m_show_timer.connected())
-    m_url_on_show = url;
-  else
-    navigate(url);
+  m_url_held = url;
+  load_held_page();
+}
+
+// Held by the window's show, and by the warm-up page: WebKit lets a load of that page, started
+// before the web process was up, win over a page asked for after it.
+void BrowserWindow::load_held_page() {
+  if (m_show_timer.connected() || m_warming_up || m_url_held.empty()) return;
+  navigate(std::exchange(m_url_held, {}));
 }
 
 // The timers' slots are ours: they go with the window.
@@ -55,7 +60,7 @@ void BrowserWindow::show_if_asked() {
 
 bool BrowserWindow::on_show_timer() {
   m_show_timer.disconnect();
-  if (!m_url_on_show.empty()) navigate(std::exchange(m_url_on_show, {}));
+  load_held_page();
   show();
   return false;
 }

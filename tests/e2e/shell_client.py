@@ -29,6 +29,12 @@ def start_shell():
     wait_until(shell_running, 15, what="the browser shell on the bus")
 
 
+def no_shell():
+    """Once no shell is left over from other tests."""
+    close_browser_windows()
+    wait_until(lambda: not shell_running(), 20, what="the browser shell to end")
+
+
 def shell_pid():
     bus = Gio.bus_get_sync(Gio.BusType.SESSION)
     reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",

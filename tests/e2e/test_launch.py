@@ -8,7 +8,7 @@ import unittest
 
 from gi.repository import GLib
 
-from shell_client import NAME, PATH, Client, interface_info
+from shell_client import NAME, PATH, Client, interface_info, no_shell
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LaunchTest, LauncherTest, bars_of, browser_windows,
                           close_browser_windows, launcher_without_browser, shell_running, wait_until, window_titled)
 
@@ -161,12 +161,6 @@ class VanishedShell(StuckShell):
         invocation.return_dbus_error("org.freedesktop.DBus.Error.ServiceUnknown",
                                      "The name org.veltrano.Browser was not provided by any .service files")
         self.loop.quit()
-
-
-def no_shell():
-    """Once no shell is left over from other tests."""
-    close_browser_windows()
-    wait_until(lambda: not shell_running(), 20, what="the browser shell to end")
 
 
 class WithoutShell(LaunchTest):

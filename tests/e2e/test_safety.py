@@ -16,7 +16,7 @@ import pyatspi  # noqa: E402
 from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
 from servers import QuietHandler, Server  # noqa: E402
-from shell_client import Client, ShellTest, dbus_error, shell_pid, start_shell, web_processes  # noqa: E402
+from shell_client import Client, ShellTest, dbus_error, no_shell, shell_pid, start_shell, web_processes  # noqa: E402
 from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows,  # noqa: E402
                           close_browser_windows, find, read_text, shell_app, shell_running, states, status_of,
                           texts, wait_until)
@@ -63,10 +63,6 @@ def statuses():
 
 def listing(folder):
     return sorted(os.listdir(folder)) if os.path.isdir(folder) else []
-
-
-def no_shell():
-    wait_until(lambda: not shell_running(), 20, what="no browser shell")
 
 
 def start_shell_with(env=None, wrap=()):

@@ -5,9 +5,9 @@ import unittest
 import pyatspi
 from gi.repository import GLib
 
-from shell_client import (NAME, PATH, Client, ShellTest, dbus_error, interface_info, shell_pid, start_shell,
-                          web_processes)
-from veltrano_e2e import (CONTENT_HOST, browser_windows, close_browser_windows, find, shell_app, states,
+from shell_client import (NAME, PATH, Client, ShellTest, dbus_error, interface_info, no_shell, shell_pid,
+                          start_shell, web_processes)
+from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
                           shell_running, wait_until, window_titled, windows_titled, x)
 
 ERR = "org.veltrano.Browser1.Error."
@@ -150,6 +150,20 @@ class Interface(ShellTest):
 
 
 class Lifetime(unittest.TestCase):
+    def test_a_page_asked_for_as_the_shell_starts_is_the_page_shown(self):
+        # The first window loads its warm-up page while the web process is still starting.
+        no_shell()
+        service = Service()
+        self.addCleanup(service.close)
+        service.page(CONTENT_HOST, "/page.html", "测试页")
+        start_shell()
+        client = Client()
+        self.addCleanup(client.close)
+        client.prepare()
+        client.release(client.open(f"http://{CONTENT_HOST}/page.html"))
+        window_titled("测试页")
+        close_browser_windows()
+
     def test_the_shell_ends_a_while_after_its_last_window(self):
         start_shell()
         client = Client()
