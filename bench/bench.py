@@ -229,47 +229,64 @@ def clicks(service):
             ratio_line("click while a chart loads", ratios(busy), 0.3), ""]
 
 
-def process_kind(pid):
+def process_kind(pid, ui):
     try:
         with open(f"/proc/{pid}/comm") as comm:
             name = comm.read().strip()
     except OSError:
         return "gone"
-    return {"WebKitWebProces": "web", "WebKitNetworkPr": "network"}.get(name, "UI" if pid == shell_pid() else "helpers")
+    return {"WebKitWebProces": "web", "WebKitNetworkPr": "network"}.get(name, "UI" if pid == ui else "helpers")
+
+
+def by_kind(ui):
+    """RSS and PSS (MiB) of ui and what it started, and the PSS by kind of process."""
+    pids = descendants(ui)
+    kinds = {}
+    for p in pids:
+        kind = kinds.setdefault(process_kind(p, ui), [0, 0.0])
+        kind[0] += 1
+        kind[1] += pss_kib(p) / 1024
+    parts = ", ".join(f"{kind} {pss:.1f} ({n})" for kind, (n, pss) in sorted(kinds.items()))
+    return sum(status_kib(p, "VmRSS") for p in pids) / 1024, sum(pss_kib(p) for p in pids) / 1024, parts
+
+
+def reference_memory():
+    """The floor: a minimal WebKitGTK window with the help page, as the clicks' reference."""
+    _, proc = until_titled(HELP_TITLE, lambda: subprocess.Popen([REFERENCE_WEBKIT, HELP_URL]))
+    time.sleep(2.0)
+    rss, pss, parts = by_kind(proc.pid)
+    proc.terminate()
+    proc.wait()
+    return (f"{'reference: minimal WebKit window, one page':44} RSS {rss:7.1f} MiB  PSS {pss:7.1f} MiB",
+            f"{'  of which, PSS MiB (processes)':44} {parts}")
 
 
 def memory(service):
     # 4. The shell's memory as the launcher leaves it warmed and idle, and with 1 and with 5
-    # windows open (web and network processes included); the idle shell by process.
+    # windows open (web and network processes included); the idle shell by process, beside
+    # a minimal WebKitGTK window with one page, the floor for a shell that keeps one warm.
     wait_until(lambda: not shell_running(), 30, what="the shell to end")
     launcher = Launcher()
     launcher.wait_shown()
     wait_until(shell_running, 10, what="the shell warmed up")
     time.sleep(3.0)
-    footprint, kinds = {}, {}
+    footprint = {}
     for count in (0, 1, 5):
         while len(browser_windows()) < count:
             until_titled(HELP_TITLE, lambda: launcher.press("Command2"))
         time.sleep(2.0)
-        pids = descendants(shell_pid())
-        footprint[count] = (sum(status_kib(p, "VmRSS") for p in pids) / 1024, sum(pss_kib(p) for p in pids) / 1024)
-        if count == 0:
-            for p in pids:
-              kind = kinds.setdefault(process_kind(p), [0, 0.0])
-              kind[0] += 1
-              kind[1] += pss_kib(p) / 1024
+        footprint[count] = by_kind(shell_pid())
     launcher.stop()
     close_browser_windows()
-    (rss0, pss0), (rss1, pss1), (rss5, pss5) = footprint[0], footprint[1], footprint[5]
+    (rss0, pss0, parts), (rss1, pss1, _), (rss5, pss5, _) = footprint[0], footprint[1], footprint[5]
     per_window = (rss5 - rss1) / 4
-    parts = ", ".join(f"{kind} {pss:.1f} ({n})" for kind, (n, pss) in sorted(kinds.items()))
     return [f"{'shell memory, warmed and idle':44} RSS {rss0:7.1f} MiB  PSS {pss0:7.1f} MiB"
             f"  (target <= 150 MiB PSS: {'meets' if pss0 <= 150 else 'MISSES'})",
             f"{'  of which, PSS MiB (processes)':44} {parts}",
             f"{'shell memory, 1 window':44} RSS {rss1:7.1f} MiB  PSS {pss1:7.1f} MiB",
             f"{'shell memory, 5 windows':44} RSS {rss5:7.1f} MiB  PSS {pss5:7.1f} MiB",
             f"{'each further window':44} RSS {per_window:7.1f} MiB  PSS {(pss5 - pss1) / 4:7.1f} MiB"
-            f"  (target <= 60 MiB RSS: {'meets' if per_window <= 60 else 'MISSES'})", ""]
+            f"  (target <= 60 MiB RSS: {'meets' if per_window <= 60 else 'MISSES'})", *reference_memory(), ""]
 
 
 def alternate(measure, urls):
