@@ -15,6 +15,8 @@
 (function () {
   "use strict";
 
+  const watch = window["veltrano-changes-@CHANNEL@"];
+
   const COLLECTION = Symbol("collection");
 
   // coll(i) and coll("i") are the i-th member; coll("name") the one of that id or name;
@@ -141,21 +143,27 @@
       if (blank(child)) child.remove();
     }
   }
+  // The parser adds a page's nodes one by one, a record each: a table of draws gives tens of
+  // thousands, so a record costs a few reads, and a text node is never asked for elements.
   function strip(records) {
     for (const record of records) {
-      if (TABLE_PARTS.has(record.target.nodeName)) {
-        for (const added of record.addedNodes) if (blank(added) && added.parentNode === record.target) added.remove();
+      const nodes = record.addedNodes;
+      const part = nodes.length > 0 && TABLE_PARTS.has(record.target.nodeName);
+      for (let i = 0; i < nodes.length; i++) {
+        const added = nodes[i];
+        if (added.nodeType === 3) {
+          if (part && blank(added) && added.parentNode === record.target) added.remove();
+        } else if (added.nodeType === 1 && added.firstElementChild) {
+          for (const inner of added.querySelectorAll("table,thead,tbody,tfoot,tr")) stripTable(inner);
+        }
       }
-      for (const added of record.addedNodes)
-        if (added.firstElementChild) for (const part of added.querySelectorAll("table,thead,tbody,tfoot,tr")) stripTable(part);
     }
   }
-  const observer = new MutationObserver(strip);
-  observer.observe(document, { childList: true, subtree: true });
+  const changes = watch(strip);
 
   // What a script changed a moment ago is taken out before it reads a table part's children.
   const flushed = (get) => function () {
-    const records = observer.takeRecords();
+    const records = changes.take();
     if (records.length) strip(records);
     return get.call(this);
   };

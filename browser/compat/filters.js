@@ -7,6 +7,8 @@
 (function () {
   "use strict";
 
+  const watch = window["veltrano-changes-@CHANNEL@"];
+
   const ALPHA = /(?:\balpha|dximagetransform\.microsoft\.alpha)\s*\(([^)]*)\)/i;
   // The opacity, 0 to 100, that a declaration's text asks for; null when it asks for none.
   function alphaIn(text) {
@@ -65,7 +67,7 @@
   function readAll() {
     cancelAnimationFrame(frame);
     frame = 0;
-    added.takeRecords();
+    added.take();
     for (const el of document.querySelectorAll(WRITTEN)) {
       if (el.localName === "style") readSheet(el.sheet, el.textContent);
       else if (el.localName === "link") {
@@ -73,10 +75,10 @@
       } else readAttribute(el);
     }
   }
-  const added = new MutationObserver(() => {
-    if (!frame) frame = requestAnimationFrame(readAll);
+  const adds = (records) => records.some((record) => record.type === "childList");
+  const added = watch((records) => {
+    if (!frame && adds(records)) frame = requestAnimationFrame(readAll);
   });
-  added.observe(document, { childList: true, subtree: true });
   // A style attribute a script changes is read at once, as the old browser read it.
   const changed = new MutationObserver((records) => {
     for (const record of records) readAttribute(record.target);
@@ -101,7 +103,7 @@
     Object.defineProperty(Element.prototype, "filters", {
       configurable: true, enumerable: false,
       get() {
-        if (frame || added.takeRecords().length) readAll();
+        if (frame || adds(added.take())) readAll();
         if (!filterLists.has(this)) {
           const alpha = alphaFilter(this);
           const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);

@@ -52,6 +52,10 @@
   // after reading cells' offsets, and a read after each new box would lay the page out
   // again. Such a line takes no room in the flow, so the page sees the same layout. The
   // page's own rules still win, as they do over the box's.
+  // A drawing placed absolutely is a layer of its own to paint, and a chart's hundreds of
+  // lines each in a placed shape would double the page's layers: a line's or polyline's
+  // drawing is placed by its margins in the flow instead (vml.js sets them), which cancel
+  // out, so the shape keeps the size it had.
   const styled = new Set();
   function addStyles(prefix) {
     if (styled.has(prefix) || !document.documentElement) return;
@@ -64,7 +68,8 @@
       names(POINTED).replace(/,|$/g, ":where(" + placed + ")$&") + "{display:contents}" +
       names(HIDDEN_PARTS) + "," + names(["group"]) + ">:not(svg){display:none}" +
       names(["textbox"]) + "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}" +
-      "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}";
+      "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}" +
+      names(POINTED).replace(/,|$/g, ">svg." + DRAWING + "$&") + "{position:static;display:block}";
     (document.head || document.documentElement).appendChild(style);
   }
 
@@ -111,7 +116,17 @@
     for (const key in attributes) if (attributes[key] != null) node.setAttribute(key, attributes[key]);
     return node;
   }
-  const part = (el, name) => [...el.children].find((child) => vmlName(child) === name) || null;
+  // An element's children, walked natively: el.children gives the callable stand-in of
+  // collections.js, which costs a proxy's steps for each one.
+  function elementsOf(el) {
+    const list = [];
+    for (let child = el.firstElementChild; child; child = child.nextElementSibling) list.push(child);
+    return list;
+  }
+  const part = (el, name) => {
+    for (let child = el.firstElementChild; child; child = child.nextElementSibling) if (vmlName(child) === name) return child;
+    return null;
+  };
 
   const DASHES = {
     solid: null, shortdash: [3, 1], shortdot: [1, 1], shortdashdot: [3, 1, 1, 1], shortdashdotdot: [3, 1, 1, 1, 1, 1],
@@ -241,7 +256,7 @@
       }
       case "group": {
         const space = viewport(el, box);
-        for (const child of el.children) {
+        for (const child of elementsOf(el)) {
           const childKind = vmlName(child);
           if (!SHAPES.includes(childKind)) continue;
           const style = writtenStyle(child);
@@ -260,7 +275,7 @@
     configurable: true,
     value: {
       SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
-      length, lengths, flag, make, part, draw,
+      length, lengths, flag, make, elementsOf, part, draw,
     },
   });
 })();

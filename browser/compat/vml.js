@@ -8,17 +8,22 @@
   "use strict";
 
   const KEY = "veltrano-vml-@CHANNEL@";
+  const CHANGES = "veltrano-changes-@CHANNEL@"; // from changes.js; this is the last script to take it
   const handed = window[KEY];
+  const watch = window[CHANGES];
   delete window[KEY];
-  if (!handed) return; // not handed over: a broken build
+  delete window[CHANGES];
+  if (!handed || !watch) return; // not handed over: a broken build
   const { SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles } = handed;
-  const { length, lengths, flag, make, part, draw } = handed;
+  const { length, lengths, flag, make, elementsOf, part, draw } = handed;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
   // Drawing a shape reads layout (its size, then its drawing's bounds) and writes the
   // document; shape by shape, every read would lay the whole page out again. The shapes
   // that changed are drawn together in the next frame, before it is painted: every size is
-  // read, then every drawing made, then every bound read, then every drawing's box set.
+  // read, then every drawing made, then every bound read, then every drawing's box set. A
+  // line's or polyline's drawing is set from its points before it is placed, so placing it
+  // is the only change the document sees.
   const prefixOf = (shape) => shape.localName.slice(0, shape.localName.indexOf(":"));
 
   function size(shape) {
@@ -28,12 +33,13 @@
     return { width, height };
   }
 
-  function drawingOf(shape, { width, height }) {
-    for (const old of [...shape.children]) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
+  function drawingOf(shape, { width, height }, pointed) {
+    for (const old of elementsOf(shape)) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
     const drawing = make("svg", { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
     const defs = make("defs", {});
     drawing.appendChild(defs);
     drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defs));
+    if (pointed) fit(drawing, pointBounds(drawing), true);
     shape.insertBefore(drawing, shape.firstChild);
     return drawing;
   }
@@ -42,7 +48,7 @@
   // line from a 0 x 0 shape would go unpainted. The drawing's box covers what it draws,
   // and no more: a chart's lines are each drawn from the page's corner, and boxes as large
   // as the page would each be painted for every part of it.
-  function fit(drawing, bounds) {
+  function fit(drawing, bounds, pointed) {
     const margin = 12; // the widest stroke and arrow head drawn
     const area = { x: Math.floor(bounds.x - margin), y: Math.floor(bounds.y - margin) };
     area.w = Math.ceil(bounds.x + bounds.width + margin) - area.x;
@@ -50,8 +56,11 @@
     drawing.setAttribute("viewBox", [area.x, area.y, area.w, area.h].join(" "));
     drawing.setAttribute("width", area.w);
     drawing.setAttribute("height", area.h);
-    drawing.style.left = area.x + "px";
-    drawing.style.top = area.y + "px";
+    if (pointed) drawing.style.margin = [area.y, -(area.x + area.w), -(area.y + area.h), area.x].join("px ") + "px";
+    else {
+      drawing.style.left = area.x + "px";
+      drawing.style.top = area.y + "px";
+    }
   }
 
   // A line or a polyline is drawn from its points alone, in the shape's corner: neither its
@@ -75,9 +84,9 @@
     for (const shape of shapes) addStyles(prefixOf(shape));
     const pointed = shapes.map((shape) => pointedKinds.has(vmlName(shape)));
     const sizes = shapes.map((shape, i) => (pointed[i] ? { width: 0, height: 0 } : size(shape)));
-    const drawings = shapes.map((shape, i) => drawingOf(shape, sizes[i]));
-    const bounds = drawings.map((drawing, i) => (pointed[i] ? pointBounds(drawing) : drawing.getBBox()));
-    drawings.forEach((drawing, i) => fit(drawing, bounds[i]));
+    const drawings = shapes.map((shape, i) => drawingOf(shape, sizes[i], pointed[i]));
+    const bounds = drawings.map((drawing, i) => (pointed[i] ? null : drawing.getBBox()));
+    drawings.forEach((drawing, i) => pointed[i] || fit(drawing, bounds[i], false));
   }
 
   // --- Watching the document -------------------------------------------------------------
@@ -114,7 +123,9 @@
   const movedOut = new WeakMap(); // shape -> the last node moved out of it
   function moveOut(shape) {
     if (vmlName(shape) === "group") return;
-    for (const child of [...shape.childNodes]) {
+    const children = [];
+    for (let child = shape.firstChild; child; child = child.nextSibling) children.push(child);
+    for (const child of children) {
       if (PARTS.has(vmlName(child)) || (child.namespaceURI === SVG && child.localName === "svg")) continue;
       const last = movedOut.get(shape);
       (last && last.parentNode === shape.parentNode ? last : shape).after(child);
@@ -180,23 +191,22 @@
       const shape = outermost(node);
       if (shape && !inDrawing(node)) pending.add(shape);
     }
-    observer.takeRecords(); // what moving out changed
+    changes.take(); // what moving out changed
     if (pending.size && !frame) frame = requestAnimationFrame(flush);
   }
 
   // Also before printing: what a script changed just before window.print() is printed too.
   function flush() {
-    take(observer.takeRecords());
+    take(changes.take());
     cancelAnimationFrame(frame);
     frame = 0;
     const shapes = [...pending].filter((shape) => shape.isConnected);
     pending.clear();
     if (shapes.length) renderAll(shapes);
-    observer.takeRecords(); // what drawing itself changed
+    changes.take(); // what drawing itself changed
   }
 
-  const observer = new MutationObserver(take);
-  observer.observe(document, { childList: true, subtree: true, attributes: true, characterData: true });
+  const changes = watch(take);
   window.addEventListener("beforeprint", flush);
 
   // --- Scripts that set VML members -------------------------------------------------------
