@@ -61,8 +61,8 @@ void WebContext::add_compatibility_scripts() {
   std::vector<const char*> allow;
   for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
   allow.push_back(nullptr);
-  for (const char* name : {"changes.js", "legacy-dom.js", "collections.js", "elements.js", "msxml.js", "filters.js", "vml-shapes.js",
-                           "vml.js", "window.js"}) {
+  for (const char* name : {"changes.js", "legacy-dom.js", "collections.js", "elements.js", "msxml.js", "filters.js",
+                           "vml-shapes.js", "vml.js", "window.js"}) {
     const std::string source = fill_template(resource_text(name), {{"CHANNEL", m_channel}});
     if (source.empty()) continue;  // built in; missing only in a broken build
     g_autoptr(WebKitUserScript) script =
