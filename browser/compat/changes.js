@@ -35,11 +35,16 @@
     });
   }
   const observer = new MutationObserver(deliver);
-  observer.observe(document, { childList: true, subtree: true, attributes: true, characterData: true });
+  const OPTIONS = { childList: true, subtree: true, attributes: true, characterData: true };
+  observer.observe(document, OPTIONS);
 
   // What one watcher takes early, the others get at the next checkpoint.
   function takeFor(watcher) {
     const records = observer.takeRecords();
+    hold(records, watcher);
+    return pending(watcher, records);
+  }
+  function hold(records, watcher) {
     if (records.length) {
       for (const other of watchers) if (other !== watcher) other.held.push(records);
       if (!scheduled) {
@@ -50,15 +55,64 @@
         });
       }
     }
-    return pending(watcher, records);
   }
 
-  // watch(handle): handle(records) is called with each batch of changes, childList,
-  // attributes and characterData alike; the answer's take() gives the records not yet
-  // handed over. vml.js, the last of the scripts to take this, removes it from the window
-  // before any page script runs.
-  function watch(handle) {
-    const watcher = { handle, held: [] };
+  // --- Rows written by a script ---------------------------------------------------------
+  // Chart pages write their tables row by row with document.write, tens of thousands of
+  // nodes, and a record for each is most of what watching costs them. Markup of plain HTML
+  // that a script of the page's own markup writes outside any prefixed (VML) element holds
+  // nothing a watcher needs to see: no shape, no script or style, no text of white space
+  // alone that a table part could get. The parser reads it before write returns, so it is
+  // written unwatched; each watcher's written() hears of it, and what changed before is
+  // held for the watchers as take() holds it.
+  const PLAIN = new Set(("a abbr b big br caption center col colgroup dd div dl dt em font h1 h2 h3 h4 h5 h6 hr i " +
+    "img li nobr ol p s small span strike strong sub sup table tbody td tfoot th thead tr tt u ul").split(" "));
+  // A tag as the tokenizer reads it, quoted values and all; one holding "<" is not taken.
+  const TAG = /<\/?([^\s\/<>"']*)(?:[^<>"']|"[^<"]*"|'[^<']*')*>/g;
+  const BLANK = /^(?:[\t\n\f\r ]|&#[^;]*;?|&tab;|&newline;)+$/i; // white space, or a reference that may be
+  function plain(markup) {
+    if (markup.includes("\0")) return false;
+    const text = markup.replace(TAG, (tag, name) => (PLAIN.has(name.toLowerCase()) ? "\0" : "<"));
+    return !text.includes("<") && !text.split("\0").some((run) => BLANK.test(run));
+  }
+  const currentScript = Object.getOwnPropertyDescriptor(Document.prototype, "currentScript").get;
+  // The parser puts what is written into the deepest element still open: the script's
+  // parent, or what the script wrote before and left open, always the last child at each
+  // level below it (a self-closing <v:line /> stays open in an HTML parser).
+  function outsidePrefixed(script) {
+    const parent = script && script.parentElement;
+    if (!parent) return false;
+    for (let el = parent; el; el = el.parentElement) if (el.localName.includes(":")) return false;
+    for (let node = parent.lastChild; node !== script && node && node.nodeType === 1; node = node.lastChild)
+      if (node.localName.includes(":")) return false;
+    return true;
+  }
+  const write = Document.prototype.write;
+  function write_(...parts) {
+    // Anything but strings goes straight through: its toString is the native write's to call, once.
+    const quiet = this === document && document.readyState === "loading" &&
+      parts.every((part) => typeof part === "string") && plain(parts.join("")) &&
+      outsidePrefixed(currentScript.call(document));
+    if (!quiet) return write.apply(this, parts);
+    hold(observer.takeRecords(), null);
+    observer.disconnect();
+    try {
+      return write.apply(this, parts);
+    } finally {
+      observer.observe(document, OPTIONS);
+      for (const watcher of watchers) if (watcher.written) watcher.written();
+    }
+  }
+  Object.defineProperty(write_, "toString", { value: () => Function.prototype.toString.call(write) });
+  Object.defineProperty(Document.prototype, "write", { configurable: true, enumerable: false, writable: true, value: write_ });
+
+  // watch(handle[, written]): handle(records) is called with each batch of changes,
+  // childList, attributes and characterData alike, and written() after plain markup was
+  // written unwatched; the answer's take() gives the records not yet handed over. vml.js,
+  // the last of the scripts to take this, removes it from the window before any page
+  // script runs.
+  function watch(handle, written) {
+    const watcher = { handle, written, held: [] };
     watchers.push(watcher);
     return { take: () => takeFor(watcher) };
   }

@@ -76,9 +76,10 @@
     }
   }
   const adds = (records) => records.some((record) => record.type === "childList");
-  const added = watch((records) => {
-    if (!frame && adds(records)) frame = requestAnimationFrame(readAll);
-  });
+  const lookLater = () => {
+    if (!frame) frame = requestAnimationFrame(readAll);
+  };
+  const added = watch((records) => adds(records) && lookLater(), lookLater);
   // A style attribute a script changes is read at once, as the old browser read it.
   const changed = new MutationObserver((records) => {
     for (const record of records) readAttribute(record.target);
