@@ -55,21 +55,20 @@ WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate g
   webkit_user_content_manager_add_style_sheet(m_content.get(), fonts);
 }
 
-// Each script runs at document start in every frame of the service's pages, and nowhere else.
+// The compatibility scripts, made into one by the build (browser/compat/scripts.list says
+// which, in what order), run at document start in every frame of the service's pages, and
+// nowhere else.
 void WebContext::add_compatibility_scripts() {
   std::vector<std::string> patterns = service_url_patterns();
   std::vector<const char*> allow;
   for (const std::string& pattern : patterns) allow.push_back(pattern.c_str());
   allow.push_back(nullptr);
-  for (const char* name : {"changes.js", "legacy-dom.js", "collections.js", "elements.js", "msxml.js", "filters.js",
-                           "vml-shapes.js", "vml.js", "window.js"}) {
-    const std::string source = fill_template(resource_text(name), {{"CHANNEL", m_channel}});
-    if (source.empty()) continue;  // built in; missing only in a broken build
-    g_autoptr(WebKitUserScript) script =
-        webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
-                               WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);
-    webkit_user_content_manager_add_script(m_content.get(), script);
-  }
+  const std::string source = fill_template(resource_text("compat.js"), {{"CHANNEL", m_channel}});
+  if (source.empty()) return;  // built in; missing only in a broken build
+  g_autoptr(WebKitUserScript) script =
+      webkit_user_script_new(source.c_str(), WEBKIT_USER_CONTENT_INJECT_ALL_FRAMES,
+                             WEBKIT_USER_SCRIPT_INJECT_AT_DOCUMENT_START, allow.data(), nullptr);
+  webkit_user_content_manager_add_script(m_content.get(), script);
 }
 
 WebContext::~WebContext() { g_signal_handlers_disconnect_by_data(m_context.get(), this); }

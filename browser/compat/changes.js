@@ -1,5 +1,5 @@
-// One watcher of the document's changes for the compatibility scripts that follow it. The
-// shell injects this first, at document start, into every frame of the service's own hosts.
+// One watcher of the document's changes for the compatibility scripts that follow it in
+// scripts.list; it comes first, before any of them watches.
 //
 // collections.js, filters.js and vml.js each need to see what is added to the document. An
 // observer of a document's whole tree costs a record for every node the parser adds, and
@@ -7,10 +7,7 @@
 // observer watches for them all, and each of them gets the records as from an observer of
 // its own: every record once, in order, at the same checkpoints, and take() gives what has
 // not yet come, as takeRecords() does, while the others still get it.
-(function () {
-  "use strict";
-
-  const KEY = "veltrano-changes-@CHANNEL@";
+run(function () {
   const watchers = []; // in the order they began to watch; each { handle, held: [batches] }
   let scheduled = false;
 
@@ -103,18 +100,15 @@
       for (const watcher of watchers) if (watcher.written) watcher.written();
     }
   }
-  Object.defineProperty(write_, "toString", { value: () => Function.prototype.toString.call(write) });
-  Object.defineProperty(Document.prototype, "write", { configurable: true, enumerable: false, writable: true, value: write_ });
+  replace(Document.prototype, "write", () => write_);
 
   // watch(handle[, written]): handle(records) is called with each batch of changes,
   // childList, attributes and characterData alike, and written() after plain markup was
-  // written unwatched; the answer's take() gives the records not yet handed over. vml.js,
-  // the last of the scripts to take this, removes it from the window before any page
-  // script runs.
+  // written unwatched; the answer's take() gives the records not yet handed over.
   function watch(handle, written) {
     const watcher = { handle, written, held: [] };
     watchers.push(watcher);
     return { take: () => takeFor(watcher) };
   }
-  Object.defineProperty(window, KEY, { configurable: true, value: watch });
-})();
+  shared.watch = watch;
+});

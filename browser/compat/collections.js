@@ -1,5 +1,4 @@
-// The old browser's collections, as the service's pages use them. The shell injects this
-// at document start into every frame of the service's own hosts, and nowhere else.
+// The old browser's collections, as the service's pages use them.
 //
 // There a collection could be called like a function: document.forms(0), table.rows(i),
 // row.cells(j), childNodes(i), select.options("name"), frames("x"). WebKit's collections
@@ -12,10 +11,8 @@
 //
 // Table parts held no text between their rows and cells there, so tr.childNodes[j] was the
 // j-th cell and tbody.firstChild a row: the whitespace the parser puts there is taken out.
-(function () {
-  "use strict";
-
-  const watch = window["veltrano-changes-@CHANNEL@"];
+run(function () {
+  const { watch } = shared;
 
   const COLLECTION = Symbol("collection");
 
@@ -97,16 +94,13 @@
 
   // document.all.tags("TD"), element.all and element.all.tags("A").
   const tagsOf = (root) => (name) => callable(root.getElementsByTagName(String(name)));
-  if (typeof HTMLAllCollection === "function" && !("tags" in HTMLAllCollection.prototype))
-    Object.defineProperty(HTMLAllCollection.prototype, "tags", {
-      configurable: true, enumerable: false, writable: true,
-      value: function tags(name) { return callable(document.getElementsByTagName(String(name))); },
+  if (typeof HTMLAllCollection === "function")
+    defineMethod(HTMLAllCollection.prototype, "tags", function tags(name) {
+      return callable(document.getElementsByTagName(String(name)));
     });
-  if (!("all" in Element.prototype))
-    Object.defineProperty(Element.prototype, "all", {
-      configurable: true, enumerable: false,
-      get() { return callable(this.getElementsByTagName("*"), tagsOf(this)); },
-    });
+  defineGetter(Element.prototype, "all", function () {
+    return callable(this.getElementsByTagName("*"), tagsOf(this));
+  });
 
   // frames("x") and document.frames: the window, callable by a frame's name or number.
   const frames = Object.getOwnPropertyDescriptor(window, "frames");
@@ -128,11 +122,9 @@
   }
   if (frames && frames.get && frames.configurable)
     Object.defineProperty(window, "frames", Object.assign({}, frames, { get: function frames() { return frameList(window); } }));
-  if (!("frames" in Document.prototype))
-    Object.defineProperty(Document.prototype, "frames", {
-      configurable: true, enumerable: false,
-      get() { return this.defaultView ? frameList(this.defaultView) : null; },
-    });
+  defineGetter(Document.prototype, "frames", function () {
+    return this.defaultView ? frameList(this.defaultView) : null;
+  });
 
   // --- Table parts without whitespace -----------------------------------------------------
   const TABLE_PARTS = new Set(["TABLE", "THEAD", "TBODY", "TFOOT", "TR"]);
@@ -172,4 +164,4 @@
       const inherited = Object.getOwnPropertyDescriptor(Node.prototype, name);
       Object.defineProperty(proto, name, { configurable: true, enumerable: false, get: flushed(inherited.get) });
     }
-})();
+});

@@ -1,24 +1,7 @@
 // The old browser's ways with elements and the document, as the service's pages use them.
-// The shell injects this at document start into every frame of the service's own hosts,
-// and nowhere else. Where WebKit gives an answer of its own, it is kept, except in the
-// few places named below where the pages relied on the old browser's answer.
-(function () {
-  "use strict";
-
-  const prompt = window.prompt.bind(window);
-  const ask = (request, payload) => prompt("\x01veltrano:@CHANNEL@:" + request, String(payload));
-
-  const add = (target, name, value) => {
-    if (!(name in target)) Object.defineProperty(target, name, { configurable: true, enumerable: false, writable: true, value });
-  };
-  // A member WebKit has, taken over: it still reads as native code to scripts that check.
-  function replace(target, name, make) {
-    const original = target[name];
-    const value = make(original);
-    Object.defineProperty(value, "toString", { value: () => Function.prototype.toString.call(original) });
-    Object.defineProperty(target, name, { configurable: true, enumerable: false, writable: true, value });
-  }
-
+// Where WebKit gives an answer of its own, it is kept, except in the few places named below
+// where the pages relied on the old browser's answer (replace).
+run(function () {
   // --- Creating and placing elements ------------------------------------------------------
   // createElement("<input name='q' value='1'>") and createElement("<v:line from='0,0' to='9,9'>"):
   // the tag as the parser reads it, attributes included, without its content. A VML shape
@@ -64,16 +47,16 @@
   );
 
   // el.removeNode(deep), el.replaceNode(other), el.swapNode(other).
-  add(Element.prototype, "removeNode", function removeNode(deep) {
+  defineMethod(Element.prototype, "removeNode", function removeNode(deep) {
     if (!deep) while (this.firstChild) this.before(this.firstChild);
     this.remove();
     return this;
   });
-  add(Element.prototype, "replaceNode", function replaceNode(other) {
+  defineMethod(Element.prototype, "replaceNode", function replaceNode(other) {
     this.replaceWith(other);
     return this;
   });
-  add(Element.prototype, "swapNode", function swapNode(other) {
+  defineMethod(Element.prototype, "swapNode", function swapNode(other) {
     const mark = document.createComment("");
     other.replaceWith(mark);
     this.replaceWith(other);
@@ -112,10 +95,10 @@
   // --- The browser's own requests ---------------------------------------------------------
   // this.style.behavior = "url(#default#homepage)"; this.setHomePage(url): the shell sets no
   // home page; the status bar says the page asked, as for a favourite.
-  add(Element.prototype, "setHomePage", function setHomePage(url) {
+  defineMethod(Element.prototype, "setHomePage", function setHomePage(url) {
     ask("status", "此网页请求设为主页：" + (url || window.location.href));
   });
-  add(Element.prototype, "isHomePage", function isHomePage() {
+  defineMethod(Element.prototype, "isHomePage", function isHomePage() {
     return false;
   });
 
@@ -140,7 +123,7 @@
     left: [-40, 0], right: [40, 0], up: [0, -40], down: [0, 40],
     pageleft: [-0.9, 0, true], pageright: [0.9, 0, true], pageup: [0, -0.9, true], pagedown: [0, 0.9, true],
   };
-  add(Element.prototype, "doScroll", function doScroll(action) {
+  defineMethod(Element.prototype, "doScroll", function doScroll(action) {
     const doc = this.ownerDocument;
     if (doc.readyState === "loading") throw new Error("未指明的错误。");
     const step = SCROLLS[String(action === undefined ? "down" : action).toLowerCase().replace(/^scrollbar/, "")];
@@ -159,4 +142,4 @@
       return year >= 1900 && year < 2000 ? year - 1900 : year;
     }
   );
-})();
+});

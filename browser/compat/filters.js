@@ -1,13 +1,10 @@
 // The old browser's alpha filter: filter:alpha(opacity=50), or
 // progid:DXImageTransform.Microsoft.Alpha(Opacity=50), in a style attribute or a style
-// sheet gives that opacity, and el.filters.alpha.opacity reads and sets it. The shell
-// injects this at document start into every frame of the service's own hosts, and nowhere
-// else. WebKit drops such a declaration as it reads it, so the written text is read here:
-// the style attribute as it arrives, and the text of each style sheet of the page's origin.
-(function () {
-  "use strict";
-
-  const watch = window["veltrano-changes-@CHANNEL@"];
+// sheet gives that opacity, and el.filters.alpha.opacity reads and sets it. WebKit drops
+// such a declaration as it reads it, so the written text is read here: the style attribute
+// as it arrives, and the text of each style sheet of the page's origin.
+run(function () {
+  const { watch } = shared;
 
   const ALPHA = /(?:\balpha|dximagetransform\.microsoft\.alpha)\s*\(([^)]*)\)/i;
   // The opacity, 0 to 100, that a declaration's text asks for; null when it asks for none.
@@ -100,19 +97,15 @@
     });
   }
   const filterLists = new WeakMap();
-  if (!("filters" in Element.prototype))
-    Object.defineProperty(Element.prototype, "filters", {
-      configurable: true, enumerable: false,
-      get() {
-        if (frame || adds(added.take())) readAll();
-        if (!filterLists.has(this)) {
-          const alpha = alphaFilter(this);
-          const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
-          filterLists.set(this, Object.defineProperties({}, {
-            alpha: { value: alpha }, "DXImageTransform.Microsoft.Alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
-          }));
-        }
-        return filterLists.get(this);
-      },
-    });
-})();
+  defineGetter(Element.prototype, "filters", function () {
+    if (frame || adds(added.take())) readAll();
+    if (!filterLists.has(this)) {
+      const alpha = alphaFilter(this);
+      const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
+      filterLists.set(this, Object.defineProperties({}, {
+        alpha: { value: alpha }, "DXImageTransform.Microsoft.Alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
+      }));
+    }
+    return filterLists.get(this);
+  });
+});

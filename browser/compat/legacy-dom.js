@@ -1,25 +1,8 @@
-// The old Windows browser's DOM, as the service's pages use it. The shell injects this at
-// document start into every frame of the service's own hosts, and nowhere else: on other
-// sites these members would mislead feature checks. A member WebKit already has is never
-// replaced, and every one added here stays out of enumeration, so a page that loops over
-// an element or the window sees what it always saw.
-(function () {
-  "use strict";
-
-  // Requests to the shell for what only the browser window can do. The secret is put in
-  // by the shell; pages that did not get this script do not know it. prompt is taken now,
-  // before any script of the page could replace it.
-  const prompt = window.prompt.bind(window);
-  const ask = (request, payload) =>
-    prompt("\x01veltrano:@CHANNEL@:" + request, payload == null ? "" : String(payload));
-
-  const add = (target, name, descriptor) => {
-    if (name in target) return;
-    Object.defineProperty(target, name, Object.assign({ configurable: true, enumerable: false }, descriptor));
-  };
-  const addMethod = (target, name, fn) => add(target, name, { value: fn, writable: true });
-  const addGetter = (target, name, get, set) => add(target, name, { get, set });
-
+// The old Windows browser's DOM, as the service's pages use it. Only on the service's own
+// hosts (see prelude.js): on other sites these members would mislead feature checks. A
+// member WebKit already has is never replaced (define), and every one added here stays out
+// of enumeration, so a page that loops over an element or the window sees what it always saw.
+run(function () {
   // --- Events --------------------------------------------------------------------------
   // attachEvent("onclick", handler): the handler gets the event as its argument and in
   // window.event (WebKit keeps both, and srcElement, returnValue and cancelBubble, during
@@ -53,14 +36,14 @@
   }
 
   for (const target of [Window.prototype, Document.prototype, Element.prototype]) {
-    addMethod(target, "attachEvent", attachEvent);
-    addMethod(target, "detachEvent", detachEvent);
+    defineMethod(target, "attachEvent", attachEvent);
+    defineMethod(target, "detachEvent", detachEvent);
   }
 
   // document.createEventObject([event]) and element.fireEvent("onclick"[, eventObject]):
   // the handlers of the element and its ancestors run; the answer is false when one of
   // them cancelled the event.
-  addMethod(Document.prototype, "createEventObject", function (from) {
+  defineMethod(Document.prototype, "createEventObject", function (from) {
     const copy = {};
     if (from) for (const key in from) if (typeof from[key] !== "function") copy[key] = from[key];
     return copy;
@@ -78,27 +61,27 @@
         if (!(key in event)) Object.defineProperty(event, key, { value: template[key], enumerable: true });
     return this.dispatchEvent(event);
   }
-  addMethod(Element.prototype, "fireEvent", fireEvent);
-  addMethod(Document.prototype, "fireEvent", fireEvent);
+  defineMethod(Element.prototype, "fireEvent", fireEvent);
+  defineMethod(Document.prototype, "fireEvent", fireEvent);
 
   // Drag code captured the mouse to an element; WebKit keeps sending the events anyway.
-  addMethod(Element.prototype, "setCapture", function () {});
-  addMethod(Element.prototype, "releaseCapture", function () {});
-  addMethod(Document.prototype, "releaseCapture", function () {});
+  defineMethod(Element.prototype, "setCapture", function () {});
+  defineMethod(Element.prototype, "releaseCapture", function () {});
+  defineMethod(Document.prototype, "releaseCapture", function () {});
 
   // --- Styles --------------------------------------------------------------------------
   // currentStyle: WebKit's computed style, which gives lengths in pixels where the old
   // browser gave them as written. runtimeStyle: the inline style, the nearest WebKit has.
-  addGetter(Element.prototype, "currentStyle", function () {
+  defineGetter(Element.prototype, "currentStyle", function () {
     return window.getComputedStyle(this);
   });
-  addGetter(Element.prototype, "runtimeStyle", function () {
+  defineGetter(Element.prototype, "runtimeStyle", function () {
     return this.style;
   });
 
   // document.createStyleSheet([url][, index]): a new style sheet, with the url imported
   // into it so that it exists at once, as there.
-  addMethod(Document.prototype, "createStyleSheet", function (url, index) {
+  defineMethod(Document.prototype, "createStyleSheet", function (url, index) {
     const style = this.createElement("style");
     if (url) style.textContent = '@import url("' + String(url).replace(/["\\]/g, "\\$&") + '");';
     const head = this.head || this.documentElement;
@@ -124,7 +107,7 @@
   });
 
   // sheet.cssText: the whole sheet as text, read or replaced.
-  addGetter(
+  defineGetter(
     CSSStyleSheet.prototype,
     "cssText",
     function () {
@@ -141,7 +124,7 @@
   // document.namespaces.add("v", "urn:schemas-microsoft-com:vml"): the prefixes of the
   // document's vector markup. vml.js draws whatever prefix is bound to VML here.
   const namespaceLists = new WeakMap();
-  addGetter(Document.prototype, "namespaces", function () {
+  defineGetter(Document.prototype, "namespaces", function () {
     if (!namespaceLists.has(this)) {
       const list = [];
       Object.defineProperties(list, {
@@ -166,25 +149,25 @@
   });
 
   // --- The window ------------------------------------------------------------------------
-  addGetter(Document.prototype, "parentWindow", function () {
+  defineGetter(Document.prototype, "parentWindow", function () {
     return this.defaultView;
   });
-  addMethod(window, "navigate", function (url) {
+  defineMethod(window, "navigate", function (url) {
     window.location.href = url;
   });
 
   // window.external.AddFavorite(url, title): the shell has no favourites; it says in the
   // status bar that the page asked, so the user can bookmark it another way.
-  if (!("external" in window)) add(window, "external", { value: {}, writable: true });
+  define(window, "external", { value: {}, writable: true });
   if (window.external && typeof window.external === "object")
-    addMethod(window.external, "AddFavorite", function (url, title) {
+    defineMethod(window.external, "AddFavorite", function (url, title) {
       ask("status", "此网页请求加入收藏夹：" + (title ? title + " " : "") + (url || window.location.href));
     });
 
   // new ActiveXObject("Microsoft.XMLHTTP"): the request object every browser now has.
   // Any other class fails as it did on a machine without it.
   const xmlHttp = /^(microsoft|msxml2)\.xmlhttp(\.\d+\.\d+)?$/i;
-  addMethod(window, "ActiveXObject", function ActiveXObject(name) {
+  defineMethod(window, "ActiveXObject", function ActiveXObject(name) {
     if (xmlHttp.test(String(name))) return new XMLHttpRequest();
     throw new Error("Automation 服务器不能创建对象：" + name);
   });
@@ -193,7 +176,7 @@
   // The shell answers only right after a click or a key in the window (null otherwise), as
   // the old browser asked the user otherwise. It knew other formats; pages used the text one.
   const textFormat = (format) => /^text$/i.test(String(format));
-  add(window, "clipboardData", {
+  define(window, "clipboardData", {
     writable: true,
     value: Object.freeze({
       setData(format, text) {
@@ -249,9 +232,9 @@
     }
     return undefined;
   }
-  addMethod(window, "showModalDialog", showDialog);
-  addMethod(window, "showModelessDialog", showDialog);
-  addGetter(window, "dialogArguments", function () {
+  defineMethod(window, "showModalDialog", showDialog);
+  defineMethod(window, "showModelessDialog", showDialog);
+  defineGetter(window, "dialogArguments", function () {
     const opener = window.opener;
     try {
       return opener && opener[dialogs] ? opener[dialogs].get(window) : undefined;
@@ -259,4 +242,4 @@
       return undefined; // an opener of another origin
     }
   });
-})();
+});

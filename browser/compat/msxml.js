@@ -1,19 +1,14 @@
 // The old browser's XML documents: new ActiveXObject("Microsoft.XMLDOM") or
 // "MSXML2.DOMDocument", with async, load(url), loadXML(text), parseError, selectNodes and
-// selectSingleNode (XPath), and .text and .xml on its nodes. The shell injects this at
-// document start into every frame of the service's own hosts, after legacy-dom.js, whose
-// ActiveXObject it extends. An XML HTTP request's responseXML is such a document too.
-(function () {
-  "use strict";
-
+// selectSingleNode (XPath), and .text and .xml on its nodes. It comes after legacy-dom.js in
+// scripts.list, and extends its ActiveXObject. An XML HTTP request's responseXML is such a
+// document too.
+run(function () {
   const DOCUMENT = /^(microsoft\.xmldom|msxml2?\.(free-?threaded)?domdocument(\.\d+\.\d+)?)$/i;
   const XHTML = "http://www.w3.org/1999/xhtml";
   const PARSE_FAILED = -1072896659;
   const LOAD_FAILED = -2146697210;
 
-  const define = (target, name, descriptor) => {
-    if (!(name in target)) Object.defineProperty(target, name, Object.assign({ configurable: true, enumerable: false }, descriptor));
-  };
   const xml = (node) => node.nodeType !== 9 || !(node instanceof HTMLDocument);
   const ownerOf = (node) => (node.nodeType === 9 ? node : node.ownerDocument);
   const inXml = (node) => xml(ownerOf(node));
@@ -190,4 +185,4 @@
         return made instanceof XMLHttpRequest ? withResponseDocument(made) : made;
       },
     });
-})();
+});

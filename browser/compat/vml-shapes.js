@@ -1,17 +1,14 @@
 // VML, the old browser's vector markup, drawn as SVG: which elements are VML, how they lay
 // out, and each shape drawn. Trend charts join each draw's winning numbers with <v:line> or
-// <v:polyline>, ring them with <v:oval>, and box columns with <v:rect>. vml.js, injected
-// right after this into every frame of the service's own hosts, watches the document and
-// draws with what this hands it.
+// <v:polyline>, ring them with <v:oval>, and box columns with <v:rect>. vml.js, right after
+// this in scripts.list, watches the document and draws with what this hands it.
 //
 // Drawn: line, polyline, rect, roundrect, oval, shape (with a path) and group (with
 // coordsize and coordorigin); strokecolor, strokeweight, stroked, fillcolor, filled;
 // the <v:stroke> part (color, weight, dashstyle, startarrow, endarrow, opacity, on) and
 // the <v:fill> part (color, opacity, on); <v:textbox>, shown as HTML inside its shape.
 // Not drawn: gradients and pictures in fills, shadows, text on paths, arcs in paths.
-(function () {
-  "use strict";
-
+run(function () {
   const SVG = "http://www.w3.org/2000/svg";
   const VML = "urn:schemas-microsoft-com:vml";
   const SHAPES = ["line", "polyline", "rect", "roundrect", "oval", "shape", "group"];
@@ -269,13 +266,9 @@
     return make("g", {});
   }
 
-  // Handed to vml.js, which the shell injects next and which takes it at once: the user
-  // scripts run one after another before any of the page's, so no page sees it.
-  Object.defineProperty(window, "veltrano-vml-@CHANNEL@", {
-    configurable: true,
-    value: {
-      SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
-      length, lengths, flag, make, elementsOf, part, draw,
-    },
-  });
-})();
+  // Handed to vml.js, which comes next.
+  shared.vml = {
+    SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
+    length, lengths, flag, make, elementsOf, part, draw,
+  };
+});

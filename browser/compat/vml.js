@@ -1,21 +1,12 @@
-// VML drawn wherever it comes from and whenever it changes. The shell injects this at
-// document start into every frame of the service's own hosts, right after vml-shapes.js,
-// which knows the shapes and draws each one. This watches the document: a VML shape is
+// VML drawn wherever it comes from and whenever it changes. vml-shapes.js, right before this
+// in scripts.list, knows the shapes and draws each one. This watches the document: a VML shape is
 // drawn wherever it comes from (the markup, document.write, innerHTML, createElement) and
 // drawn again when a script changes it (el.to = "10,40", el.strokecolor = "red", its
 // style, its parts).
-(function () {
-  "use strict";
-
-  const KEY = "veltrano-vml-@CHANNEL@";
-  const CHANGES = "veltrano-changes-@CHANNEL@"; // from changes.js; this is the last script to take it
-  const handed = window[KEY];
-  const watch = window[CHANGES];
-  delete window[KEY];
-  delete window[CHANGES];
-  if (!handed || !watch) return; // not handed over: a broken build
-  const { SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles } = handed;
-  const { length, lengths, flag, make, elementsOf, part, draw } = handed;
+run(function () {
+  const { watch } = shared;
+  const { SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles } = shared.vml;
+  const { length, lengths, flag, make, elementsOf, part, draw } = shared.vml;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
   // Drawing a shape reads layout (its size, then its drawing's bounds) and writes the
@@ -257,4 +248,4 @@
       }
       return found;
     });
-})();
+});

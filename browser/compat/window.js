@@ -2,25 +2,21 @@
 // did it: moveTo, moveBy, resizeTo and resizeBy act on the whole window, its frame's corner
 // and its outer size, and close() closes it, whoever opened it. WebKit gives a page these
 // only for windows a script opened, and then only within its own rules; here the shell
-// carries them out. The shell injects this beside legacy-dom.js, on the service's hosts only.
-(function () {
-  "use strict";
-
-  // The shell's channel, as in legacy-dom.js: prompt is taken before any page script runs.
-  const prompt = window.prompt.bind(window);
-  const ask = (request, payload) =>
-    prompt("\x01veltrano:@CHANNEL@:" + request, payload == null ? "" : String(payload));
-
-  // Only the top frame's window is the browser window; in a frame these do nothing, as
-  // WebKit's own do.
-  const own = (fn) =>
-    function () {
-      if (window.top === window) fn.apply(window, arguments);
-    };
+// carries them out.
+run(function () {
+  // window[name] becomes fn. Only the top frame's window is the browser window; in a frame
+  // these do nothing, as WebKit's own do.
+  const own = (name, fn) =>
+    Object.defineProperty(window, name, {
+      configurable: true,
+      writable: true,
+      enumerable: false,
+      value: function () {
+        if (window.top === window) fn.apply(window, arguments);
+      },
+    });
   // Numbers, or strings of them, as the old browser took them; anything else asks nothing.
   const whole = (n) => Math.trunc(Number(n));
-  const replace = (name, fn) =>
-    Object.defineProperty(window, name, { configurable: true, writable: true, enumerable: false, value: fn });
 
   for (const [name, request] of [
     ["moveTo", "move-to"],
@@ -28,21 +24,15 @@
     ["resizeTo", "resize-to"],
     ["resizeBy", "resize-by"],
   ])
-    replace(
-      name,
-      own(function (x, y) {
-        const [a, b] = [whole(x), whole(y)];
-        if (Number.isFinite(a) && Number.isFinite(b)) ask(request, a + "," + b);
-      })
-    );
+    own(name, function (x, y) {
+      const [a, b] = [whole(x), whole(y)];
+      if (Number.isFinite(a) && Number.isFinite(b)) ask(request, a + "," + b);
+    });
 
   // Pages' "关闭窗口" buttons, with or without window.opener = null before: the old
   // browser asked first only about a window no script had opened, and that trick was
   // how pages kept it from asking. The window goes once the script has run.
-  replace(
-    "close",
-    own(function () {
-      ask("close");
-    })
-  );
-})();
+  own("close", function () {
+    ask("close");
+  });
+});

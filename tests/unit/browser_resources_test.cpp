@@ -21,7 +21,7 @@ TEST(FillTemplate, EveryNamedPlaceOnceAndNothingElse) {
 }
 
 TEST(ResourceText, TheShellsOwnFilesAreBuiltIn) {
-  for (const char* name : {"legacy-dom.js", "window.js", "no-scroll-bars.js", "error-page.html"})
+  for (const char* name : {"compat.js", "no-scroll-bars.js", "error-page.html"})
     EXPECT_FALSE(resource_text(name).empty()) << name;
   EXPECT_TRUE(resource_text("missing.js").empty());
 }

@@ -1,0 +1,52 @@
+// What every compatibility script shares. The build puts this first, and the scripts that
+// scripts.list names after it, in order, all inside one function (see compat.cmake): the
+// names below are theirs to use, and no page can reach them. The shell injects the whole
+// at document start into every frame of the service's own hosts, and nowhere else.
+
+// ask(request[, payload]): a request to the shell for what only the browser window can do;
+// the answer is the shell's, or null. The secret is put in by the shell (see
+// BrowserWindow::on_view_script_dialog); pages that did not get these scripts do not know
+// it, and no page can call this. prompt is taken now, before any script of the page could
+// replace it.
+const prompt = window.prompt.bind(window);
+const ask = (request, payload) =>
+  prompt("\x01veltrano:@CHANNEL@:" + request, payload == null ? "" : String(payload));
+
+// define(target, name, descriptor): a member the old browser had, added only where WebKit
+// has none of that name (a member WebKit has is never replaced this way), and kept out of
+// enumeration, so a page that loops over an element or the window sees what it always saw.
+function define(target, name, descriptor) {
+  if (name in target) return false;
+  Object.defineProperty(target, name, Object.assign({ configurable: true, enumerable: false }, descriptor));
+  return true;
+}
+const defineMethod = (target, name, fn) => define(target, name, { value: fn, writable: true });
+const defineGetter = (target, name, get, set) => define(target, name, { get, set });
+
+// replace(target, name, make): a member WebKit has, taken over by make(original)'s answer,
+// which still reads as native code to scripts that check (as libraries of the time did
+// before trusting a method).
+function replace(target, name, make) {
+  const original = target[name];
+  const value = make(original);
+  Object.defineProperty(value, "toString", { value: () => Function.prototype.toString.call(original) });
+  Object.defineProperty(target, name, { configurable: true, enumerable: false, writable: true, value });
+  return value;
+}
+
+// What one script hands the ones after it, set as it runs:
+//   shared.watch   changes.js: watch(handle[, written]), the one watcher of the document
+//   shared.vml     vml-shapes.js: what vml.js needs to know and draw VML shapes
+const shared = {};
+
+// One script that throws as it starts is reported, as a script of its own would be, and
+// the others still run.
+function run(script) {
+  try {
+    script();
+  } catch (error) {
+    queueMicrotask(() => {
+      throw error;
+    });
+  }
+}
