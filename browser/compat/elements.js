@@ -64,15 +64,32 @@ run(function () {
     return this;
   });
 
-  // --- Attributes as properties -----------------------------------------------------------
-  // <td lcolor="red"> gave td.lcolor == "red". An element's member that neither it nor its
-  // prototypes have is looked up past Node.prototype: there its attribute of that name is
-  // read. Members found earlier, which are nearly all, never come here.
-  const HOMEPAGE = { sethomepage: "setHomePage", ishomepage: "isHomePage" };
+  // --- Attributes as properties, members in any letter case -------------------------------
+  // <td lcolor="red"> gave td.lcolor == "red"; and members the old browser read in any
+  // letter case (VML's strokeColor and StrokeColor for strokecolor, setHomePage) were there
+  // in every case. An element's member that neither it nor its prototypes have is looked up
+  // past Node.prototype: there it is found under the name this layer defined it by, when it
+  // is another case of such a name, else its attribute of that name is read; and a member
+  // so named is written under that name too. Members found earlier, which are nearly all,
+  // never come here. shared.caseless(name, ...) adds such names.
+  const caseless = new Map(); // lower case -> the name as defined
+  shared.caseless = (...names) => {
+    for (const name of names) caseless.set(name.toLowerCase(), name);
+  };
+  shared.caseless("setHomePage", "isHomePage");
+  // The name key is another case of, when node is an element; else null.
+  function definedName(node, key) {
+    const name = caseless.get(key.toLowerCase());
+    if (name === undefined || name === key) return null;
+    try {
+      return node.nodeType === 1 ? name : null;
+    } catch (error) {
+      return null; // a prototype, not a node
+    }
+  }
   function attributeOf(node, name) {
     try {
       if (node.nodeType !== 1 || !(node instanceof HTMLElement)) return undefined;
-      if (name.toLowerCase() in HOMEPAGE) return node[HOMEPAGE[name.toLowerCase()]];
       return node.hasAttribute(name) ? node.getAttribute(name) : undefined;
     } catch (error) {
       return undefined; // a prototype, not a node
@@ -84,10 +101,18 @@ run(function () {
     new Proxy(above, {
       get(target, key, receiver) {
         if (typeof key === "string") {
+          const name = definedName(receiver, key);
+          if (name) return receiver[name];
           const value = attributeOf(receiver, key);
           if (value !== undefined) return value;
         }
         return Reflect.get(target, key, receiver);
+      },
+      set(target, key, value, receiver) {
+        const name = typeof key === "string" && definedName(receiver, key);
+        if (!name) return Reflect.set(target, key, value, receiver);
+        receiver[name] = value;
+        return true;
       },
     })
   );

@@ -79,6 +79,47 @@ run(function () {
     return this.style;
   });
 
+  // Style sheets as the page wrote them: WebKit drops what it cannot read (behavior:
+  // url(#default#VML), filter: alpha(...)), which other scripts here still need to see.
+  // shared.sheets: written(sheet) is the text a script wrote into sheet (addRule, and
+  // cssText, which starts it again); listen(fn) has fn(sheet, text) called with each such
+  // text; linked(href) is a promise of the text of a sheet of the page's origin, "" for any
+  // other or on failure, fetched once however many ask.
+  const written = new WeakMap();
+  const sheetListeners = [];
+  function write(sheet, text, replacing) {
+    written.set(sheet, (replacing ? "" : written.get(sheet) || "") + text + "\n");
+    for (const listener of sheetListeners) listener(sheet, text);
+  }
+  const linked = new Map();
+  function linkedText(href) {
+    if (!linked.has(href)) {
+      const own = new URL(href, document.baseURI).origin === location.origin;
+      const text = own ? fetch(href).then((response) => (response.ok ? response.text() : "")) : Promise.resolve("");
+      linked.set(href, text.catch(() => ""));
+    }
+    return linked.get(href);
+  }
+  shared.sheets = {
+    written: (sheet) => written.get(sheet) || "",
+    listen: (fn) => sheetListeners.push(fn),
+    linked: linkedText,
+  };
+
+  // sheet.addRule("v\\:*", "behavior: url(#default#VML)") is how pages turned VML on: WebKit
+  // throws on such selectors, the old browser took them. A rule WebKit cannot read is
+  // dropped, as a style sheet drops it, and the script goes on.
+  replace(CSSStyleSheet.prototype, "addRule", (addRule) =>
+    function addRule_(selector, declarations) {
+      write(this, String(selector) + "{" + String(declarations) + "}");
+      try {
+        return addRule.apply(this, arguments);
+      } catch (error) {
+        return -1;
+      }
+    }
+  );
+
   // document.createStyleSheet([url][, index]): a new style sheet, with the url imported
   // into it so that it exists at once, as there.
   defineMethod(Document.prototype, "createStyleSheet", function (url, index) {
@@ -87,23 +128,7 @@ run(function () {
     const head = this.head || this.documentElement;
     const sheets = head.querySelectorAll("style, link[rel~='stylesheet']");
     head.insertBefore(style, index >= 0 && index < sheets.length ? sheets[index] : null);
-    const sheet = style.sheet;
-    // addRule("v\\:*", "behavior: url(#default#VML)") is how pages turned VML on: WebKit
-    // throws on such selectors, the old browser took them. On the sheets made here, a rule
-    // WebKit cannot read is dropped, as a style sheet drops it.
-    const addRule = sheet.addRule;
-    Object.defineProperty(sheet, "addRule", {
-      configurable: true,
-      writable: true,
-      value(selector, declarations, at) {
-        try {
-          return addRule.call(this, selector, declarations, at);
-        } catch (error) {
-          return -1;
-        }
-      },
-    });
-    return sheet;
+    return style.sheet;
   });
 
   // sheet.cssText: the whole sheet as text, read or replaced.
@@ -114,6 +139,7 @@ run(function () {
       return Array.from(this.cssRules, (rule) => rule.cssText).join("\n");
     },
     function (text) {
+      write(this, String(text), true);
       while (this.cssRules.length) this.deleteRule(0);
       const parsed = new CSSStyleSheet();
       parsed.replaceSync(String(text));

@@ -35,8 +35,10 @@ function replace(target, name, make) {
 }
 
 // What one script hands the ones after it, set as it runs:
-//   shared.watch   changes.js: watch(handle[, written]), the one watcher of the document
-//   shared.vml     vml-shapes.js: what vml.js needs to know and draw VML shapes
+//   shared.watch     changes.js: watch(handle[, written]), the one watcher of the document
+//   shared.sheets    legacy-dom.js: style sheets' text as the page wrote it
+//   shared.caseless  elements.js: caseless(name, ...), members read in any letter case
+//   shared.vml       vml-shapes.js: what vml.js needs to know and draw VML shapes
 const shared = {};
 
 // One script that throws as it starts is reported, as a script of its own would be, and

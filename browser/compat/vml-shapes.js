@@ -17,17 +17,55 @@ run(function () {
   const DRAWING = "veltrano-vml"; // the class of the SVG drawn into a shape
 
   // --- Which elements are VML -------------------------------------------------------------
-  // "v" always; any other prefix the page binds to VML, with document.namespaces.add or an
-  // xmlns attribute on <html>.
+  // "v" always; any other prefix the page binds to VML: with document.namespaces.add, an
+  // xmlns attribute on <html>, or, as the old browser bound it whatever xmlns said, a style
+  // rule that gives the prefix's elements behavior: url(#default#VML). WebKit drops such a
+  // rule, so its text is read: a style element's, a linked or imported sheet's of the page's
+  // origin (fetched, so learnt a moment later), and what a script writes into a sheet
+  // (addRule, cssText; see shared.sheets in legacy-dom.js). learnt(fn) has fn(prefix) called for a prefix
+  // learnt after the first.
   const prefixes = new Set(["v"]);
+  const learners = [];
+  function bind(prefix) {
+    if (prefixes.has(prefix)) return;
+    prefixes.add(prefix);
+    for (const learner of learners) learner(prefix);
+  }
+  // The prefixes a rule's selectors bind: p\:* and p\:line as style sheets wrote them, and
+  // p:* as addRule gets it from a script's "p\:*", whose backslash the script's own string drops.
+  const BINDING = /([^{}]*)\{[^{}]*behavior\s*:\s*url\(\s*['"]?#default#vml['"]?\s*\)[^{}]*\}/gi;
+  const PREFIX = /([a-z_][\w-]*)\\?:(?=\*|[a-z])/gi;
+  function bindIn(text) {
+    for (const [, selectors] of String(text).replace(/\/\*[\s\S]*?\*\//g, "").matchAll(BINDING))
+      for (const [, prefix] of selectors.matchAll(PREFIX)) bind(prefix.toLowerCase());
+  }
+  const fetchSheet = (href) => href && shared.sheets.linked(href).then(bindIn);
+  const readSheets = new WeakSet();
+  function readSheet(sheet) {
+    readSheets.add(sheet);
+    const owner = sheet.ownerNode;
+    if (owner && owner.localName === "style") bindIn(owner.textContent);
+    else fetchSheet(sheet.href);
+    let rules = [];
+    try {
+      rules = sheet.cssRules;
+    } catch (error) {
+      // a sheet of another origin
+    }
+    for (const rule of rules) if (rule instanceof CSSImportRule) fetchSheet(new URL(rule.href, sheet.href || document.baseURI).href);
+  }
+  shared.sheets.listen((sheet, text) => bindIn(text));
+
   function learnPrefixes() {
     const list = document.namespaces;
-    if (list) for (const entry of list) if (String(entry.urn).toLowerCase() === VML) prefixes.add(entry.name.toLowerCase());
+    if (list) for (const entry of list) if (String(entry.urn).toLowerCase() === VML) bind(entry.name.toLowerCase());
     const root = document.documentElement;
     if (root)
       for (const attribute of root.attributes)
-        if (attribute.name.startsWith("xmlns:") && attribute.value.toLowerCase() === VML) prefixes.add(attribute.name.slice(6));
+        if (attribute.name.startsWith("xmlns:") && attribute.value.toLowerCase() === VML) bind(attribute.name.slice(6));
+    for (const sheet of document.styleSheets) if (!readSheets.has(sheet)) readSheet(sheet);
   }
+  const learnt = (learner) => learners.push(learner);
 
   // "line" for <v:line>; null for anything that is not VML.
   function vmlName(node) {
@@ -268,7 +306,7 @@ run(function () {
 
   // Handed to vml.js, which comes next.
   shared.vml = {
-    SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles,
+    SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnt, vmlName, isShape, shapeSelector, addStyles,
     length, lengths, flag, make, elementsOf, part, draw,
   };
 });

@@ -5,7 +5,8 @@
 // style, its parts).
 run(function () {
   const { watch } = shared;
-  const { SVG, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, vmlName, isShape, shapeSelector, addStyles } = shared.vml;
+  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnt, vmlName, isShape, shapeSelector } = shared.vml;
+  const { addStyles } = shared.vml;
   const { length, lengths, flag, make, elementsOf, part, draw } = shared.vml;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
@@ -177,14 +178,27 @@ run(function () {
     const addedShapes = shapesIn(added);
     for (const shape of addedShapes) moveOut(shape);
     for (const shape of addedShapes) addStyles(prefixOf(shape)); // before the page reads a layout
+    queue([parents, addedShapes, shapesIn(changed), changed].flat());
+    changes.take(); // what moving out changed
+  }
+  // The outermost shape around each node is drawn in the next frame.
+  function queue(nodes) {
     const outermost = outermostShapes();
-    for (const node of [parents, addedShapes, shapesIn(changed), changed].flat()) {
+    for (const node of nodes) {
       const shape = outermost(node);
       if (shape && !inDrawing(node)) pending.add(shape);
     }
-    changes.take(); // what moving out changed
     if (pending.size && !frame) frame = requestAnimationFrame(flush);
   }
+  // A prefix learnt once its shapes are in the document (its rule in a linked sheet, or
+  // after them): they are drawn as if just added.
+  learnt((prefix) => {
+    const shapes = [...document.querySelectorAll(SHAPES.map((name) => prefix + "\\:" + name).join(","))];
+    if (!shapes.length) return;
+    for (const shape of shapes) moveOut(shape);
+    addStyles(prefix);
+    queue(shapes);
+  });
 
   // Also before printing: what a script changed just before window.print() is printed too.
   function flush() {
@@ -193,6 +207,7 @@ run(function () {
     frame = 0;
     const shapes = [...pending].filter((shape) => shape.isConnected);
     pending.clear();
+    if (strays) for (const shape of shapes) adopt(shape);
     if (shapes.length) renderAll(shapes);
     changes.take(); // what drawing itself changed
   }
@@ -209,22 +224,28 @@ run(function () {
   ];
   const BOOLEAN = new Set(["stroked", "filled", "on"]);
   const plain = new WeakMap(); // element -> the members set on it while it is not VML
+  let strays = false; // whether members were set on an element of a prefix not yet known as VML
+  // Whether el is VML by test, once the page's prefixes are learnt again if its prefix is
+  // not known yet: a script may make <x:line> and set its members right after it wrote the
+  // rule that binds x.
+  const now = (test) => (el) => test(el) || (el.localName.indexOf(":") > 0 && (learnPrefixes(), test(el)));
   // A member of unknown elements: VML's own on VML elements, a plain property elsewhere.
   function member(name, vml, get, set) {
-    if (name in HTMLUnknownElement.prototype) return;
-    Object.defineProperty(HTMLUnknownElement.prototype, name, {
-      configurable: true,
-      enumerable: false,
-      get() {
+    vml = now(vml);
+    defineGetter(
+      HTMLUnknownElement.prototype,
+      name,
+      function () {
         if (vml(this)) return get.call(this);
         return plain.has(this) ? plain.get(this)[name] : undefined;
       },
-      set(value) {
+      function (value) {
         if (vml(this) && set) return set.call(this, value);
         if (!plain.has(this)) plain.set(this, {});
         plain.get(this)[name] = value;
-      },
-    });
+        strays = strays || this.localName.includes(":");
+      }
+    );
   }
   for (const name of MEMBERS)
     member(
@@ -248,4 +269,17 @@ run(function () {
       }
       return found;
     });
+  // Read and written in any letter case, as the old browser's VML did: strokeColor, From.
+  shared.caseless(...MEMBERS, "stroke", "fill");
+
+  // What was set on a shape and its parts while their prefix was not yet known as VML (its
+  // rule in a linked sheet still being read) becomes their attributes once it is.
+  function adopt(shape) {
+    for (const el of [shape, ...shape.querySelectorAll("*")]) {
+      const values = plain.get(el);
+      if (!values || !vmlName(el)) continue;
+      plain.delete(el);
+      for (const name of MEMBERS) if (name in values && !el.hasAttribute(name)) el[name] = values[name];
+    }
+  }
 });

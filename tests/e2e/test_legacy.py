@@ -22,6 +22,7 @@ from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, activate, 
                           close_browser_windows, shell_app, status_of, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
+CTYPES = {".html": "text/html", ".xml": "text/xml", ".css": "text/css"}
 
 
 def corpus(name):
@@ -31,8 +32,7 @@ def corpus(name):
 
 def serve_corpus(service):
     for name in os.listdir(CORPUS):
-        service.set(CONTENT_HOST, "/" + name, corpus(name).encode("gbk"),
-                    ctype="text/xml" if name.endswith(".xml") else "text/html")
+        service.set(CONTENT_HOST, "/" + name, corpus(name).encode("gbk"), ctype=CTYPES[os.path.splitext(name)[1]])
     service.set(CONTENT_HOST, "/latest.txt", b"2026130", ctype="text/plain")
     service.set(CONTENT_HOST, "/lncount/numlost.asp", corpus("chart.html").encode("gbk"), ctype="text/html")
     service.set(CONTENT_HOST, "/gbk.html", "<html><head><title>双色球走势</title></head><body>"
@@ -182,27 +182,35 @@ class TrendChart(unittest.TestCase):
 
 class VectorMarkup(CorpusTest):
     """VML as chart pages wrote it and changed it: the corpus's vml.html checks where its
-    shapes are drawn; trend.html draws a trend line after load from the table cells' offsets,
-    checked by its pixels in any window of a shell."""
+    shapes are drawn, vml-bound.html shapes of prefixes bound by style rules; trend.html
+    draws a trend line after load from the table cells' offsets, and old-path.html does
+    it on the old browser's path that a test of window.ActiveXObject alone chose, checked
+    by its pixels in any window of a shell."""
 
     def test_shapes_drawn_where_written(self):
-        self.assertEqual(self.checked(self.open("/vml.html", bars=False)), "通过")
+        for page in ("/vml.html", "/vml-bound.html"):
+            with self.subTest(page):
+                self.assertEqual(self.checked(self.open(page, bars=False)), "通过")
 
-    def trend_line_drawn(self, n):
-        """Opens trend.html as the n-th window and checks its line on the screen."""
-        h = self.open(f"/trend.html#{n}", bars=False)
+    def trend_line_drawn(self, n, page="trend.html", colour=(255, 0, 0), width=None):
+        """Opens page as the n-th window and checks its line on the screen: its colour, and
+        its width in pixels where given."""
+        h = self.open(f"/{page}#{n}", bars=False)
         title = f"走势线 {n}"
         self.title_becomes(h, (title,))  # in a window without the old browser's ways, attachEvent throws
         (window,) = window_titled(title)  # the X title follows the page's a moment later
         activate(window.xid)
-        winners = [int(d) for d in re.search(r"WINNERS = \[([\d, ]+)\]", corpus("trend.html")).group(1).split(",")]
+        winners = [int(d) for d in re.search(r"WINNERS = \[([\d, ]+)\]", corpus(page)).group(1).split(",")]
         left, top = window.client_origin()
         # Where the style sheet puts the winning cells.
         centres = [(left + 40 + 60 + w * 30 + 15, top + 30 + draw * 20 + 10) for draw, w in enumerate(winners)]
-        shot = drawn(lambda shot: line_misses(shot, centres, (0.25, 0.5, 0.75)))
-        self.assertEqual(line_misses(shot, centres, (0.25, 0.5, 0.75)), [],
-                         f"window {n}: points of the trend line that are not red")
+        shot = drawn(lambda shot: line_misses(shot, centres, (0.25, 0.5, 0.75), colour))
+        self.assertEqual(line_misses(shot, centres, (0.25, 0.5, 0.75), colour), [],
+                         f"window {n}: points of the trend line not of its colour")
         self.assertTrue(shot.near(left + 500, top + 100, (255, 255, 255)), f"window {n}: beside the chart")
+        if width:
+            widths = line_widths(shot, centres, colour)
+            self.assertTrue(all(abs(w - width) <= 1.5 for w in widths), f"window {n}: widths {widths}")
 
     def test_trend_line_from_the_cells_offsets(self):
         self.trend_line_drawn(1)
@@ -211,18 +219,35 @@ class VectorMarkup(CorpusTest):
         for n in (1, 2, 3):  # each opened while those before it stay open
             self.trend_line_drawn(n)
 
+    def test_old_path_chosen_by_activex_in_every_window(self):
+        for n in (1, 2, 3):
+            self.trend_line_drawn(n, "old-path.html", colour=(0, 0, 255), width=5)
 
-def line_misses(shot, centres, fractions, spared=0):
-    """The points at fractions of the lines between successive centres that are not red,
-    with their draw and colour; points within spared of a centre are passed over."""
+
+def line_misses(shot, centres, fractions, colour=(255, 0, 0), spared=0):
+    """The points at fractions of the lines between successive centres that are not of
+    colour, with their draw and colour; points within spared of a centre are passed over."""
     misses = []
     for draw, ((x1, y1), (x2, y2)) in enumerate(zip(centres, centres[1:])):
         for t in fractions:
             x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
             if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) >= spared and \
-                    not shot.near(x, y, (255, 0, 0)):
+                    not shot.near(x, y, colour):
                 misses.append((draw, t, shot.pixel(x, y)))
     return misses
+
+
+def line_widths(shot, centres, colour):
+    """The width in pixels of each line between successive centres, across its middle: the
+    pixels of colour met in half-pixel steps along the line's normal, halved."""
+    widths = []
+    for (x1, y1), (x2, y2) in zip(centres, centres[1:]):
+        length = math.dist((x1, y1), (x2, y2))
+        nx, ny = (y1 - y2) / length, (x2 - x1) / length
+        mx, my = (x1 + x2) / 2, (y1 + y2) / 2
+        steps = [(round(mx + k / 2 * nx), round(my + k / 2 * ny)) for k in range(-20, 21)]
+        widths.append(sum(shot.exact(x, y, colour) for x, y in steps) / 2)
+    return widths
 
 
 def drawn(faults, timeout=10):
@@ -247,6 +272,10 @@ class Screen:
     def pixel(self, x, y):
         at = y * self.pixbuf.get_rowstride() + x * self.pixbuf.get_n_channels()
         return tuple(self.pixels[at:at + 3])
+
+    def exact(self, x, y, colour, tolerance=60):
+        """Whether the pixel at (x, y) is within tolerance of colour, each channel."""
+        return all(abs(a - b) <= tolerance for a, b in zip(self.pixel(x, y), colour))
 
     def near(self, x, y, colour, tolerance=90):
         """Whether a pixel within one of (x, y) is within tolerance of colour, each channel."""
