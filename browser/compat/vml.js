@@ -5,9 +5,8 @@
 // style, its parts).
 run(function () {
   const { watch } = shared;
-  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnt, vmlName, isShape, shapeSelector } = shared.vml;
-  const { addStyles } = shared.vml;
-  const { length, lengths, flag, make, elementsOf, part, draw } = shared.vml;
+  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnt, vmlName, isShape } = shared.vml;
+  const { shapeSelector, addStyles, length, lengths, flag, make, elementsOf, part, draw } = shared.vml;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
   // Drawing a shape reads layout (its size, then its drawing's bounds) and writes the

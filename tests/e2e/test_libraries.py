@@ -14,17 +14,33 @@ NODE = os.path.join(SOURCE, "tests", "node_modules")  # scripts/install-deps.sh 
 FILES = {
     "prototype.js": "/usr/share/javascript/prototype/prototype.js",  # libjs-prototype, 1.7
     "mootools-core.js": "/usr/share/javascript/mootools/mootools-core-nc.js",  # libjs-mootools, 1.4
+    # libjs-excanvas: stays out of the way wherever a canvas has getContext, as WebKit's has
+    "excanvas.js": "/usr/share/javascript/excanvas/excanvas.js",
+    # npm has jQuery 1.5 and 1.6 only inside a wrapper for Node.js (1.5 as the 1.5.2pre build)
+    "jquery-1.5.js": (os.path.join(NODE, "jquery15", "dist", "node-jquery.js"), "jQuery"),
+    "jquery-1.6.js": (os.path.join(NODE, "jquery16", "node-jquery.js"), "jQuery"),
     "jquery-1.7.js": os.path.join(NODE, "jquery17", "tmp", "jquery.js"),
     "jquery-1.8.js": os.path.join(NODE, "jquery18", "tmp", "jquery.js"),
     "yahoo-dom-event.js": os.path.join(NODE, "yui2", "build", "yahoo-dom-event", "yahoo-dom-event.js"),
     "connection-min.js": os.path.join(NODE, "yui2", "build", "connection", "connection-min.js"),
 }
-LIBRARIES = ("prototype", "mootools", "jquery17", "jquery18", "yui2")
+LIBRARIES = ("prototype", "mootools", "jquery15", "jquery16", "jquery17", "jquery18", "yui2", "excanvas")
 ANSWER = b"2026130:01,05,12,19,27,33"
 
 
+def published(file):
+    """The library's file as its authors published it: a path, or a path to a wrapper of it
+    and the name in its banner, whose file runs from that banner to the end of its closure."""
+    if isinstance(file, str):
+        return open(file, "rb").read()
+    path, name = file
+    text = open(path, "rb").read()
+    end = text.rindex(b"})(window);") + len(b"})(window);\n")
+    return text[text.index(b"/*!\n * " + name.encode()):end]
+
+
 def pages():
-    served = {"/lib/" + name: open(path, "rb").read() for name, path in FILES.items()}
+    served = {"/lib/" + name: published(file) for name, file in FILES.items()}
     served["/ajax.txt"] = ANSWER
     for library in LIBRARIES:
         served["/library.html?" + library] = corpus("library.html").encode("gbk")
