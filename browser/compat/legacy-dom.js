@@ -92,10 +92,11 @@ run(function () {
     for (const listener of sheetListeners) listener(sheet, text);
   }
   const linked = new Map();
+  const fetchText = window.fetch.bind(window); // taken before a page's script could replace it
   function linkedText(href) {
     if (!linked.has(href)) {
       const own = new URL(href, document.baseURI).origin === location.origin;
-      const text = own ? fetch(href).then((response) => (response.ok ? response.text() : "")) : Promise.resolve("");
+      const text = own ? fetchText(href).then((response) => (response.ok ? response.text() : "")) : Promise.resolve("");
       linked.set(href, text.catch(() => ""));
     }
     return linked.get(href);

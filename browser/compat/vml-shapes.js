@@ -31,10 +31,10 @@ run(function () {
     prefixes.add(prefix);
     for (const learner of learners) learner(prefix);
   }
-  // The prefixes a rule's selectors bind: p\:* and p\:line as style sheets wrote them, and
-  // p:* as addRule gets it from a script's "p\:*", whose backslash the script's own string drops.
+  // The prefixes a rule's selectors bind: p\:*, p\: * and p\:line as style sheets wrote
+  // them, and p:* as addRule gets it from a script's "p\:*", whose string drops the backslash.
   const BINDING = /([^{}]*)\{[^{}]*behavior\s*:\s*url\(\s*['"]?#default#vml['"]?\s*\)[^{}]*\}/gi;
-  const PREFIX = /([a-z_][\w-]*)\\?:(?=\*|[a-z])/gi;
+  const PREFIX = /([a-z_][\w-]*)(?:\\:\s*|:)(?=\*|[a-z])/gi;
   function bindIn(text) {
     for (const [, selectors] of String(text).replace(/\/\*[\s\S]*?\*\//g, "").matchAll(BINDING))
       for (const [, prefix] of selectors.matchAll(PREFIX)) bind(prefix.toLowerCase());
