@@ -84,27 +84,42 @@ run(function () {
   // shared.sheets: written(sheet) is the text a script wrote into sheet (addRule, and
   // cssText, which starts it again); listen(fn) has fn(sheet, text) called with each such
   // text; linked(href) is a promise of the text of a sheet of the page's origin, "" for any
-  // other or on failure, fetched once however many ask.
+  // other or on failure, fetched once however many ask; linkedNow(href) reads it at once,
+  // for a script that cannot wait (the page's own scripts waited for its sheets there).
   const written = new WeakMap();
   const sheetListeners = [];
   function write(sheet, text, replacing) {
     written.set(sheet, (replacing ? "" : written.get(sheet) || "") + text + "\n");
     for (const listener of sheetListeners) listener(sheet, text);
   }
+  // Taken before a page's script could replace them.
+  const fetchText = window.fetch.bind(window);
+  const Request = XMLHttpRequest;
+  const own = (href) => new URL(href, document.baseURI).origin === location.origin;
   const linked = new Map();
-  const fetchText = window.fetch.bind(window); // taken before a page's script could replace it
   function linkedText(href) {
     if (!linked.has(href)) {
-      const own = new URL(href, document.baseURI).origin === location.origin;
-      const text = own ? fetchText(href).then((response) => (response.ok ? response.text() : "")) : Promise.resolve("");
+      const text = own(href) ? fetchText(href).then((response) => (response.ok ? response.text() : "")) : Promise.resolve("");
       linked.set(href, text.catch(() => ""));
     }
     return linked.get(href);
+  }
+  function linkedNow(href) {
+    if (!own(href)) return "";
+    const request = new Request();
+    try {
+      request.open("GET", href, false);
+      request.send();
+    } catch (error) {
+      return "";
+    }
+    return request.status >= 200 && request.status < 300 ? request.responseText : "";
   }
   shared.sheets = {
     written: (sheet) => written.get(sheet) || "",
     listen: (fn) => sheetListeners.push(fn),
     linked: linkedText,
+    linkedNow,
   };
 
   // sheet.addRule("v\\:*", "behavior: url(#default#VML)") is how pages turned VML on: WebKit

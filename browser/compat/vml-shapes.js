@@ -20,10 +20,10 @@ run(function () {
   // "v" always; any other prefix the page binds to VML: with document.namespaces.add, an
   // xmlns attribute on <html>, or, as the old browser bound it whatever xmlns said, a style
   // rule that gives the prefix's elements behavior: url(#default#VML). WebKit drops such a
-  // rule, so its text is read: a style element's, a linked or imported sheet's of the page's
-  // origin (fetched, so learnt a moment later), and what a script writes into a sheet
-  // (addRule, cssText; see shared.sheets in legacy-dom.js). learnt(fn) has fn(prefix) called for a prefix
-  // learnt after the first.
+  // rule, so its text is read: a style element's; a linked or imported sheet's of the page's
+  // origin, fetched, so learnt a moment later unless a script asks first; and what a script
+  // writes into a sheet (addRule, cssText; see shared.sheets in legacy-dom.js). learnt(fn)
+  // has fn(prefix) called for each prefix learnt.
   const prefixes = new Set(["v"]);
   const learners = [];
   function bind(prefix) {
@@ -39,7 +39,14 @@ run(function () {
     for (const [, selectors] of String(text).replace(/\/\*[\s\S]*?\*\//g, "").matchAll(BINDING))
       for (const [, prefix] of selectors.matchAll(PREFIX)) bind(prefix.toLowerCase());
   }
-  const fetchSheet = (href) => href && shared.sheets.linked(href).then(bindIn);
+  const unread = new Set(); // the linked sheets whose text has not come yet
+  function fetchSheet(href) {
+    if (!href) return;
+    unread.add(href);
+    shared.sheets.linked(href).then((text) => {
+      if (unread.delete(href)) bindIn(text); // unless it was read at once meanwhile
+    });
+  }
   const readSheets = new WeakSet();
   function readSheet(sheet) {
     readSheets.add(sheet);
@@ -56,7 +63,9 @@ run(function () {
   }
   shared.sheets.listen((sheet, text) => bindIn(text));
 
-  function learnPrefixes() {
+  // learnPrefixes(now): now, the linked sheets whose text has not come yet are read at
+  // once, for a script asking about an element whose prefix they may bind.
+  function learnPrefixes(now) {
     const list = document.namespaces;
     if (list) for (const entry of list) if (String(entry.urn).toLowerCase() === VML) bind(entry.name.toLowerCase());
     const root = document.documentElement;
@@ -64,6 +73,11 @@ run(function () {
       for (const attribute of root.attributes)
         if (attribute.name.startsWith("xmlns:") && attribute.value.toLowerCase() === VML) bind(attribute.name.slice(6));
     for (const sheet of document.styleSheets) if (!readSheets.has(sheet)) readSheet(sheet);
+    if (now)
+      for (const href of unread) {
+        unread.delete(href);
+        bindIn(shared.sheets.linkedNow(href));
+      }
   }
   const learnt = (learner) => learners.push(learner);
 

@@ -206,7 +206,6 @@ run(function () {
     frame = 0;
     const shapes = [...pending].filter((shape) => shape.isConnected);
     pending.clear();
-    if (strays) for (const shape of shapes) adopt(shape);
     if (shapes.length) renderAll(shapes);
     changes.take(); // what drawing itself changed
   }
@@ -223,11 +222,10 @@ run(function () {
   ];
   const BOOLEAN = new Set(["stroked", "filled", "on"]);
   const plain = new WeakMap(); // element -> the members set on it while it is not VML
-  let strays = false; // whether members were set on an element of a prefix not yet known as VML
   // Whether el is VML by test, once the page's prefixes are learnt again if its prefix is
   // not known yet: a script may make <x:line> and set its members right after it wrote the
-  // rule that binds x.
-  const now = (test) => (el) => test(el) || (el.localName.indexOf(":") > 0 && (learnPrefixes(), test(el)));
+  // rule that binds x, or before the text of the linked sheet that binds it has come.
+  const now = (test) => (el) => test(el) || (el.localName.indexOf(":") > 0 && (learnPrefixes(true), test(el)));
   // A member of unknown elements: VML's own on VML elements, a plain property elsewhere.
   function member(name, vml, get, set) {
     vml = now(vml);
@@ -242,7 +240,6 @@ run(function () {
         if (vml(this) && set) return set.call(this, value);
         if (!plain.has(this)) plain.set(this, {});
         plain.get(this)[name] = value;
-        strays = strays || this.localName.includes(":");
       }
     );
   }
@@ -270,15 +267,4 @@ run(function () {
     });
   // Read and written in any letter case, as the old browser's VML did: strokeColor, From.
   shared.caseless(...MEMBERS, "stroke", "fill");
-
-  // What was set on a shape and its parts while their prefix was not yet known as VML (its
-  // rule in a linked sheet still being read) becomes their attributes once it is.
-  function adopt(shape) {
-    for (const el of [shape, ...shape.querySelectorAll("*")]) {
-      const values = plain.get(el);
-      if (!values || !vmlName(el)) continue;
-      plain.delete(el);
-      for (const name of MEMBERS) if (name in values && !el.hasAttribute(name)) el[name] = values[name];
-    }
-  }
 });
