@@ -1,7 +1,8 @@
 // The old Windows browser's DOM, as the service's pages use it. Only on the service's own
 // hosts (see prelude.js): on other sites these members would mislead feature checks. A
-// member WebKit already has is never replaced (define), and every one added here stays out
-// of enumeration, so a page that loops over an element or the window sees what it always saw.
+// member WebKit already has is kept (define) but where named below (replace, window.open),
+// and every one added here stays out of enumeration, so a page that loops over an element
+// or the window sees what it always saw.
 run(function () {
   // --- Events --------------------------------------------------------------------------
   // attachEvent("onclick", handler): the handler gets the event as its argument and in
@@ -88,7 +89,7 @@ run(function () {
   // for a script that cannot wait (the page's own scripts waited for its sheets there).
   const written = new WeakMap();
   const sheetListeners = [];
-  function write(sheet, text, replacing) {
+  function record(sheet, text, replacing) {
     written.set(sheet, (replacing ? "" : written.get(sheet) || "") + text + "\n");
     for (const listener of sheetListeners) listener(sheet, text);
   }
@@ -127,7 +128,7 @@ run(function () {
   // dropped, as a style sheet drops it, and the script goes on.
   replace(CSSStyleSheet.prototype, "addRule", (addRule) =>
     function addRule_(selector, declarations) {
-      write(this, String(selector) + "{" + String(declarations) + "}");
+      record(this, String(selector) + "{" + String(declarations) + "}");
       try {
         return addRule.apply(this, arguments);
       } catch (error) {
@@ -155,7 +156,7 @@ run(function () {
       return Array.from(this.cssRules, (rule) => rule.cssText).join("\n");
     },
     function (text) {
-      write(this, String(text), true);
+      record(this, String(text), true);
       while (this.cssRules.length) this.deleteRule(0);
       const parsed = new CSSStyleSheet();
       parsed.replaceSync(String(text));

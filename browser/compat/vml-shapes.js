@@ -63,15 +63,19 @@ run(function () {
   }
   shared.sheets.listen((sheet, text) => bindIn(text));
 
-  // learnPrefixes(now): now, the linked sheets whose text has not come yet are read at
-  // once, for a script asking about an element whose prefix they may bind.
-  function learnPrefixes(now) {
+  function learnPrefixes() {
     const list = document.namespaces;
     if (list) for (const entry of list) if (String(entry.urn).toLowerCase() === VML) bind(entry.name.toLowerCase());
     const root = document.documentElement;
     if (root)
       for (const attribute of root.attributes)
         if (attribute.name.startsWith("xmlns:") && attribute.value.toLowerCase() === VML) bind(attribute.name.slice(6));
+  }
+  // The rules of the sheets not read yet. Asking for the document's sheets has WebKit bring
+  // them up to date, as it does before it paints: vml.js asks once a frame. now: the linked
+  // sheets whose text has not come yet are read at once too, for a script asking about an
+  // element whose prefix they may bind.
+  function learnSheets(now) {
     for (const sheet of document.styleSheets) if (!readSheets.has(sheet)) readSheet(sheet);
     if (now)
       for (const href of unread) {
@@ -320,7 +324,7 @@ run(function () {
 
   // Handed to vml.js, which comes next.
   shared.vml = {
-    SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnt, vmlName, isShape, shapeSelector, addStyles,
+    SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnSheets, learnt, vmlName, isShape, shapeSelector, addStyles,
     length, lengths, flag, make, elementsOf, part, draw,
   };
 });

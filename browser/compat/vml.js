@@ -5,7 +5,7 @@
 // style, its parts).
 run(function () {
   const { watch } = shared;
-  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnt, vmlName, isShape } = shared.vml;
+  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnSheets, learnt, vmlName, isShape } = shared.vml;
   const { shapeSelector, addStyles, length, lengths, flag, make, elementsOf, part, draw } = shared.vml;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
@@ -133,6 +133,7 @@ run(function () {
     const parents = [];
     const added = [];
     const changed = [];
+    let grew = false;
     for (const record of records) {
       if (record.type !== "childList") {
         const target = record.type === "characterData" ? record.target.parentElement : record.target;
@@ -142,12 +143,13 @@ run(function () {
       const target = record.target;
       if (target.nodeType === 1 && mayBeVml(target) && target !== parents[parents.length - 1]) parents.push(target);
       const nodes = record.addedNodes;
+      grew = grew || nodes.length > 0;
       for (let i = 0; i < nodes.length; i++) {
         const node = nodes[i];
         if (node.nodeType === 1 && node.namespaceURI !== SVG && (mayBeVml(node) || node.firstElementChild)) added.push(node);
       }
     }
-    return { parents, added, changed };
+    return { parents, added, changed, grew };
   }
 
   // The shapes in and under roots, each root looked through once.
@@ -172,13 +174,22 @@ run(function () {
   let frame = 0;
   function take(records) {
     learnPrefixes();
-    const { parents, added, changed } = touched(records);
+    const { parents, added, changed, grew } = touched(records);
+    if (grew && !sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
     for (const parent of parents) if (isShape(parent) && parent.parentNode) moveOut(parent);
     const addedShapes = shapesIn(added);
     for (const shape of addedShapes) moveOut(shape);
     for (const shape of addedShapes) addStyles(prefixOf(shape)); // before the page reads a layout
     queue([parents, addedShapes, shapesIn(changed), changed].flat());
     changes.take(); // what moving out changed
+  }
+  // The page's sheets, for rules that bind a prefix, once a frame while it adds to the
+  // document (a style element or a link, maybe): the shapes of a prefix learnt so are drawn
+  // then (learnt below).
+  let sheetFrame = 0;
+  function lookAtSheets() {
+    sheetFrame = 0;
+    learnSheets(false);
   }
   // The outermost shape around each node is drawn in the next frame.
   function queue(nodes) {
@@ -225,7 +236,8 @@ run(function () {
   // Whether el is VML by test, once the page's prefixes are learnt again if its prefix is
   // not known yet: a script may make <x:line> and set its members right after it wrote the
   // rule that binds x, or before the text of the linked sheet that binds it has come.
-  const now = (test) => (el) => test(el) || (el.localName.indexOf(":") > 0 && (learnPrefixes(true), test(el)));
+  const now = (test) => (el) =>
+    test(el) || (el.localName.indexOf(":") > 0 && (learnPrefixes(), learnSheets(true), test(el)));
   // A member of unknown elements: VML's own on VML elements, a plain property elsewhere.
   function member(name, vml, get, set) {
     vml = now(vml);
