@@ -89,11 +89,21 @@ run(function () {
   }
   // A style attribute is read when it holds an expression; writing a value rewrites it
   // without, so what it held is kept until the page writes another with one.
-  function readAttribute(el) {
-    const text = el.getAttribute("style");
+  function readAttribute(el, text = el.getAttribute("style")) {
     const known = attributes.get(el);
     if (!known || known.text !== text) attributes.set(el, { text, found: expressionsIn(text) });
   }
+  // A script may rewrite a style attribute before it was read here, as a mousemove handler
+  // does on a page still loading under the mouse: what the attribute held is in the record.
+  // Only style attributes a script changes come here, not the parser's.
+  const rewritten = new MutationObserver((records) => {
+    for (const { target, oldValue } of records)
+      if (!attributes.has(target) && /expression/i.test(oldValue || "")) {
+        readAttribute(target, oldValue);
+        later();
+      }
+  });
+  rewritten.observe(document, { attributes: true, subtree: true, attributeFilter: ["style"], attributeOldValue: true });
   function readSources() {
     for (const el of document.querySelectorAll("style, link[rel~=stylesheet i], [style*='expression' i]")) {
       if (el.localName === "style") readSheet(el, el.textContent);
