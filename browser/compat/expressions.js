@@ -136,10 +136,10 @@ run(function () {
     typeof value === "number" && Number.isFinite(value) && LENGTH.test(name) ? value + "px" : String(value);
 
   const written = new WeakMap(); // element -> property -> { given, kept }: what this wrote, as the style kept it
-  function valueOf(el, { name, code }, values) {
+  function valueOf(el, { name, code, over }, values) {
     const own = el.style.getPropertyValue(name);
     const mine = written.get(el) && written.get(el).get(name);
-    if (own && (!mine || mine.kept !== own)) return; // the page's own
+    if (own && (!mine || mine.kept !== own) && own !== over) return; // the page's own
     const fn = compile(code);
     try {
       const value = fn && fn.call(el);
@@ -163,6 +163,7 @@ run(function () {
   const SETTLING = 4;
   let frame = 0, stale = true, settling = 0;
   function evaluate() {
+    cancelAnimationFrame(frame);
     frame = 0;
     changes.take();
     if (stale) readSources();
@@ -180,6 +181,10 @@ run(function () {
       }
     for (const [el, { found }] of attributes)
       if (el.isConnected) for (const expression of found) valueOf(el, expression, values);
+    for (const [style, found] of scripted) {
+      const el = ownerOf(style);
+      if (el && el.isConnected) for (const expression of found.values()) valueOf(el, expression, values);
+    }
     let changed = false;
     for (const [el, name, value] of values) changed = write(el, name, value) || changed;
     changes.take(); // the writes just made are no script's changes
@@ -189,7 +194,41 @@ run(function () {
   const later = () => {
     if (!frame) frame = requestAnimationFrame(evaluate);
   };
-  const any = () => sheets.size > 0 || attributes.size > 0;
+  const any = () => sheets.size > 0 || attributes.size > 0 || scripted.size > 0;
+
+  // --- Set by script ----------------------------------------------------------------------------
+  // el.style.setExpression("top", "document.body.scrollTop + 10"), getExpression and
+  // removeExpression. The expression takes the place of the value the style held; a value
+  // the page writes after it wins, as for the others. A style declaration does not say whose
+  // it is: its element is looked for among those with a style attribute, until found.
+  const scripted = new Map(); // style declaration -> property -> { name, code, over }
+  const owners = new WeakMap(); // style declaration -> its element
+  function ownerOf(style) {
+    if (!owners.has(style))
+      for (const el of document.querySelectorAll("[style]")) if (el.style === style) owners.set(style, el);
+    return owners.get(style);
+  }
+  const propertyName = (name) => String(name).replace(/[A-Z]/g, (letter) => "-" + letter.toLowerCase()).toLowerCase();
+  const style = Object.getPrototypeOf(document.createElement("div").style);
+  defineMethod(style, "setExpression", function (name, code) {
+    if (!scripted.has(this)) scripted.set(this, new Map());
+    name = propertyName(name);
+    scripted.get(this).set(name, { name, code: String(code), over: this.getPropertyValue(name) });
+    later();
+  });
+  defineMethod(style, "getExpression", function (name) {
+    const found = scripted.get(this) && scripted.get(this).get(propertyName(name));
+    return found ? found.code : "";
+  });
+  defineMethod(style, "removeExpression", function (name) {
+    const found = scripted.get(this);
+    return !!found && found.delete(propertyName(name));
+  });
+  // document.recalc(): every expression evaluated now, as pages asked after changing what
+  // their expressions read.
+  defineMethod(Document.prototype, "recalc", function () {
+    if (this === document) evaluate();
+  });
   function changedBy(records) {
     for (const record of records)
       if (record.type === "childList" || record.attributeName === "style" ||

@@ -38,6 +38,10 @@ run(function () {
     }));
   }
 
+  // styleFloat: the old browser's name for float, which libraries of the time set when it was there.
+  const cssFloat = descriptorOf("cssFloat");
+  if (cssFloat) defineGetter(proto, "styleFloat", cssFloat.get, cssFloat.set);
+
   // --- pixelLeft, posLeft... ---------------------------------------------------------------
   // The old browser gave lengths in other units as pixels here; the absolute units convert
   // so, and a relative one (em, %) gives its number, having no element to be relative to.
