@@ -68,11 +68,17 @@ run(function () {
       .map(([selector, body]) => ({ selector, found: expressionsIn(body) }));
 
   // --- Where expressions are written ----------------------------------------------------------
-  const sheets = new Map(); // style or link element -> { text, rules }
+  // Only what holds an expression is kept: a page without any is looked through, not
+  // evaluated again at each mouse move.
+  const sheets = new Map(); // style or link element -> its rules that hold expressions
   const attributes = new Map(); // element -> { text, found }, its style attribute as last read
+  const sheetTexts = new WeakMap(); // style or link element -> the text last read
   function readSheet(owner, text) {
-    const known = sheets.get(owner);
-    if (!known || known.text !== text) sheets.set(owner, { text, rules: sheetExpressions(text) });
+    if (sheetTexts.get(owner) === text) return;
+    sheetTexts.set(owner, text);
+    const rules = /expression\s*\(/i.test(text) ? sheetExpressions(text) : [];
+    if (rules.length) sheets.set(owner, rules);
+    else sheets.delete(owner);
   }
   const linked = new WeakSet();
   function readLink(link) {
@@ -91,7 +97,10 @@ run(function () {
   // without, so what it held is kept until the page writes another with one.
   function readAttribute(el, text = el.getAttribute("style")) {
     const known = attributes.get(el);
-    if (!known || known.text !== text) attributes.set(el, { text, found: expressionsIn(text) });
+    if (known && known.text === text) return;
+    const found = expressionsIn(text);
+    if (found.length) attributes.set(el, { text, found });
+    else attributes.delete(el);
   }
   // A script may rewrite a style attribute before it was read here, as a mousemove handler
   // does on a page still loading under the mouse: what the attribute held is in the record.
@@ -169,7 +178,7 @@ run(function () {
     if (stale) readSources();
     stale = false;
     const values = [];
-    for (const { rules } of sheets.values())
+    for (const rules of sheets.values())
       for (const { selector, found } of rules) {
         let targets = [];
         try {
@@ -229,11 +238,11 @@ run(function () {
   defineMethod(Document.prototype, "recalc", function () {
     if (this === document) evaluate();
   });
+  const mayAddExpressions = (record) =>
+    record.type === "childList" || record.attributeName === "style" ||
+    (record.type === "characterData" && record.target.parentNode && record.target.parentNode.localName === "style");
   function changedBy(records) {
-    for (const record of records)
-      if (record.type === "childList" || record.attributeName === "style" ||
-          (record.type === "characterData" && record.target.parentNode && record.target.parentNode.localName === "style"))
-        stale = true;
+    stale = stale || records.some(mayAddExpressions);
     if (stale || any()) later();
   }
   const changes = watch(changedBy, () => {
