@@ -10,7 +10,7 @@
 // only the oldest version read (_top: expression(...), *width) are left alone: pages gave
 // them to it beside the standard rule WebKit already follows.
 run(function () {
-  const { watch } = shared;
+  const { watch, pixels } = shared;
 
   // --- Reading the text ---------------------------------------------------------------------
   const afterString = (text, at) => {
@@ -138,11 +138,7 @@ run(function () {
     }
     return compiled.get(code);
   }
-  const LENGTH = new RegExp("^(?:top|right|bottom|left|(?:min-|max-)?(?:width|height)|(?:margin|padding)" +
-    "(?:-(?:top|right|bottom|left))?|font-size|text-indent|letter-spacing|word-spacing|border(?:-(?:top|right|bottom|left))?" +
-    "-width|outline-width|vertical-align)$");
-  const text = (name, value) =>
-    typeof value === "number" && Number.isFinite(value) && LENGTH.test(name) ? value + "px" : String(value);
+  const text = (name, value) => String(pixels(name, value)); // a bare number is pixels, as in style-object.js
 
   const written = new WeakMap(); // element -> property -> { given, kept }: what this wrote, as the style kept it
   function valueOf(el, { name, code, over }, values) {
@@ -160,7 +156,8 @@ run(function () {
   function write(el, name, value) {
     if (!written.has(el)) written.set(el, new Map());
     const mine = written.get(el);
-    if (mine.has(name) && mine.get(name).given === value) return false;
+    const last = mine.get(name);
+    if (last && last.given === value && last.kept === el.style.getPropertyValue(name)) return false;
     el.style.setProperty(name, value);
     mine.set(name, { given: value, kept: el.style.getPropertyValue(name) });
     return true;

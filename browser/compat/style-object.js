@@ -26,6 +26,9 @@ run(function () {
     ...SIDES.flatMap((side) => ["margin" + side, "padding" + side, "border" + side + "Width"])];
   const dashed = (name) => name.replace(/[A-Z]/g, (letter) => "-" + letter.toLowerCase());
   const pixels = (value) => (typeof value === "number" && Number.isFinite(value) ? value + "px" : value);
+  // The same for a value an expression gives a property, by its name in CSS.
+  const lengths = new Set(LENGTHS.map(dashed));
+  shared.pixels = (property, value) => (lengths.has(property) ? pixels(value) : value);
 
   const setters = new Map(); // property, as a script names it -> WebKit's own setter
   for (const name of LENGTHS.flatMap((name) => [name, dashed(name)])) {
