@@ -13,6 +13,7 @@ run(function () {
     const opacity = filter && /opacity\s*[=:]\s*([\d.]+)/i.exec(filter[1]);
     return opacity ? Math.max(0, Math.min(100, parseFloat(opacity[1]))) : null;
   }
+  shared.alphaIn = alphaIn; // for el.style.filter, in style-object.js
 
   // --- Style attributes -----------------------------------------------------------------
   const alphas = new WeakMap(); // element -> the opacity its filter was last given

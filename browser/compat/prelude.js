@@ -37,6 +37,7 @@ function replace(target, name, make) {
 // What one script hands the ones after it, set as it runs:
 //   shared.watch   changes.js: watch(handle[, written]), the one watcher of the document
 //   shared.vml     vml-shapes.js: what vml.js needs to know and draw VML shapes
+//   shared.alphaIn filters.js: alphaIn(text), the opacity (0 to 100) an alpha filter's text asks for, or null
 //   shared.pixels  style-object.js: pixels(property, value), a bare number given to a length as pixels
 const shared = {};
 

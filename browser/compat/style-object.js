@@ -1,9 +1,9 @@
 // The old browser's style object: a bare number given to a length is pixels
 // (el.style.top = event.y - 1 is "Npx"), and pixelLeft, pixelTop, pixelWidth, pixelHeight
 // (whole pixels) and posLeft, posTop, posWidth, posHeight (the number in the value's own
-// unit) read and write the lengths.
+// unit) read and write the lengths; a filter's alpha given by script is that opacity.
 //
-// Only the setters of the length properties are wrapped, on the prototype every style
+// Only the setters of the length properties and filter are wrapped, on the prototype every style
 // declaration shares: reading a style costs nothing more, and setting one costs a typeof.
 // Strings, and numbers a property already takes (line-height: 2, z-index, opacity), keep
 // WebKit's meaning; setProperty and cssText are left as they are, as the old browser had
@@ -40,6 +40,23 @@ run(function () {
       set: { [name](value) { set.call(this, pixels(value)); } }[name],
     }));
   }
+
+  // el.style.filter = "alpha(opacity=50)": WebKit drops the value, and the opacity it
+  // names is set instead; a filter without one takes back the opacity a filter gave.
+  const filter = descriptorOf("filter");
+  const opacity = descriptorOf("opacity");
+  const filtered = new WeakSet(); // style declarations whose opacity a filter set
+  if (filter && filter.set && opacity && opacity.set && shared.alphaIn)
+    Object.defineProperty(proto, "filter", Object.assign({}, filter, {
+      set: { filter(value) {
+        filter.set.call(this, value);
+        const alpha = shared.alphaIn(String(value));
+        if (alpha !== null) {
+          opacity.set.call(this, String(alpha / 100));
+          filtered.add(this);
+        } else if (filtered.delete(this)) opacity.set.call(this, "");
+      } }.filter,
+    }));
 
   // styleFloat: the old browser's name for float, which libraries of the time set when it was there.
   const cssFloat = descriptorOf("cssFloat");
