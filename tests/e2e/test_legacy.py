@@ -216,7 +216,8 @@ class OldStyles(CorpusTest):
     """crosshair.html, a standards-mode chart: its crosshair moved by bare numbers from a
     mousemove handler, its lines sized, a tip placed after the mouse and a side bar held at
     the window's right edge by CSS expressions, checked by their pixels in three windows
-    open at once; the page checks the style object's members and its expressions itself."""
+    open at once; the page checks the style object's members, its expressions and a banner's
+    transition itself."""
 
     def test_crosshair_and_expressions_in_every_window(self):
         for n in (1, 2, 3):
