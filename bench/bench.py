@@ -316,10 +316,25 @@ def old_pages(service):
     # self-closing tags, which plain WebKit nests each in the one before.
     closed = big.replace(b'left:0;top:0" />', b'left:0;top:0"></v:line>')
     assert closed != big
+    # The same chart with ten CSS expressions on it: a header and a side bar held in view, a
+    # footer and a crosshair sized by the table, a tip in two style attributes.
+    rules = (b"#head { position: absolute; left: 0; height: 18px; top: expression(document.documentElement.scrollTop);"
+             b" width: expression(document.documentElement.clientWidth); }\n"
+             b"#side { position: absolute; top: 0; width: 60px; height: expression(document.documentElement.clientHeight);"
+             b" left: expression(document.documentElement.scrollLeft + document.documentElement.clientWidth - 60); }\n"
+             b"#foot { position: absolute; left: 0; top: expression(document.getElementById('grid').offsetHeight + 4);"
+             b" width: expression(document.getElementById('grid').offsetWidth); }\n"
+             b"#xcross { position: absolute; height: 1px; width: expression(grid.offsetWidth); }\n"
+             b"#ycross { position: absolute; width: 1px; height: expression(grid.offsetHeight); }\n")
+    parts = b"".join(b'<div id="%s"></div>' % name for name in (b"head", b"side", b"foot", b"xcross", b"ycross"))
+    parts += b'<div style="position: absolute; left: expression(document.body.scrollLeft + 10); top: expression(10)"></div>'
+    expressions = big.replace(b"</style>", rules + b"</style>").replace(b"</body>", parts + b"</body>")
+    assert expressions.count(b"expression(") == 10
     for host in (CONTENT_HOST, "127.0.0.2"):
         service.set(host, "/chart.asp", chart, ctype="text/html")
         service.set(host, "/full.asp", big, ctype="text/html")
         service.set(host, "/closed.asp", closed, ctype="text/html")
+        service.set(host, "/expressions.asp", expressions, ctype="text/html")
     start_shell()
     client = Client()
     keep = client.create()  # a hidden window keeps the shell, and new windows share its web process
@@ -342,6 +357,7 @@ def old_pages(service):
     demo_on, demo_off = alternate(to_load, [host + "/chart.asp" for host in hosts])
     full_on, full_off = alternate(by_page_clock, [host + "/full.asp" for host in hosts])
     closed_on, closed_off = alternate(by_page_clock, [host + "/closed.asp" for host in hosts])
+    css_on, css_off = alternate(by_page_clock, [host + "/expressions.asp" for host in hosts])
     client.release(keep)
     client.close()
     return [summary("old page, service host (compatibility on)", demo_on, "ms"),
@@ -352,7 +368,11 @@ def old_pages(service):
             ratio_line("compatibility layer, full chart", [a / b for a, b in zip(full_on, full_off)], 1.15),
             summary("lines closed, compatibility off", closed_off, "ms"),
             ratio_line("full chart on / lines closed, off", [a / b for a, b in zip(full_on, closed_off)], 1.15),
-            ratio_line("lines closed, on / off", [a / b for a, b in zip(closed_on, closed_off)], 1.15), ""]
+            ratio_line("lines closed, on / off", [a / b for a, b in zip(closed_on, closed_off)], 1.15),
+            summary("full chart, 10 expressions, on", css_on, "ms"),
+            summary("full chart, 10 expressions, off", css_off, "ms"),
+            ratio_line("10 expressions, on / off", [a / b for a, b in zip(css_on, css_off)], 1.10),
+            ratio_line("10 expressions on / full chart on", [a / b for a, b in zip(css_on, full_on)], 1.10), ""]
 
 
 SECTIONS = {"start-up": start_up, "clicks": clicks, "memory": memory, "pages": old_pages,

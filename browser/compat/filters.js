@@ -13,6 +13,7 @@ run(function () {
     const opacity = filter && /opacity\s*[=:]\s*([\d.]+)/i.exec(filter[1]);
     return opacity ? Math.max(0, Math.min(100, parseFloat(opacity[1]))) : null;
   }
+  shared.alphaIn = alphaIn; // for el.style.filter, in style-object.js
 
   // --- Style attributes -----------------------------------------------------------------
   const alphas = new WeakMap(); // element -> the opacity its filter was last given
@@ -91,11 +92,17 @@ run(function () {
       get: () => (alphas.has(el) ? alphas.get(el) : Math.round(parseFloat(getComputedStyle(el).opacity) * 100)),
       set: (value) => setAlpha(el, Math.max(0, Math.min(100, parseFloat(value) || 0))),
     };
-    return Object.defineProperties({}, {
+    return Object.defineProperties(transition(), {
       opacity, Opacity: opacity,
       enabled: { get: () => el.style.opacity !== "1", set: (on) => { el.style.opacity = on ? String(opacity.get() / 100) : "1"; } },
     });
   }
+  // The transitions banners played as they changed a picture (revealTrans, blendTrans),
+  // reached through the filters that pages test for: the change shows at once, and
+  // apply(), play() and stop() do nothing.
+  const noop = () => {};
+  const transition = () => ({ Transition: 0, transition: 0, Duration: 1, duration: 1, status: 0,
+    apply: noop, Apply: noop, play: noop, Play: noop, stop: noop, Stop: noop });
   const filterLists = new WeakMap();
   defineGetter(Element.prototype, "filters", function () {
     if (frame || adds(added.take())) readAll();
@@ -105,6 +112,9 @@ run(function () {
       filterLists.set(this, Object.defineProperties({}, {
         alpha: { value: alpha }, "DXImageTransform.Microsoft.Alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
       }));
+      const reveal = transition(), blend = transition();
+      for (const [name, value] of [["revealTrans", reveal], ["revealtrans", reveal], ["blendTrans", blend], ["blendtrans", blend]])
+        Object.defineProperty(filterLists.get(this), name, { value });
     }
     return filterLists.get(this);
   });

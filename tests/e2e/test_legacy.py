@@ -225,6 +225,47 @@ class VectorMarkup(CorpusTest):
             self.trend_line_drawn(n, "old-path.html", colour=(0, 0, 255), width=5)
 
 
+class OldStyles(CorpusTest):
+    """crosshair.html, a standards-mode chart: its crosshair moved by bare numbers from a
+    mousemove handler, its lines sized, a tip placed after the mouse and a side bar held at
+    the window's right edge by CSS expressions, checked by their pixels in three windows
+    open at once; the page checks the style object's members, its expressions and a banner's
+    transition itself."""
+
+    def test_crosshair_and_expressions_in_every_window(self):
+        for n in (1, 2, 3):
+            with self.subTest(window=n):
+                self.crosshair_follows(n)
+
+    def crosshair_follows(self, n):
+        h = self.open(f"/crosshair.html#{n}", bars=False)
+        title = wait_until(lambda: re.match("准星|失败", self.client.get(h, "LocationName")) and
+                           self.client.get(h, "LocationName"), 15, what="the page's checks")
+        self.assertEqual(title, f"准星 {n}")
+        (window,) = window_titled(title)
+        activate(window.xid)
+        left, top = window.client_origin()
+        x, y = 300 + 40 * n, 200 + 30 * n
+        subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y)], check=True)
+        wanted = [((255, 0, 0), [(20, y - 1), (650, y - 1)]),  # the crosshair's lines, across and down
+                  ((0, 0, 255), [(x - 1, 20), (x - 1, 500)]),
+                  ((255, 255, 0), [(x + 20, y + 20)]),  # the tip, 10 px right of and below the mouse
+                  ((0, 192, 0), [(740, 100)])]  # the side bar, 110 px from the right edge
+        self.assertEqual(colour_misses(drawn(lambda shot: colour_misses(shot, left, top, wanted)), left, top, wanted),
+                         [], f"window {n}")
+        self.client.put(h, "Width", GLib.Variant("n", 600))
+        wanted = [((0, 192, 0), [(540, 100)])]
+        self.assertEqual(colour_misses(drawn(lambda shot: colour_misses(shot, left, top, wanted)), left, top, wanted),
+                         [], f"window {n}, narrowed")
+
+
+def colour_misses(shot, left, top, wanted):
+    """The points of the page at (left, top) that are not the colour wanted there, with the
+    colour they are."""
+    return [(colour, (x, y), shot.pixel(left + x, top + y)) for colour, points in wanted for x, y in points
+            if not shot.near(left + x, top + y, colour, tolerance=60)]
+
+
 def line_misses(shot, centres, fractions, colour=(255, 0, 0), spared=0):
     """The points at fractions of the lines between successive centres that are not of
     colour, with their draw and colour; points within spared of a centre are passed over."""
