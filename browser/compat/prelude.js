@@ -37,6 +37,7 @@ function replace(target, name, make) {
 // What one script hands the ones after it, set as it runs:
 //   shared.watch   changes.js: watch(handle[, written]), the one watcher of the document
 //   shared.vml     vml-shapes.js: what vml.js needs to know and draw VML shapes
+//   shared.returnToOpener  legacy-dom.js: a dialog's returnValue, told to its opener
 const shared = {};
 
 // One script that throws as it starts is reported, as a script of its own would be, and

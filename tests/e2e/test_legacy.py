@@ -142,13 +142,38 @@ class LegacyPages(CorpusTest):
         self.assertGreater(height, 240)  # the page's 240 and the status bar under it
         self.assertLess(height, 280)
 
+        self.click("弹出窗口", 40, 150)
+        window_titled("普通窗口", 15)
+        self.assertEqual(bars_of("普通窗口"), {"menu": True, "tool": True, "address": True, "status": True})
+
         self.click("弹出窗口", 40, 250)
         (dialog,) = window_titled("期号 2026130", 15)
         self.assertEqual(dialog.geometry()[2:], (300, 200))
 
-        self.click("弹出窗口", 40, 150)
-        window_titled("普通窗口", 15)
-        self.assertEqual(bars_of("普通窗口"), {"menu": True, "tool": True, "address": True, "status": True})
+    def test_modal_dialogs_return_their_value(self):
+        """showModalDialog in three windows open at once: the opener's script waits for its
+        dialog, which fills in the opener's form through dialogArguments, and goes on with
+        the number clicked. The third window is closed while its dialog is open: both go,
+        and the shell goes on serving the others."""
+        def click(title, x, y):
+            (window,) = window_titled(title, 15)
+            activate(window.xid)
+            window.click(x, y)
+        handles = [self.open(f"/modal.html#{n}") for n in (1, 2, 3)]
+        for n, h in enumerate(handles, 1):
+            self.title_becomes(h, (f"选号 {n}",))
+        for n, (h, chosen) in enumerate(zip(handles, (7, 23)), 1):
+            click(f"选号 {n}", 40, 80)
+            window_titled(f"选择号码 {n}", 15)
+            self.assertEqual(self.client.get(h, "LocationName"), f"选号 {n}", "the opener waits")
+            click(f"选择号码 {n}", 40, 30 if chosen == 7 else 90)
+            self.title_becomes(h, (f"选中 {chosen} 期 2026131 {n}",))
+        click("选号 3", 40, 80)
+        window_titled("选择号码 3", 15)
+        window_titled("选号 3")[0].key("ctrl+w")
+        wait_until(lambda: not windows_titled("选号 3") and not windows_titled("选择号码 3"), 10,
+                   what="the third window and its dialog to close")
+        self.assertEqual(self.client.get(handles[0], "LocationName"), "选中 7 期 2026131 1")
 
     def test_pages_elsewhere_get_none_of_it(self):
         self.addCleanup(PageServer(("127.0.0.1", 80), corpus("modern.html").encode(), ctype="text/html").close)
