@@ -72,7 +72,7 @@ void on_window_object_cleared(WebKitScriptWorld* world, WebKitWebPage*, WebKitFr
 
 // The shell's secret comes as the module's start-up data, a string.
 extern "C" G_MODULE_EXPORT void webkit_web_extension_initialize_with_user_data(WebKitWebExtension*,
-                                                                              const GVariant* data) {
+                                                                               const GVariant* data) {
   if (!data || !g_variant_is_of_type(const_cast<GVariant*>(data), G_VARIANT_TYPE_STRING)) return;
   wait_key() = std::string("veltrano-wait-") + g_variant_get_string(const_cast<GVariant*>(data), nullptr);
   g_signal_connect(webkit_script_world_get_default(), "window-object-cleared", G_CALLBACK(on_window_object_cleared),
