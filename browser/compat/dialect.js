@@ -135,26 +135,27 @@ run(function () {
     return null;
   }
 
-  let rerunning = false;
+  // Our own report of an error the mended script throws is no page's event (isTrusted).
+  // WebKit only logs what fails while an error is being reported: a script of the dialect
+  // that a mended script writes in turn, or an error thrown inside one, reaches the console.
   window.addEventListener(
     "error",
     function (event) {
       const script = document.currentScript;
-      if (rerunning || !(event.error instanceof SyntaxError) || !script || script.ownerDocument !== document) return;
+      if (!event.isTrusted || !(event.error instanceof SyntaxError) || !script || script.ownerDocument !== document)
+        return;
       const text = script.src ? fetchText(script) : script.text;
       const fixed = text && LIKELY.test(text) ? rewrite(text) : null;
       if (fixed === null) return; // another fault: the page hears of it as ever
       event.preventDefault();
       event.stopImmediatePropagation();
-      rerunning = true;
       try {
         (0, eval)(fixed); // global code, as the script's own
       } catch (error) {
         // Thrown while the first report is being handled, WebKit would only log it: told
         // to the page's handlers here, as the script's own error would have been.
-        window.dispatchEvent(new ErrorEvent("error", { message: String(error), filename: script.src || document.URL, lineno: error.line, error }));
-      } finally {
-        rerunning = false;
+        const filename = script.src || document.URL;
+        window.dispatchEvent(new ErrorEvent("error", { message: String(error), filename, lineno: error.line, error }));
       }
     },
     true
