@@ -1,5 +1,7 @@
 #include "dialog_hold.h"
 
+#include <utility>
+
 #include "support/glib_ptr.h"
 
 namespace veltrano::browser {

@@ -120,7 +120,8 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
 }
 
 // A page's moveTo, resizeBy, close..., as the old browser carried them out: the place is
-// the frame's corner and the size the outer one, the window manager's frame included.
+// the frame's corner and the size the outer one, the window manager's frame included. Its
+// script's wait for a dialog is the dialog hold's.
 void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
   switch (ask) {
     case WindowAsk::Close: close_soon(); return;
