@@ -34,7 +34,8 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
       m_open_window(std::move(open_window)),
       m_requests(
           context.channel(), m_gestures, [this](const Glib::ustring& text) { show_status(text); },
-          [this](WindowAsk ask, int x, int y) { on_page_asks(ask, x, y); }) {
+          [this](WindowAsk ask, int x, int y) { on_page_asks(ask, x, y); }),
+      m_dialog_hold(*this, m_view.get(), [this] { close_soon(); }) {
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
@@ -237,6 +238,7 @@ GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*
   WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
   const std::optional<WindowFeatures> features = m_requests.take_opening_features();
   if (BrowserWindow* opened = from_view(view); opened && features) opened->apply_features(*features);
+  if (view) m_dialog_hold.opened(view);
   return view ? GTK_WIDGET(view) : nullptr;
 }
 
@@ -248,6 +250,9 @@ void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { present(); }
 
 void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
 
+// The idle source goes with the window.
+void BrowserWindow::close_soon() { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &BrowserWindow::close)); }
+
 // window.print() prints as the menu's command and Ctrl+P do.
 gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* operation) {
   m_controls.print(operation);
@@ -255,6 +260,7 @@ gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* oper
 }
 
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
+  m_dialog_hold.lost();
   m_ready_state = ReadyState::Complete;
   m_progress.hide();
   if (std::exchange(m_warming_up, false)) {  // nothing of the user's was lost with it

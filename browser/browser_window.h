@@ -13,6 +13,7 @@
 #include <optional>
 #include <string>
 
+#include "dialog_hold.h"
 #include "page_requests.h"
 #include "policy.h"
 #include "sandbox.h"
@@ -83,6 +84,12 @@ class BrowserWindow : public Gtk::Window {
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
 
+  // Whether the window may close now: not while its page's script waits for a dialog (it
+  // closes once the script has gone on).
+  bool may_close() { return m_dialog_hold.may_close(); }
+  // Closes the window once the page's script now running is over.
+  void close_soon();
+
   // The first page again, and the page again (itself, where an error page stands for it).
   void go_home();
   void reload();
@@ -145,6 +152,7 @@ class BrowserWindow : public Gtk::Window {
   bool m_full_screen = false;
   bool m_scroll_bars = true;  // false: window.open said scrollbars=no
   PageRequests m_requests;    // what the service's pages ask of this window
+  DialogHold m_dialog_hold;   // showModalDialog's wait, as the shell keeps it
   ReadyState m_ready_state = ReadyState::NothingAsked;
   std::string m_home;  // the first page the window was asked for
   std::string m_last_uri;

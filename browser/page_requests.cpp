@@ -58,15 +58,18 @@ bool PageRequests::act_on_window(const std::string& request, const std::string& 
   static constexpr struct {
     std::string_view name;
     WindowAsk ask;
-  } kAsks[] = {{"move-to", WindowAsk::MoveTo},
-               {"move-by", WindowAsk::MoveBy},
-               {"resize-to", WindowAsk::ResizeTo},
-               {"resize-by", WindowAsk::ResizeBy},
-               {"close", WindowAsk::Close}};
+    bool numbers;
+  } kAsks[] = {{"move-to", WindowAsk::MoveTo, true},
+               {"move-by", WindowAsk::MoveBy, true},
+               {"resize-to", WindowAsk::ResizeTo, true},
+               {"resize-by", WindowAsk::ResizeBy, true},
+               {"close", WindowAsk::Close, false},
+               {"dialog-wait", WindowAsk::DialogWait, false},
+               {"dialog-waited", WindowAsk::DialogWaited, false}};
   const auto known = std::find_if(std::begin(kAsks), std::end(kAsks), [&](const auto& a) { return a.name == request; });
   if (known == std::end(kAsks)) return false;
-  if (known->ask == WindowAsk::Close) {
-    m_act_on_window(WindowAsk::Close, 0, 0);
+  if (!known->numbers) {
+    m_act_on_window(known->ask, 0, 0);
     return true;
   }
   int x = 0, y = 0;

@@ -1,8 +1,8 @@
 // What the service's pages ask of their window through the compatibility scripts'
 // channel (see channel_request): a message in the status bar, the desktop's clipboard (only
 // right after a click or a key in the window, as the shell's own clock tells), the
-// features of the window they are about to open, and the window's own place, size and
-// closing.
+// features of the window they are about to open, the window's own place, size and
+// closing, and a wait for a dialog.
 #pragma once
 
 #include <glibmm/ustring.h>
@@ -18,7 +18,8 @@
 namespace veltrano::browser {
 
 // What a page asks of the window itself: x and y are a place, a size or a change of either.
-enum class WindowAsk { MoveTo, MoveBy, ResizeTo, ResizeBy, Close };
+// DialogWait and DialogWaited: its script waits for the dialog it opened last, or goes on.
+enum class WindowAsk { MoveTo, MoveBy, ResizeTo, ResizeBy, Close, DialogWait, DialogWaited };
 
 class PageRequests {
  public:

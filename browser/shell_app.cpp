@@ -91,6 +91,7 @@ unsigned ShellApp::open_window(WebKitWebView* related) {
       *m_context, related, [this](WebKitWebView* opener) { return this->window(open_window(opener))->web_view(); });
   window->signal_delete_event().connect(
       [this, id](GdkEventAny*) {
+        if (!this->window(id)->may_close()) return true;  // it goes once its page's script is past a dialog
         // Destroyed once the event is over, not inside it.
         Glib::signal_idle().connect_once([this, id] { close_window(id); });
         return false;

@@ -1,5 +1,6 @@
 #include "web_context.h"
 
+#include <glibmm/fileutils.h>
 #include <glibmm/miscutils.h>
 
 #include <vector>
@@ -14,6 +15,17 @@ namespace veltrano::browser {
 namespace {
 
 std::string data_dir(const std::string& base) { return Glib::build_filename(base, "veltrano", "browser"); }
+
+// The web processes' module (web_extension/): beside the shell in a build, else installed.
+std::string web_extensions_dir() {
+  g_autofree gchar* self = g_file_read_link("/proc/self/exe", nullptr);
+  if (self) {
+    g_autofree gchar* folder = g_path_get_dirname(self);
+    std::string built = Glib::build_filename(folder, "web-extensions");
+    if (Glib::file_test(built, Glib::FILE_TEST_IS_DIR)) return built;
+  }
+  return config::kWebExtensionsDir;
+}
 
 }  // namespace
 
@@ -46,6 +58,10 @@ WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate g
 
   g_autofree gchar* channel = g_uuid_string_random();
   m_channel = channel;
+  // Given to every web process's module before its first page; it knows the secret only.
+  webkit_web_context_set_web_extensions_directory(m_context.get(), web_extensions_dir().c_str());
+  webkit_web_context_set_web_extensions_initialization_user_data(m_context.get(),
+                                                                 g_variant_new_string(m_channel.c_str()));
   m_content.reset(webkit_user_content_manager_new());
   add_compatibility_scripts();
   // The desktop's fonts for every page, as the old desktop had them for every site.

@@ -120,12 +120,14 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
 }
 
 // A page's moveTo, resizeBy, close..., as the old browser carried them out: the place is
-// the frame's corner and the size the outer one, the window manager's frame included.
+// the frame's corner and the size the outer one, the window manager's frame included. Its
+// script's wait for a dialog is the dialog hold's.
 void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
-  if (ask == WindowAsk::Close) {
-    // Once the page's script has run; the idle source goes with the window.
-    Glib::signal_idle().connect_once(sigc::mem_fun(*this, &BrowserWindow::close));
-    return;
+  switch (ask) {
+    case WindowAsk::Close: close_soon(); return;
+    case WindowAsk::DialogWait: m_dialog_hold.begin(); return;
+    case WindowAsk::DialogWaited: m_dialog_hold.end(); return;
+    default: break;
   }
   if (m_full_screen) return;  // a full-screen window stays so until the user leaves it
   // Where the window is and what the frame adds to it; a placement on its way counts as done.
@@ -143,7 +145,7 @@ void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
     case WindowAsk::MoveBy: next.left += x, next.top += y; break;
     case WindowAsk::ResizeTo: next.width = x - frame_width, next.height = y - frame_height; break;
     case WindowAsk::ResizeBy: next.width += x, next.height += y; break;
-    case WindowAsk::Close: break;
+    default: break;
   }
   next.left = std::clamp(next.left, -kMaxCoordinate, kMaxCoordinate);
   next.top = std::clamp(next.top, -kMaxCoordinate, kMaxCoordinate);

@@ -96,6 +96,10 @@ for ns in pid mnt; do
 done
 [ ! -e "/proc/$web/root/root/veltrano-check-secret" ] || fail "the web process cannot see the user's files"
 ok "the page's web process runs in WebKit's sandbox"
+# The package's module for pages' dialogs (showModalDialog), in that sandboxed process.
+grep -q "/veltrano/web-extensions/libveltrano-web-extension.so" "/proc/$web/maps" ||
+  fail "the web process loads the installed module for dialogs"
+ok "the web process loads the installed module for dialogs"
 
 pkill -x veltrano || true
 pkill -x veltrano-browse || true

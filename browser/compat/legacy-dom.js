@@ -259,28 +259,69 @@ run(function () {
   });
 
   // showModalDialog(url, arguments, "dialogWidth:300px;dialogHeight:200px;center:yes"):
-  // a pop-up in front of its opener, from which dialogArguments can be read. The shell reads
-  // the features as it reads window.open's, given the screen this page sees to centre the
-  // dialog on. The old browser stopped the opener's script until the dialog closed and
-  // returned its returnValue; a page cannot be stopped so here, and the call returns
-  // undefined at once.
-  const dialogs = Symbol.for("veltrano.dialogArguments");
-  function showDialog(url, dialogArguments, features) {
+  // a window in front of its opener, whose dialogArguments is what the opener passed, the
+  // very object (the opener's own window included, so a dialog can fill in its form). The
+  // shell reads the features as it reads window.open's, given the screen this page sees to
+  // centre the dialog on. As in the old browser the opener's script waits in the call until
+  // the dialog is closed, and gets its returnValue: the shell's module in the web process
+  // (web_extension/) runs the process meanwhile, so the dialog, a related view in it, loads
+  // and runs. The shell keeps input from the opener while it waits. showModelessDialog
+  // returns the dialog's window at once.
+  const waitKey = "veltrano-wait-@CHANNEL@";
+  const wait = window[waitKey];
+  delete window[waitKey];
+  const dialogs = Symbol.for("veltrano.dialogArguments"); // dialog window -> { arguments, returned }
+  function openDialog(url, dialogArguments, features) {
     const seen = screen.availWidth + "," + screen.availHeight + ";" + String(features || "");
     const dialog = opening("dialog-features", seen, [url, "_blank"]);
-    if (dialog) {
-      if (!window[dialogs]) Object.defineProperty(window, dialogs, { value: new WeakMap() });
-      window[dialogs].set(dialog, dialogArguments);
-      dialog.focus();
-    }
-    return undefined;
+    if (!dialog) return null;
+    if (!window[dialogs]) Object.defineProperty(window, dialogs, { value: new WeakMap() });
+    window[dialogs].set(dialog, { arguments: dialogArguments, returned: undefined });
+    dialog.focus();
+    return dialog;
   }
-  defineMethod(window, "showModalDialog", showDialog);
-  defineMethod(window, "showModelessDialog", showDialog);
+  defineMethod(window, "showModalDialog", function showModalDialog(url, dialogArguments, features) {
+    const dialog = openDialog(url, dialogArguments, features);
+    if (!dialog || typeof wait !== "function") return undefined;
+    const entry = window[dialogs].get(dialog);
+    // The dialog tells its returnValue as it closes (window.js); read here too while it is
+    // open, for a dialog the user closes.
+    const closed = () => {
+      if (dialog.closed) return true;
+      try {
+        entry.returned = dialog.returnValue;
+      } catch (error) {
+        // a dialog that went to another site keeps what it had set
+      }
+      return false;
+    };
+    ask("dialog-wait");
+    try {
+      wait(closed);
+    } finally {
+      ask("dialog-waited");
+    }
+    return entry.returned;
+  });
+  defineMethod(window, "showModelessDialog", function showModelessDialog(url, dialogArguments, features) {
+    return openDialog(url, dialogArguments, features) || undefined;
+  });
+  // A dialog's returnValue, for its opener waiting in showModalDialog: told as the dialog
+  // closes itself (window.js) or goes.
+  shared.returnToOpener = () => {
+    try {
+      const entry = window.opener && window.opener[dialogs] && window.opener[dialogs].get(window);
+      if (entry) entry.returned = window.returnValue;
+    } catch (error) {
+      // an opener of another origin waits for nothing
+    }
+  };
+  window.addEventListener("pagehide", shared.returnToOpener);
   defineGetter(window, "dialogArguments", function () {
     const opener = window.opener;
     try {
-      return opener && opener[dialogs] ? opener[dialogs].get(window) : undefined;
+      const entry = opener && opener[dialogs] ? opener[dialogs].get(window) : undefined;
+      return entry ? entry.arguments : undefined;
     } catch (error) {
       return undefined; // an opener of another origin
     }

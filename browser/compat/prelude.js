@@ -41,6 +41,7 @@ function replace(target, name, make) {
 //   shared.vml       vml-shapes.js: what vml.js needs to know and draw VML shapes
 //   shared.alphaIn   filters.js: alphaIn(text), the opacity (0 to 100) an alpha filter's text asks for, or null
 //   shared.pixels    style-object.js: pixels(property, value), a bare number given to a length as pixels
+//   shared.returnToOpener  legacy-dom.js: a dialog's returnValue, told to its opener
 const shared = {};
 
 // One script that throws as it starts is reported, as a script of its own would be, and

@@ -33,6 +33,7 @@ run(function () {
   // browser asked first only about a window no script had opened, and that trick was
   // how pages kept it from asking. The window goes once the script has run.
   own("close", function () {
+    shared.returnToOpener(); // a dialog's returnValue, for its opener (legacy-dom.js)
     ask("close");
   });
 });
