@@ -31,10 +31,13 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
     : m_context(context),
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
       m_gestures(GTK_WIDGET(m_view.get()), [this](const std::string& text) { show_status(text); }),
+      m_printing(*this, m_view.get(), m_gestures, [this](const std::string& text) { show_status(text); }),
+      m_unresponsive([this] { close(); }),
       m_open_window(std::move(open_window)),
       m_requests(
           context.channel(), m_gestures, [this](const Glib::ustring& text) { show_status(text); },
           [this](WindowAsk ask, int x, int y) { on_page_asks(ask, x, y); }) {
+  m_group->add_window(*this);
   set_title(kDefaultTitle);
   set_default_size(m_placement.width, m_placement.height);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
@@ -62,6 +65,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
   m_layout.pack_start(m_controls.menu_bar(), Gtk::PACK_SHRINK);
   m_layout.pack_start(m_controls.tool_bar(), Gtk::PACK_SHRINK);
   m_layout.pack_start(m_address_bar, Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_unresponsive, Gtk::PACK_SHRINK);
   gtk_box_pack_start(m_layout.gobj(), GTK_WIDGET(m_view.get()), TRUE, TRUE, 0);
   m_layout.pack_end(m_status_bar, Gtk::PACK_SHRINK);
   add(m_layout);
@@ -76,6 +80,8 @@ BrowserWindow::~BrowserWindow() {
   if (m_network_handler) g_signal_handler_disconnect(g_network_monitor_get_default(), m_network_handler);
   g_signal_handlers_disconnect_by_data(m_view.get(), this);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, nullptr);
+  // A hung page would go on burning its web process after its window: it goes with it.
+  if (!webkit_web_view_get_is_web_process_responsive(m_view.get())) webkit_web_view_terminate_web_process(m_view.get());
 }
 
 BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
@@ -101,6 +107,7 @@ void BrowserWindow::connect_web_view_signals() {
   connect<&BrowserWindow::on_view_close>(view, "close");
   connect<&BrowserWindow::on_view_print>(view, "print");
   connect<&BrowserWindow::on_view_web_process_terminated>(view, "web-process-terminated");
+  connect<&BrowserWindow::on_view_notify_is_web_process_responsive>(view, "notify::is-web-process-responsive");
   connect<&BrowserWindow::on_view_notify_title>(view, "notify::title");
   connect<&BrowserWindow::on_view_notify_uri>(view, "notify::uri");
   connect<&BrowserWindow::on_view_notify_estimated_load_progress>(view, "notify::estimated-load-progress");
@@ -213,15 +220,15 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
     m_gestures.decide_download(response);
     return true;
   }
-  // Pages may lead only to web pages: no local files, no other programs' schemes.
+  // Pages may lead only to web pages: no local files, no other programs' schemes, and no
+  // address that shows one host and goes to another, in any frame or new window.
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  if (!web_scheme(uri)) {
-    webkit_policy_decision_ignore(decision);
-    return true;
-  }
-  return false;
+  if (web_scheme(uri) && !has_user_info(uri)) return false;
+  if (web_scheme(uri)) show_status(kUserInfoRefused);
+  webkit_policy_decision_ignore(decision);
+  return true;
 }
 
 // Every permission request (location, camera, microphone, notifications...) is refused.
@@ -248,9 +255,9 @@ void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { present(); }
 
 void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
 
-// window.print() prints as the menu's command and Ctrl+P do.
+// window.print(): the same dialog as the menu's command and Ctrl+P, if the page may.
 gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* operation) {
-  m_controls.print(operation);
+  m_printing.page_asks(operation);
   return true;
 }
 
@@ -262,6 +269,10 @@ void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProc
     return;
   }
   show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
+}
+
+void BrowserWindow::on_view_notify_is_web_process_responsive(WebKitWebView*, GParamSpec*) {
+  m_unresponsive.set_responsive(webkit_web_view_get_is_web_process_responsive(m_view.get()));
 }
 
 // The title, the address and the progress, as the view changes them.

@@ -7,6 +7,7 @@
 #include <gtkmm/label.h>
 #include <gtkmm/progressbar.h>
 #include <gtkmm/window.h>
+#include <gtkmm/windowgroup.h>
 #include <webkit2/webkit2.h>
 
 #include <functional>
@@ -15,8 +16,10 @@
 
 #include "page_requests.h"
 #include "policy.h"
+#include "printing.h"
 #include "sandbox.h"
 #include "support/glib_ptr.h"
+#include "unresponsive_prompt.h"
 #include "user_gestures.h"
 #include "window_controls.h"
 
@@ -83,6 +86,8 @@ class BrowserWindow : public Gtk::Window {
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
 
+  Printing& printing() noexcept { return m_printing; }
+
   // The first page again, and the page again (itself, where an error page stands for it).
   void go_home();
   void reload();
@@ -113,6 +118,7 @@ class BrowserWindow : public Gtk::Window {
   void on_view_close(WebKitWebView* view);
   gboolean on_view_print(WebKitWebView* view, WebKitPrintOperation* operation);
   void on_view_web_process_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason);
+  void on_view_notify_is_web_process_responsive(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_title(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_uri(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_estimated_load_progress(WebKitWebView* view, GParamSpec* property);
@@ -123,8 +129,12 @@ class BrowserWindow : public Gtk::Window {
   bool on_show_timer();
 
   const WebContext& m_context;
+  // Its own: a dialog of this window (print, a file to choose) is modal to it alone.
+  Glib::RefPtr<Gtk::WindowGroup> m_group = Gtk::WindowGroup::create();
   GObjectPtr<WebKitWebView> m_view;  // in the widget tree, and kept alive by a reference of ours
   UserGestures m_gestures;
+  Printing m_printing;
+  UnresponsivePrompt m_unresponsive;
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
   WindowControls m_controls{*this};  // the menu bar and tool bar, and the commands
