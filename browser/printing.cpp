@@ -1,9 +1,8 @@
 #include "printing.h"
 
+#include <glibmm/main.h>
 #include <gtk/gtkunixprint.h>
 #include <gtkmm/windowgroup.h>
-
-#include <glibmm/main.h>
 
 #include <utility>
 

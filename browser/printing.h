@@ -43,7 +43,7 @@ class Printing {
   WebKitWebView* m_view;
   UserGestures& m_gestures;
   ShowStatus m_show_status;
-  GObjectPtr<WebKitPrintOperation> m_operation;  // the one the open dialog is for
+  GObjectPtr<WebKitPrintOperation> m_operation;      // the one the open dialog is for
   std::unique_ptr<Gtk::PrintUnixDialog> m_dialog;    // the open one
   std::unique_ptr<Gtk::PrintUnixDialog> m_answered;  // closed, to go once GTK is done with it
   sigc::connection m_dispose;

@@ -63,8 +63,9 @@ void UserGestures::load_started() { m_load_is_users = std::exchange(m_asked_for_
 // The page itself may be a file when its load was the user's; a frame's file only right
 // after an input.
 void UserGestures::decide_download(WebKitResponsePolicyDecision* decision) {
-  const bool users =
-      webkit_response_policy_decision_is_main_frame_main_resource(decision) ? std::exchange(m_load_is_users, false) : take();
+  const bool users = webkit_response_policy_decision_is_main_frame_main_resource(decision)
+                         ? std::exchange(m_load_is_users, false)
+                         : take();
   if (!users) {
     m_show_status(kDownloadRefused);
     webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
