@@ -32,7 +32,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
       m_gestures(GTK_WIDGET(m_view.get()), [this](const std::string& text) { show_status(text); }),
       m_printing(*this, m_view.get(), m_gestures, [this](const std::string& text) { show_status(text); }),
-      m_unresponsive([this] { close(); }),
+      m_unresponsive(m_view.get(), [this] { close(); }),
       m_open_window(std::move(open_window)),
       m_requests(
           context.channel(), m_gestures, [this](const Glib::ustring& text) { show_status(text); },
@@ -81,7 +81,8 @@ BrowserWindow::~BrowserWindow() {
   g_signal_handlers_disconnect_by_data(m_view.get(), this);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, nullptr);
   // A hung page would go on burning its web process after its window: it goes with it.
-  if (!webkit_web_view_get_is_web_process_responsive(m_view.get())) webkit_web_view_terminate_web_process(m_view.get());
+  if (m_unresponsive.hung() || !webkit_web_view_get_is_web_process_responsive(m_view.get()))
+    webkit_web_view_terminate_web_process(m_view.get());
 }
 
 BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
@@ -107,7 +108,6 @@ void BrowserWindow::connect_web_view_signals() {
   connect<&BrowserWindow::on_view_close>(view, "close");
   connect<&BrowserWindow::on_view_print>(view, "print");
   connect<&BrowserWindow::on_view_web_process_terminated>(view, "web-process-terminated");
-  connect<&BrowserWindow::on_view_notify_is_web_process_responsive>(view, "notify::is-web-process-responsive");
   connect<&BrowserWindow::on_view_notify_title>(view, "notify::title");
   connect<&BrowserWindow::on_view_notify_uri>(view, "notify::uri");
   connect<&BrowserWindow::on_view_notify_estimated_load_progress>(view, "notify::estimated-load-progress");
@@ -269,10 +269,6 @@ void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProc
     return;
   }
   show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
-}
-
-void BrowserWindow::on_view_notify_is_web_process_responsive(WebKitWebView*, GParamSpec*) {
-  m_unresponsive.set_responsive(webkit_web_view_get_is_web_process_responsive(m_view.get()));
 }
 
 // The title, the address and the progress, as the view changes them.

@@ -118,7 +118,6 @@ class BrowserWindow : public Gtk::Window {
   void on_view_close(WebKitWebView* view);
   gboolean on_view_print(WebKitWebView* view, WebKitPrintOperation* operation);
   void on_view_web_process_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason);
-  void on_view_notify_is_web_process_responsive(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_title(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_uri(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_estimated_load_progress(WebKitWebView* view, GParamSpec* property);
