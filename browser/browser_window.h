@@ -1,27 +1,29 @@
 // One browser window: one web view with a menu bar, a tool bar, an address bar and a
-// status bar, each of which can be hidden. The shell application owns the windows.
+// status bar, each of which can be hidden. The shell application owns the windows. What the
+// window is made of keeps its own state: its show (PendingShow), its place (WindowPlacement),
+// a failed page's reload (ReloadWhenOnline), printing, the prompt for a hung page.
 #pragma once
 
 #include <gtkmm/box.h>
-#include <gtkmm/entry.h>
-#include <gtkmm/label.h>
-#include <gtkmm/progressbar.h>
+#include <gtkmm/overlay.h>
 #include <gtkmm/window.h>
 #include <gtkmm/windowgroup.h>
 #include <webkit2/webkit2.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "page_requests.h"
+#include "pending_show.h"
 #include "policy.h"
 #include "printing.h"
-#include "sandbox.h"
+#include "reload_when_online.h"
 #include "support/glib_ptr.h"
 #include "unresponsive_prompt.h"
 #include "user_gestures.h"
+#include "window_bars.h"
 #include "window_controls.h"
+#include "window_placement.h"
 
 namespace veltrano::browser {
 
@@ -31,13 +33,6 @@ enum class Bar { Menu, Tool, Address, Status };
 
 // "ReadyState" as the old browser numbered it: clients poll it for the page's progress.
 enum class ReadyState { NothingAsked = 0, Loading = 1, Interactive = 3, Complete = 4 };
-
-// Where a client asked the window to be: the frame's top-left corner on the screen and the
-// window's own size, in logical pixels.
-struct Placement {
-  int left = 0, top = 0, width = 1024, height = 768;
-  bool operator==(const Placement&) const = default;
-};
 
 class BrowserWindow : public Gtk::Window {
  public:
@@ -59,34 +54,20 @@ class BrowserWindow : public Gtk::Window {
   bool started_blank() const noexcept { return m_started_blank; }
   void set_bar_visible(Bar bar, bool visible);
   bool bar_visible(Bar bar) const;
-  // The placement last asked for; the window manager may not have carried it out yet.
-  const Placement& placement() const noexcept { return m_placement; }
-  void set_placement(const Placement& placement);
-  // What a client asks with "Visible". A client that shows a window goes on to place it and
-  // to ask for its page: the window is shown once it has done so (show_if_asked), or once
-  // it pauses, so that it appears at its size and place, its page with it.
-  void ask_visible(bool visible);
-  bool visible_or_asked() const { return get_visible() || m_show_timer.connected(); }
-  // What a client asks with "Navigate".
-  void ask_navigate(const std::string& url);
-  // The client is still at it: the pause starts again.
-  void postpone_show();
-  void show_if_asked();
-  void set_full_screen(bool full_screen);
+  PendingShow& pending_show() noexcept { return m_show; }
+  WindowPlacement& placement() noexcept { return m_placement; }
+  Printing& printing() noexcept { return m_printing; }
   // What window.open asked of this window: its bars, size, place and whether it resizes.
   void apply_features(const WindowFeatures& features);
-  bool full_screen() const noexcept { return m_full_screen; }
   std::string location() const;
   // What a client reads back. A page it asked for before the window was shown counts as
   // asked for: "LocationURL" is that page's, and "Busy" and "ReadyState" say it is loading.
-  std::string location_asked() const { return m_url_held.empty() ? location() : m_url_held; }
+  std::string location_asked() const { return m_show.held().empty() ? location() : m_show.held(); }
   bool busy() const;
-  ReadyState ready_state() const noexcept { return m_url_held.empty() ? m_ready_state : ReadyState::Loading; }
-  void show_status(const Glib::ustring& text);
+  ReadyState ready_state() const noexcept { return m_show.held().empty() ? m_ready_state : ReadyState::Loading; }
+  void show_status(const Glib::ustring& text) { m_status_bar.show_text(text); }
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
-
-  Printing& printing() noexcept { return m_printing; }
 
   // The first page again, and the page again (itself, where an error page stands for it).
   void go_home();
@@ -97,11 +78,10 @@ class BrowserWindow : public Gtk::Window {
   bool on_configure_event(GdkEventConfigure* event) override;
 
  private:
+  void lay_out();
   void connect_web_view_signals();
-  const Gtk::Widget& bar_widget(Bar bar) const;
-  void load_held_page();
+  Gtk::Widget& bar_widget(Bar bar);
   void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
-  void schedule_retry();
 
   // Handlers of the view's signals, each with the signal's parameters; see connect().
   template <auto Handler>
@@ -122,10 +102,8 @@ class BrowserWindow : public Gtk::Window {
   void on_view_notify_uri(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_estimated_load_progress(WebKitWebView* view, GParamSpec* property);
   void on_view_mouse_target_changed(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers);
-  void on_network_changed(GNetworkMonitor* monitor, gboolean available);
   void on_page_asks(WindowAsk ask, int x, int y);
-  void on_address_activate();
-  bool on_show_timer();
+  void on_address_go(const std::string& url);
 
   const WebContext& m_context;
   // Its own: a dialog of this window (print, a file to choose) is modal to it alone.
@@ -134,35 +112,26 @@ class BrowserWindow : public Gtk::Window {
   UserGestures m_gestures;
   Printing m_printing;
   UnresponsivePrompt m_unresponsive;
+  PendingShow m_show;
+  WindowPlacement m_placement{*this};
+  ReloadWhenOnline m_reload_when_online;
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
   WindowControls m_controls{*this};  // the menu bar and tool bar, and the commands
-  Gtk::Box m_address_bar{Gtk::ORIENTATION_HORIZONTAL, 4};
-  Gtk::Label m_address_label{"地址"};
-  Gtk::Entry m_address;
-  Gtk::Box m_status_bar{Gtk::ORIENTATION_HORIZONTAL, 6};
-  Gtk::Label m_status;
-  Gtk::ProgressBar m_progress;
-  Gtk::Label m_sandbox_notice{kSandboxOffNotice};
+  AddressBar m_address_bar;
+  Gtk::Overlay m_page;  // the view, and the hint over it
+  FullScreenHint m_full_screen_hint;
+  StatusBar m_status_bar;
+  PageRequests m_requests;  // what the service's pages ask of this window
 
-  Placement m_placement;
-  sigc::connection m_show_timer;     // shown, unless the client goes on, when it runs
-  std::string m_url_held;            // asked for before the window was shown or warmed up
-  bool m_placement_pending = false;  // asked for, not yet carried out
-  bool m_started_blank = false;
-  bool m_warming_up = false;  // the warm-up page is still loading
-  bool m_full_screen = false;
-  bool m_scroll_bars = true;  // false: window.open said scrollbars=no
-  PageRequests m_requests;    // what the service's pages ask of this window
   ReadyState m_ready_state = ReadyState::NothingAsked;
-  std::string m_home;  // the first page the window was asked for
-  std::string m_last_uri;
-  std::string m_hovered_link;    // the link under the mouse, shown in the status bar
+  std::string m_home;           // the first page the window was asked for
+  std::string m_last_uri;       // the page shown, or asked for, or that failed
+  std::string m_committed_uri;  // the page whose document the main frame holds
+  std::string m_hovered_link;   // the link under the mouse, shown in the status bar
+  bool m_started_blank = false;
+  bool m_scroll_bars = true;     // false: window.open said scrollbars=no
   bool m_showing_error = false;  // the view shows our error page for m_last_uri
-  bool m_retry_pending = false;  // that page failed for want of network: load it again
-  int m_retry_delay_s = 0;
-  sigc::connection m_retry_timer;
-  gulong m_network_handler = 0;
 };
 
 }  // namespace veltrano::browser

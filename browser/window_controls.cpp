@@ -134,7 +134,10 @@ void WindowControls::forward() { webkit_web_view_go_forward(m_window.web_view())
 void WindowControls::home() { m_window.go_home(); }
 void WindowControls::reload() { m_window.reload(); }
 void WindowControls::stop() { webkit_web_view_stop_loading(m_window.web_view()); }
-void WindowControls::full_screen() { m_window.set_full_screen(!m_window.full_screen()); }
+void WindowControls::full_screen() {
+  WindowPlacement& placement = m_window.placement();
+  placement.set_full_screen(!placement.full_screen());
+}
 void WindowControls::close() { m_window.close(); }
 
 void WindowControls::print() { m_window.printing().print_page(); }
