@@ -5,6 +5,7 @@
 #include <gtkmm/windowgroup.h>
 
 #include <utility>
+#include <vector>
 
 #include "policy.h"
 #include "user_gestures.h"
@@ -36,12 +37,41 @@ void name_output_file(WebKitWebView* view) {
   gtk_print_settings_set(settings, GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
 }
 
+// Each print has a dialog of its own (GTK's reads the settings only as it starts), and a
+// dialog answered is hidden, never destroyed: GTK logs a critical (gtk_notebook_get_tab_label)
+// when one is destroyed while a screen reader follows it, which ends a shell run with fatal
+// criticals. A page prints only once per click, so they are as many as the user's prints.
+std::vector<Gtk::PrintUnixDialog*>& answered_dialogs() {
+  static auto* answered = new std::vector<Gtk::PrintUnixDialog*>();
+  return *answered;
+}
+
+Gtk::PrintUnixDialog* new_dialog() {
+  auto* dialog = new Gtk::PrintUnixDialog(kTitle);
+  gtk_print_unix_dialog_set_embed_page_setup(dialog->gobj(), TRUE);
+  gtk_print_unix_dialog_set_manual_capabilities(
+      dialog->gobj(), static_cast<GtkPrintCapabilities>(
+                          GTK_PRINT_CAPABILITY_NUMBER_UP | GTK_PRINT_CAPABILITY_NUMBER_UP_LAYOUT |
+                          GTK_PRINT_CAPABILITY_PAGE_SET | GTK_PRINT_CAPABILITY_REVERSE | GTK_PRINT_CAPABILITY_COPIES |
+                          GTK_PRINT_CAPABILITY_COLLATE | GTK_PRINT_CAPABILITY_SCALE));
+  dialog->set_modal(true);  // modal within its window's own group: the other windows go on
+  return dialog;
+}
+
 }  // namespace
 
 Printing::Printing(Gtk::Window& window, WebKitWebView* view, UserGestures& gestures, ShowStatus show_status)
     : m_window(window), m_view(view), m_gestures(gestures), m_show_status(std::move(show_status)) {}
 
-Printing::~Printing() { m_dispose.disconnect(); }
+Printing::~Printing() { put_dialog_away(); }
+
+void Printing::put_dialog_away() {
+  if (!m_dialog) return;
+  m_response.disconnect();
+  m_dialog->hide();
+  m_dialog->unset_transient_for();
+  answered_dialogs().push_back(std::exchange(m_dialog, nullptr));
+}
 
 void Printing::print_page() {
   if (m_dialog) {
@@ -70,18 +100,11 @@ void Printing::page_asks(WebKitPrintOperation* operation) {
 void Printing::open_dialog(WebKitPrintOperation* operation) {
   name_output_file(m_view);
   m_operation.reset(WEBKIT_PRINT_OPERATION(g_object_ref(operation)));
-  m_dialog = std::make_unique<Gtk::PrintUnixDialog>(m_window, kTitle);
-  GtkPrintUnixDialog* dialog = m_dialog->gobj();
-  gtk_print_unix_dialog_set_settings(dialog, last_settings());
-  gtk_print_unix_dialog_set_embed_page_setup(dialog, TRUE);
-  gtk_print_unix_dialog_set_manual_capabilities(
-      dialog, static_cast<GtkPrintCapabilities>(GTK_PRINT_CAPABILITY_NUMBER_UP | GTK_PRINT_CAPABILITY_NUMBER_UP_LAYOUT |
-                                                GTK_PRINT_CAPABILITY_PAGE_SET | GTK_PRINT_CAPABILITY_REVERSE |
-                                                GTK_PRINT_CAPABILITY_COPIES | GTK_PRINT_CAPABILITY_COLLATE |
-                                                GTK_PRINT_CAPABILITY_SCALE));
+  m_dialog = new_dialog();
+  m_dialog->set_transient_for(m_window);
   if (Glib::RefPtr<Gtk::WindowGroup> group = m_window.get_group()) group->add_window(*m_dialog);
-  m_dialog->set_modal(true);  // modal within the window's own group: the other windows go on
-  m_dialog->signal_response().connect(sigc::mem_fun(*this, &Printing::on_dialog_response));
+  gtk_print_unix_dialog_set_settings(m_dialog->gobj(), last_settings());
+  m_response = m_dialog->signal_response().connect(sigc::mem_fun(*this, &Printing::on_dialog_response));
   m_dialog->present();
 }
 
@@ -104,14 +127,7 @@ void Printing::on_dialog_response(int response) {
   } else {
     m_cancelled_at = g_get_monotonic_time();
   }
-  // Not inside the dialog's own signal: it goes once GTK is done with it.
-  m_dialog->hide();
-  m_answered = std::move(m_dialog);
-  m_dispose.disconnect();
-  m_dispose = Glib::signal_idle().connect([this] {
-    m_answered.reset();
-    return false;
-  });
+  put_dialog_away();
 }
 
 }  // namespace veltrano::browser

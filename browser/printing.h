@@ -12,7 +12,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "support/glib_ptr.h"
@@ -38,15 +37,15 @@ class Printing {
  private:
   void open_dialog(WebKitPrintOperation* operation);
   void on_dialog_response(int response);
+  void put_dialog_away();
 
   Gtk::Window& m_window;
   WebKitWebView* m_view;
   UserGestures& m_gestures;
   ShowStatus m_show_status;
-  GObjectPtr<WebKitPrintOperation> m_operation;      // the one the open dialog is for
-  std::unique_ptr<Gtk::PrintUnixDialog> m_dialog;    // the open one
-  std::unique_ptr<Gtk::PrintUnixDialog> m_answered;  // closed, to go once GTK is done with it
-  sigc::connection m_dispose;
+  GObjectPtr<WebKitPrintOperation> m_operation;  // the one the open dialog is for
+  Gtk::PrintUnixDialog* m_dialog = nullptr;      // the open one (see printing.cpp for its end)
+  sigc::connection m_response;
   std::int64_t m_cancelled_at = 0;  // g_get_monotonic_time() of the user's last cancel
 };
 
