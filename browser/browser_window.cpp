@@ -1,14 +1,9 @@
 #include "browser_window.h"
 
-#include <atk/atk.h>
 #include <glibmm/main.h>
-#include <glibmm/markup.h>
-#include <gtkmm/toolbutton.h>
 
-#include <algorithm>
 #include <utility>
 
-#include "config.h"
 #include "policy.h"
 #include "resources.h"
 #include "support/glib_signal.h"
@@ -19,9 +14,6 @@ namespace {
 
 constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
-constexpr char kWarmUpPage[] = "<!DOCTYPE html><meta charset=\"utf-8\"><body>电子走势图 0123456789</body>";
-
-Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
 
 }  // namespace
 
@@ -32,7 +24,7 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
       m_printing(*this, m_view.get(), m_gestures, [this](const std::string& text) { show_status(text); }),
       m_unresponsive(m_view.get(), [this] { close(); }),
       m_show(*this, [this](const std::string& url) { navigate(url); }),
-      m_reload_when_online([this] { navigate(m_last_uri); }),
+      m_loads(m_view.get(), m_gestures),
       m_open_window(std::move(open_window)),
       m_address_bar([this](const std::string& url) { on_address_go(url); },
                     [this](const std::string& why) { show_status(why); }),
@@ -99,23 +91,6 @@ void BrowserWindow::connect_web_view_signals() {
   connect<&BrowserWindow::on_view_mouse_target_changed>(view, "mouse-target-changed");
 }
 
-void BrowserWindow::navigate(const std::string& url) {
-  if (m_home.empty()) m_home = url;
-  m_gestures.asked_for_load();
-  m_last_uri = url;
-  m_showing_error = false;
-  m_reload_when_online.call_off();
-  m_ready_state = ReadyState::Loading;
-  webkit_web_view_load_uri(m_view.get(), url.c_str());
-}
-
-void BrowserWindow::load_blank() {
-  m_started_blank = true;
-  m_show.warm_up_started();
-  const std::string base = std::string("http://") + config::kContentHost + "/";
-  webkit_web_view_load_alternate_html(m_view.get(), kWarmUpPage, base.c_str(), nullptr);
-}
-
 Gtk::Widget& BrowserWindow::bar_widget(Bar bar) {
   switch (bar) {
     case Bar::Menu: return m_controls.menu_bar();
@@ -132,66 +107,27 @@ bool BrowserWindow::bar_visible(Bar bar) const {
   return const_cast<BrowserWindow*>(this)->bar_widget(bar).get_visible();
 }
 
-std::string BrowserWindow::location() const {
-  const char* uri = webkit_web_view_get_uri(m_view.get());
-  return uri ? uri : m_last_uri;
-}
-
-bool BrowserWindow::busy() const { return !m_show.held().empty() || webkit_web_view_is_loading(m_view.get()); }
-
-void BrowserWindow::show_error_page(const std::string& heading, const std::string& detail, const std::string& uri) {
-  static const std::string page = resource_text("error-page.html");
-  const std::string html =
-      fill_template(page, {{"HEADING", escape(heading)}, {"DETAIL", escape(detail)}, {"URI", escape(uri)}});
-  m_showing_error = true;
-  webkit_web_view_load_alternate_html(m_view.get(), html.c_str(), uri.c_str(), nullptr);
-}
-
 void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
-  switch (event) {
-    case WEBKIT_LOAD_STARTED:
-      m_ready_state = ReadyState::Loading;
-      m_gestures.load_started();
-      break;
-    case WEBKIT_LOAD_REDIRECTED: break;
-    case WEBKIT_LOAD_COMMITTED:
-      m_ready_state = ReadyState::Interactive;
-      m_committed_uri = location();
-      break;
-    case WEBKIT_LOAD_FINISHED:
-      m_ready_state = ReadyState::Complete;
-      if (!m_scroll_bars) {  // WebKit has no switch for a page's scroll bars
-        static const std::string no_scroll_bars = resource_text("no-scroll-bars.js");
-        webkit_web_view_evaluate_javascript(m_view.get(), no_scroll_bars.c_str(), -1, nullptr, nullptr, nullptr,
-                                            nullptr, nullptr);
-      }
-      m_status_bar.load_finished();
-      m_reload_when_online.loaded();
-      m_show.warm_up_done();
-      break;
+  m_loads.changed(event);
+  if (event == WEBKIT_LOAD_FINISHED) {
+    if (!m_scroll_bars) {  // WebKit has no switch for a page's scroll bars
+      static const std::string no_scroll_bars = resource_text("no-scroll-bars.js");
+      webkit_web_view_evaluate_javascript(m_view.get(), no_scroll_bars.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr);
+    }
+    m_status_bar.load_finished();
+    m_show.warm_up_done();
   }
   m_controls.update_navigation();
 }
 
 gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error) {
-  if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
-      g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
-      error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
-    return false;  // stopped, or turned into a download: nothing to show
-  m_last_uri = uri;
-  const bool network = network_failure(error->domain, error->code);  // the rest stays as it failed
-  show_error_page("无法打开此页面",
-                  std::string(error->message) + (network ? "。网络恢复后将自动重新载入，也可以按 F5 重试。" : "。"),
-                  uri);
-  if (network) m_reload_when_online.failed();
-  return true;
+  return m_loads.failed(uri, error);
 }
 
-// A certificate that does not check out stops the load; there is no way past it.
 gboolean BrowserWindow::on_view_load_failed_with_tls_errors(WebKitWebView*, gchar* uri, GTlsCertificate*,
                                                             GTlsCertificateFlags) {
-  m_last_uri = uri;
-  show_error_page("连接不安全，已停止载入", "此网站的安全证书无法验证，页面可能被冒充或篡改。", uri);
+  m_loads.failed_for_certificate(uri);
   return true;
 }
 
@@ -203,13 +139,12 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
     m_gestures.decide_download(response);
     return true;
   }
-  // Pages may lead only to web pages: no local files, no other programs' schemes, and no
-  // address that shows one host and goes to another, in any frame or new window.
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  if (web_scheme(uri) && !has_user_info(uri)) return false;
-  if (web_scheme(uri)) show_status(kUserInfoRefused);
+  const std::optional<std::string_view> refused =
+      navigation_refusal(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+  if (!refused) return false;
+  if (!refused->empty()) show_status(std::string(*refused));
   webkit_policy_decision_ignore(decision);
   return true;
 }
@@ -225,9 +160,7 @@ GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*
   const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
   if (!m_gestures.allow_window(uri)) return nullptr;
   WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
-  std::optional<WindowFeatures> features = m_requests.take_opening_features();
-  // Full screen hides where a page comes from: only the service's own pages may ask for it.
-  if (features && !service_page(uri ? uri : "")) features->full_screen = false;
+  const std::optional<WindowFeatures> features = m_requests.take_opening_features(uri ? uri : "");
   if (BrowserWindow* opened = from_view(view); opened && features) opened->apply_features(*features);
   return view ? GTK_WIDGET(view) : nullptr;
 }
@@ -235,7 +168,7 @@ GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*
 // WebKit does not say which frame asked: the channel answers by the document the main frame
 // holds, never by an address still loading. A frame of another host never has the secret.
 gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog) {
-  return m_requests.handle(dialog, m_committed_uri);
+  return m_requests.handle(dialog, m_loads.committed());
 }
 
 void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { m_show.present(); }
@@ -249,10 +182,8 @@ gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* oper
 }
 
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
-  m_ready_state = ReadyState::Complete;
   m_status_bar.load_finished();
-  if (m_show.warm_up_done()) return;  // nothing of the user's was lost with it
-  show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
+  if (!m_show.warm_up_done()) m_loads.process_ended();  // else nothing of the user's was lost with it
 }
 
 // The title, the address and the progress, as the view changes them.
@@ -264,7 +195,7 @@ void BrowserWindow::on_view_notify_title(WebKitWebView*, GParamSpec*) {
 void BrowserWindow::on_view_notify_uri(WebKitWebView*, GParamSpec*) {
   const char* uri = webkit_web_view_get_uri(m_view.get());
   m_address_bar.show_address(uri);
-  if (uri && !m_showing_error) m_last_uri = uri;
+  m_loads.uri_changed();
 }
 
 void BrowserWindow::on_view_notify_estimated_load_progress(WebKitWebView*, GParamSpec*) {
@@ -274,31 +205,12 @@ void BrowserWindow::on_view_notify_estimated_load_progress(WebKitWebView*, GPara
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
-  const char* uri = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
-  const std::string link = uri ? uri : "";
-  // Told again after a click: what the click brought about stays in view.
-  if (m_hovered_link == link) return;
-  m_hovered_link = link;
-  show_status(link);
+  m_status_bar.show_link(webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : "");
 }
 
 void BrowserWindow::on_address_go(const std::string& url) {
   navigate(url);
   gtk_widget_grab_focus(GTK_WIDGET(m_view.get()));
-}
-
-void BrowserWindow::go_home() {
-  if (!m_home.empty()) navigate(m_home);
-}
-
-void BrowserWindow::reload() {
-  // Our own error page stands in for m_last_uri: load the page itself again.
-  if (m_showing_error && !m_last_uri.empty()) {
-    navigate(m_last_uri);
-  } else {
-    m_gestures.asked_for_load();
-    webkit_web_view_reload(m_view.get());
-  }
 }
 
 bool BrowserWindow::on_configure_event(GdkEventConfigure* event) {
@@ -331,7 +243,6 @@ void BrowserWindow::apply_features(const WindowFeatures& features) {
   m_full_screen_hint.show_for_a_while();  // the page asked: the user learns how to leave
 }
 
-// A page's moveTo, resizeBy, close...
 void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
   if (ask == WindowAsk::Close)  // once the page's script has run; the idle source goes with the window
     Glib::signal_idle().connect_once(sigc::mem_fun(*this, &BrowserWindow::close));

@@ -1,7 +1,7 @@
 // One browser window: one web view with a menu bar, a tool bar, an address bar and a
 // status bar, each of which can be hidden. The shell application owns the windows. What the
 // window is made of keeps its own state: its show (PendingShow), its place (WindowPlacement),
-// a failed page's reload (ReloadWhenOnline), printing, the prompt for a hung page.
+// its page's loads (PageLoads), printing, the prompt for a hung page.
 #pragma once
 
 #include <gtkmm/box.h>
@@ -13,11 +13,11 @@
 #include <functional>
 #include <string>
 
+#include "page_loads.h"
 #include "page_requests.h"
 #include "pending_show.h"
 #include "policy.h"
 #include "printing.h"
-#include "reload_when_online.h"
 #include "support/glib_ptr.h"
 #include "unresponsive_prompt.h"
 #include "user_gestures.h"
@@ -31,9 +31,6 @@ class WebContext;
 
 enum class Bar { Menu, Tool, Address, Status };
 
-// "ReadyState" as the old browser numbered it: clients poll it for the page's progress.
-enum class ReadyState { NothingAsked = 0, Loading = 1, Interactive = 3, Complete = 4 };
-
 class BrowserWindow : public Gtk::Window {
  public:
   // Opens another window for a page that asks for one; returns its (related) web view.
@@ -45,13 +42,16 @@ class BrowserWindow : public Gtk::Window {
   static BrowserWindow* from_view(WebKitWebView* view);
   WebKitWebView* web_view() const noexcept { return m_view.get(); }
 
-  void navigate(const std::string& url);
+  void navigate(const std::string& url) { m_loads.navigate(url); }
   // Starts the web process on a blank page, for a window made ahead of need: an empty one
   // of the content host, which gets the compatibility scripts compiled and the fonts read
   // before the first page needs them. The page is not the window's home, and going back to
   // it is no use to anybody.
-  void load_blank();
-  bool started_blank() const noexcept { return m_started_blank; }
+  void load_blank() {
+    m_show.warm_up_started();
+    m_loads.load_blank();
+  }
+  bool started_blank() const noexcept { return m_loads.started_blank(); }
   void set_bar_visible(Bar bar, bool visible);
   bool bar_visible(Bar bar) const;
   PendingShow& pending_show() noexcept { return m_show; }
@@ -59,19 +59,21 @@ class BrowserWindow : public Gtk::Window {
   Printing& printing() noexcept { return m_printing; }
   // What window.open asked of this window: its bars, size, place and whether it resizes.
   void apply_features(const WindowFeatures& features);
-  std::string location() const;
+  std::string location() const { return m_loads.location(); }
   // What a client reads back. A page it asked for before the window was shown counts as
   // asked for: "LocationURL" is that page's, and "Busy" and "ReadyState" say it is loading.
   std::string location_asked() const { return m_show.held().empty() ? location() : m_show.held(); }
-  bool busy() const;
-  ReadyState ready_state() const noexcept { return m_show.held().empty() ? m_ready_state : ReadyState::Loading; }
+  bool busy() const { return !m_show.held().empty() || webkit_web_view_is_loading(m_view.get()); }
+  ReadyState ready_state() const noexcept {
+    return m_show.held().empty() ? m_loads.ready_state() : ReadyState::Loading;
+  }
   void show_status(const Glib::ustring& text) { m_status_bar.show_text(text); }
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
 
   // The first page again, and the page again (itself, where an error page stands for it).
-  void go_home();
-  void reload();
+  void go_home() { m_loads.go_home(); }
+  void reload() { m_loads.reload(); }
 
  protected:
   bool on_window_state_event(GdkEventWindowState* event) override;
@@ -81,7 +83,6 @@ class BrowserWindow : public Gtk::Window {
   void lay_out();
   void connect_web_view_signals();
   Gtk::Widget& bar_widget(Bar bar);
-  void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
 
   // Handlers of the view's signals, each with the signal's parameters; see connect().
   template <auto Handler>
@@ -114,7 +115,7 @@ class BrowserWindow : public Gtk::Window {
   UnresponsivePrompt m_unresponsive;
   PendingShow m_show;
   WindowPlacement m_placement{*this};
-  ReloadWhenOnline m_reload_when_online;
+  PageLoads m_loads;
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
   WindowControls m_controls{*this};  // the menu bar and tool bar, and the commands
@@ -124,14 +125,7 @@ class BrowserWindow : public Gtk::Window {
   StatusBar m_status_bar;
   PageRequests m_requests;  // what the service's pages ask of this window
 
-  ReadyState m_ready_state = ReadyState::NothingAsked;
-  std::string m_home;           // the first page the window was asked for
-  std::string m_last_uri;       // the page shown, or asked for, or that failed
-  std::string m_committed_uri;  // the page whose document the main frame holds
-  std::string m_hovered_link;   // the link under the mouse, shown in the status bar
-  bool m_started_blank = false;
-  bool m_scroll_bars = true;     // false: window.open said scrollbars=no
-  bool m_showing_error = false;  // the view shows our error page for m_last_uri
+  bool m_scroll_bars = true;  // false: window.open said scrollbars=no
 };
 
 }  // namespace veltrano::browser

@@ -56,6 +56,12 @@ StatusBar::StatusBar(bool sandbox_off) : Gtk::Box(Gtk::ORIENTATION_HORIZONTAL, 6
   atk_object_set_role(get_accessible()->gobj(), ATK_ROLE_STATUSBAR);
 }
 
+void StatusBar::show_link(const char* uri) {
+  if (m_link == (uri ? uri : "")) return;
+  m_link = uri ? uri : "";
+  m_text.set_text(m_link);
+}
+
 void StatusBar::show_progress(double fraction, bool loading) {
   m_progress.set_fraction(fraction);
   m_progress.set_visible(loading);

@@ -38,7 +38,9 @@ class StatusBar : public Gtk::Box {
   explicit StatusBar(bool sandbox_off);
 
   void show_text(const Glib::ustring& text) { m_text.set_text(text); }
-  Glib::ustring text() const { return m_text.get_text(); }
+  // The link under the mouse; told again after a click, when what the click brought about
+  // stays in view.
+  void show_link(const char* uri);
   // The page's load: its progress while it is under way, then "完成".
   void show_progress(double fraction, bool loading);
   void load_finished();
@@ -47,6 +49,7 @@ class StatusBar : public Gtk::Box {
   Gtk::Label m_text;
   Gtk::ProgressBar m_progress;
   Gtk::Label m_sandbox_notice;
+  std::string m_link;
 };
 
 // How to leave full screen, over the page for a few seconds, as browsers say it.
