@@ -101,8 +101,6 @@ Gtk::Widget& BrowserWindow::bar_widget(Bar bar) {
   return m_status_bar;
 }
 
-void BrowserWindow::set_bar_visible(Bar bar, bool visible) { bar_widget(bar).set_visible(visible); }
-
 bool BrowserWindow::bar_visible(Bar bar) const {
   return const_cast<BrowserWindow*>(this)->bar_widget(bar).get_visible();
 }
@@ -170,10 +168,6 @@ GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction*
 gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog) {
   return m_requests.handle(dialog, m_loads.committed());
 }
-
-void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { m_show.present(); }
-
-void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
 
 // window.print(): the same dialog as the menu's command and Ctrl+P, if the page may.
 gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* operation) {

@@ -52,7 +52,7 @@ class BrowserWindow : public Gtk::Window {
     m_loads.load_blank();
   }
   bool started_blank() const noexcept { return m_loads.started_blank(); }
-  void set_bar_visible(Bar bar, bool visible);
+  void set_bar_visible(Bar bar, bool visible) { bar_widget(bar).set_visible(visible); }
   bool bar_visible(Bar bar) const;
   PendingShow& pending_show() noexcept { return m_show; }
   WindowPlacement& placement() noexcept { return m_placement; }
@@ -95,8 +95,8 @@ class BrowserWindow : public Gtk::Window {
   gboolean on_view_permission_request(WebKitWebView* view, WebKitPermissionRequest* request);
   GtkWidget* on_view_create(WebKitWebView* view, WebKitNavigationAction* action);
   gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog);
-  void on_view_ready_to_show(WebKitWebView* view);
-  void on_view_close(WebKitWebView* view);
+  void on_view_ready_to_show(WebKitWebView*) { m_show.present(); }
+  void on_view_close(WebKitWebView*) { close(); }
   gboolean on_view_print(WebKitWebView* view, WebKitPrintOperation* operation);
   void on_view_web_process_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason);
   void on_view_notify_title(WebKitWebView* view, GParamSpec* property);
