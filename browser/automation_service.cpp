@@ -131,10 +131,10 @@ void AutomationService::release(std::uint32_t handle) {
   const unsigned window_id = it->second.window_id;
   const std::string owner = it->second.owner;
   m_instances.erase(it);
-  if (BrowserWindow* window = m_app.window(window_id); window && !window->visible_or_asked())
+  if (BrowserWindow* window = m_app.window(window_id); window && !window->pending_show().visible_or_asked())
     m_app.close_window(window_id);
   else if (window)
-    window->show_if_asked();  // the client has done with it: placed, or not at all
+    window->pending_show().show_if_asked();  // the client has done with it: placed, or not at all
 
   forget_client_if_idle(owner);
   m_app.update_idle_exit();

@@ -57,12 +57,12 @@ std::span<const automation::Member<BrowserObject>> BrowserObject::members() {
 BrowserWindow& BrowserObject::window() const {
   BrowserWindow* window = m_window();
   if (!window) throw Error(errc::kObjectGone, "浏览器窗口已关闭");
-  if (window->visible_or_asked() && !window->get_visible()) window->postpone_show();
+  if (window->pending_show().visible_or_asked() && !window->get_visible()) window->pending_show().postpone();
   return *window;
 }
 
-Value BrowserObject::get_visible() { return window().visible_or_asked(); }
-void BrowserObject::put_visible(const Value& value) { window().ask_visible(value.to_bool()); }
+Value BrowserObject::get_visible() { return window().pending_show().visible_or_asked(); }
+void BrowserObject::put_visible(const Value& value) { window().pending_show().ask_visible(value.to_bool()); }
 
 Value BrowserObject::navigate(std::span<const Value> args) {
   const std::string url = args[0].to_string();
@@ -70,14 +70,14 @@ Value BrowserObject::navigate(std::span<const Value> args) {
   if (!acceptable_url(url))
     throw Error(errc::kInvalidCall,
                 "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + shortened(url, 200) + "”");
-  window().ask_navigate(url);
+  window().pending_show().ask_navigate(url);
   return {};
 }
 
-Value BrowserObject::get_width() { return window().placement().width; }
-Value BrowserObject::get_height() { return window().placement().height; }
-Value BrowserObject::get_left() { return window().placement().left; }
-Value BrowserObject::get_top() { return window().placement().top; }
+Value BrowserObject::get_width() { return window().placement().asked().width; }
+Value BrowserObject::get_height() { return window().placement().asked().height; }
+Value BrowserObject::get_left() { return window().placement().asked().left; }
+Value BrowserObject::get_top() { return window().placement().asked().top; }
 
 void BrowserObject::put_width(const Value& value) { place(&Placement::width, checked_size(value, "Width")); }
 void BrowserObject::put_height(const Value& value) { place(&Placement::height, checked_size(value, "Height")); }
@@ -87,13 +87,13 @@ void BrowserObject::put_top(const Value& value) { place(&Placement::top, checked
 // Each change starts from the placement last asked for, not from what the window manager
 // has carried out so far: "Width" then "Height" must not undo one another.
 void BrowserObject::place(int Placement::*field, int value) {
-  Placement placement = window().placement();
+  Placement placement = window().placement().asked();
   placement.*field = value;
-  window().set_placement(placement);
+  window().placement().set(placement);
 }
 
-Value BrowserObject::get_full_screen() { return window().full_screen(); }
-void BrowserObject::put_full_screen(const Value& value) { window().set_full_screen(value.to_bool()); }
+Value BrowserObject::get_full_screen() { return window().placement().full_screen(); }
+void BrowserObject::put_full_screen(const Value& value) { window().placement().set_full_screen(value.to_bool()); }
 
 Value BrowserObject::get_address_bar() { return window().bar_visible(Bar::Address); }
 void BrowserObject::put_address_bar(const Value& value) { window().set_bar_visible(Bar::Address, value.to_bool()); }

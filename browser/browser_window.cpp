@@ -1,14 +1,9 @@
 #include "browser_window.h"
 
-#include <atk/atk.h>
 #include <glibmm/main.h>
-#include <glibmm/markup.h>
-#include <gtkmm/toolbutton.h>
 
-#include <algorithm>
 #include <utility>
 
-#include "config.h"
 #include "policy.h"
 #include "resources.h"
 #include "support/glib_signal.h"
@@ -19,11 +14,6 @@ namespace {
 
 constexpr char kWindowKey[] = "veltrano-browser-window";
 constexpr char kDefaultTitle[] = "电子走势图";
-constexpr char kWarmUpPage[] = "<!DOCTYPE html><meta charset=\"utf-8\"><body>电子走势图 0123456789</body>";
-constexpr int kMaxRetryDelay = 30;
-constexpr char kLoading[] = "正在载入…";
-
-Glib::ustring escape(const std::string& text) { return Glib::Markup::escape_text(text); }
 
 }  // namespace
 
@@ -31,52 +21,46 @@ BrowserWindow::BrowserWindow(const WebContext& context, WebKitWebView* related_v
     : m_context(context),
       m_view(WEBKIT_WEB_VIEW(g_object_ref_sink(context.new_view(related_view)))),
       m_gestures(GTK_WIDGET(m_view.get()), [this](const std::string& text) { show_status(text); }),
+      m_printing(*this, m_view.get(), m_gestures, [this](const std::string& text) { show_status(text); }),
+      m_unresponsive(m_view.get(), [this] { close(); }),
+      m_show(*this, [this](const std::string& url) { navigate(url); }),
+      m_loads(m_view.get(), m_gestures),
       m_open_window(std::move(open_window)),
+      m_address_bar([this](const std::string& url) { on_address_go(url); },
+                    [this](const std::string& why) { show_status(why); }),
+      m_status_bar(context.sandbox_mode() == SandboxMode::OptedOut),
       m_requests(
           context.channel(), m_gestures, [this](const Glib::ustring& text) { show_status(text); },
           [this](WindowAsk ask, int x, int y) { on_page_asks(ask, x, y); }),
       m_dialog_hold(*this, m_view.get(), [this] { close_soon(); }) {
+  m_group->add_window(*this);
   set_title(kDefaultTitle);
-  set_default_size(m_placement.width, m_placement.height);
+  set_default_size(m_placement.asked().width, m_placement.asked().height);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, this);
-
-  m_address_label.set_margin_start(6);
-  m_address_bar.pack_start(m_address_label, Gtk::PACK_SHRINK);
-  m_address_bar.pack_start(m_address, Gtk::PACK_EXPAND_WIDGET);
-  m_address_bar.set_margin_bottom(2);
-  m_address.set_input_purpose(Gtk::INPUT_PURPOSE_URL);
-  m_address.signal_activate().connect(sigc::mem_fun(*this, &BrowserWindow::on_address_activate));
-
-  m_status.set_xalign(0.0f);
-  m_status.set_ellipsize(Pango::ELLIPSIZE_MIDDLE);
-  m_status.set_margin_start(6);
-  m_progress.set_size_request(120, -1);
-  m_progress.set_valign(Gtk::ALIGN_CENTER);
-  m_progress.set_no_show_all(true);
-  m_status_bar.pack_start(m_status, Gtk::PACK_EXPAND_WIDGET);
-  m_status_bar.pack_end(m_progress, Gtk::PACK_SHRINK);
-  if (context.sandbox_mode() == SandboxMode::OptedOut) m_status_bar.pack_end(m_sandbox_notice, Gtk::PACK_SHRINK);
-  m_status_bar.set_margin_end(6);
-  atk_object_set_accessible_id(m_status_bar.get_accessible()->gobj(), "status-bar");
-  atk_object_set_role(m_status_bar.get_accessible()->gobj(), ATK_ROLE_STATUSBAR);
-
-  m_layout.pack_start(m_controls.menu_bar(), Gtk::PACK_SHRINK);
-  m_layout.pack_start(m_controls.tool_bar(), Gtk::PACK_SHRINK);
-  m_layout.pack_start(m_address_bar, Gtk::PACK_SHRINK);
-  gtk_box_pack_start(m_layout.gobj(), GTK_WIDGET(m_view.get()), TRUE, TRUE, 0);
-  m_layout.pack_end(m_status_bar, Gtk::PACK_SHRINK);
-  add(m_layout);
-  m_layout.show_all();
-
+  lay_out();
   connect_web_view_signals();
   m_controls.update_navigation();
 }
 
+void BrowserWindow::lay_out() {
+  m_page.add(*Glib::wrap(GTK_WIDGET(m_view.get())));
+  m_page.add_overlay(m_full_screen_hint);
+  m_layout.pack_start(m_controls.menu_bar(), Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_controls.tool_bar(), Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_address_bar, Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_unresponsive, Gtk::PACK_SHRINK);
+  m_layout.pack_start(m_page, Gtk::PACK_EXPAND_WIDGET);
+  m_layout.pack_end(m_status_bar, Gtk::PACK_SHRINK);
+  add(m_layout);
+  m_layout.show_all();
+}
+
 BrowserWindow::~BrowserWindow() {
-  m_retry_timer.disconnect();
-  if (m_network_handler) g_signal_handler_disconnect(g_network_monitor_get_default(), m_network_handler);
   g_signal_handlers_disconnect_by_data(m_view.get(), this);
   g_object_set_data(G_OBJECT(m_view.get()), kWindowKey, nullptr);
+  // A hung page would go on burning its web process after its window: it goes with it.
+  if (m_unresponsive.hung() || !webkit_web_view_get_is_web_process_responsive(m_view.get()))
+    webkit_web_view_terminate_web_process(m_view.get());
 }
 
 BrowserWindow* BrowserWindow::from_view(WebKitWebView* view) {
@@ -106,28 +90,9 @@ void BrowserWindow::connect_web_view_signals() {
   connect<&BrowserWindow::on_view_notify_uri>(view, "notify::uri");
   connect<&BrowserWindow::on_view_notify_estimated_load_progress>(view, "notify::estimated-load-progress");
   connect<&BrowserWindow::on_view_mouse_target_changed>(view, "mouse-target-changed");
-  m_network_handler = connect<&BrowserWindow::on_network_changed>(g_network_monitor_get_default(), "network-changed");
 }
 
-void BrowserWindow::navigate(const std::string& url) {
-  if (m_home.empty()) m_home = url;
-  m_gestures.asked_for_load();
-  m_last_uri = url;
-  m_retry_pending = false;
-  m_showing_error = false;
-  m_retry_timer.disconnect();
-  m_ready_state = ReadyState::Loading;
-  webkit_web_view_load_uri(m_view.get(), url.c_str());
-}
-
-void BrowserWindow::load_blank() {
-  m_started_blank = true;
-  m_warming_up = true;
-  const std::string base = std::string("http://") + config::kContentHost + "/";
-  webkit_web_view_load_alternate_html(m_view.get(), kWarmUpPage, base.c_str(), nullptr);
-}
-
-const Gtk::Widget& BrowserWindow::bar_widget(Bar bar) const {
+Gtk::Widget& BrowserWindow::bar_widget(Bar bar) {
   switch (bar) {
     case Bar::Menu: return m_controls.menu_bar();
     case Bar::Tool: return m_controls.tool_bar();
@@ -137,72 +102,31 @@ const Gtk::Widget& BrowserWindow::bar_widget(Bar bar) const {
   return m_status_bar;
 }
 
-void BrowserWindow::set_bar_visible(Bar bar, bool visible) {
-  const_cast<Gtk::Widget&>(bar_widget(bar)).set_visible(visible);
-}
-
-bool BrowserWindow::bar_visible(Bar bar) const { return bar_widget(bar).get_visible(); }
-
-std::string BrowserWindow::location() const {
-  const char* uri = webkit_web_view_get_uri(m_view.get());
-  return uri ? uri : m_last_uri;
-}
-
-bool BrowserWindow::busy() const { return !m_url_held.empty() || webkit_web_view_is_loading(m_view.get()); }
-
-void BrowserWindow::show_status(const Glib::ustring& text) { m_status.set_text(text); }
-
-void BrowserWindow::show_error_page(const std::string& heading, const std::string& detail, const std::string& uri) {
-  static const std::string page = resource_text("error-page.html");
-  const std::string html =
-      fill_template(page, {{"HEADING", escape(heading)}, {"DETAIL", escape(detail)}, {"URI", escape(uri)}});
-  m_showing_error = true;
-  webkit_web_view_load_alternate_html(m_view.get(), html.c_str(), uri.c_str(), nullptr);
+bool BrowserWindow::bar_visible(Bar bar) const {
+  return const_cast<BrowserWindow*>(this)->bar_widget(bar).get_visible();
 }
 
 void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) {
-  switch (event) {
-    case WEBKIT_LOAD_STARTED:
-      m_ready_state = ReadyState::Loading;
-      m_gestures.load_started();
-      break;
-    case WEBKIT_LOAD_REDIRECTED: break;
-    case WEBKIT_LOAD_COMMITTED: m_ready_state = ReadyState::Interactive; break;
-    case WEBKIT_LOAD_FINISHED:
-      m_ready_state = ReadyState::Complete;
-      if (!m_scroll_bars) {  // WebKit has no switch for a page's scroll bars
-        static const std::string no_scroll_bars = resource_text("no-scroll-bars.js");
-        webkit_web_view_evaluate_javascript(m_view.get(), no_scroll_bars.c_str(), -1, nullptr, nullptr, nullptr,
-                                            nullptr, nullptr);
-      }
-      m_progress.hide();
-      if (m_status.get_text() == kLoading) m_status.set_text("完成");
-      if (!m_retry_pending) m_retry_delay_s = 0;
-      if (std::exchange(m_warming_up, false)) load_held_page();
-      break;
+  m_loads.changed(event);
+  if (event == WEBKIT_LOAD_FINISHED) {
+    if (!m_scroll_bars) {  // WebKit has no switch for a page's scroll bars
+      static const std::string no_scroll_bars = resource_text("no-scroll-bars.js");
+      webkit_web_view_evaluate_javascript(m_view.get(), no_scroll_bars.c_str(), -1, nullptr, nullptr, nullptr, nullptr,
+                                          nullptr);
+    }
+    m_status_bar.load_finished();
+    m_show.warm_up_done();
   }
   m_controls.update_navigation();
 }
 
 gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error) {
-  if (g_error_matches(error, WEBKIT_NETWORK_ERROR, WEBKIT_NETWORK_ERROR_CANCELLED) ||
-      g_error_matches(error, WEBKIT_POLICY_ERROR, WEBKIT_POLICY_ERROR_FRAME_LOAD_INTERRUPTED_BY_POLICY_CHANGE) ||
-      error->domain == WEBKIT_PLUGIN_ERROR || error->domain == WEBKIT_DOWNLOAD_ERROR)
-    return false;  // stopped, or turned into a download: nothing to show
-  m_last_uri = uri;
-  const bool network = network_failure(error->domain, error->code);  // the rest stays as it failed
-  show_error_page("无法打开此页面",
-                  std::string(error->message) + (network ? "。网络恢复后将自动重新载入，也可以按 F5 重试。" : "。"),
-                  uri);
-  if (network) schedule_retry();
-  return true;
+  return m_loads.failed(uri, error);
 }
 
-// A certificate that does not check out stops the load; there is no way past it.
 gboolean BrowserWindow::on_view_load_failed_with_tls_errors(WebKitWebView*, gchar* uri, GTlsCertificate*,
                                                             GTlsCertificateFlags) {
-  m_last_uri = uri;
-  show_error_page("连接不安全，已停止载入", "此网站的安全证书无法验证，页面可能被冒充或篡改。", uri);
+  m_loads.failed_for_certificate(uri);
   return true;
 }
 
@@ -214,15 +138,14 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
     m_gestures.decide_download(response);
     return true;
   }
-  // Pages may lead only to web pages: no local files, no other programs' schemes.
   WebKitNavigationAction* action =
       webkit_navigation_policy_decision_get_navigation_action(WEBKIT_NAVIGATION_POLICY_DECISION(decision));
-  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
-  if (!web_scheme(uri)) {
-    webkit_policy_decision_ignore(decision);
-    return true;
-  }
-  return false;
+  const std::optional<std::string_view> refused =
+      navigation_refusal(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action)));
+  if (!refused) return false;
+  if (!refused->empty()) show_status(std::string(*refused));
+  webkit_policy_decision_ignore(decision);
+  return true;
 }
 
 // Every permission request (location, camera, microphone, notifications...) is refused.
@@ -233,41 +156,34 @@ gboolean BrowserWindow::on_view_permission_request(WebKitWebView*, WebKitPermiss
 
 // A new window for window.open or a link's target: to a web page, once per click.
 GtkWidget* BrowserWindow::on_view_create(WebKitWebView*, WebKitNavigationAction* action) {
-  if (!m_gestures.allow_window(webkit_uri_request_get_uri(webkit_navigation_action_get_request(action))))
-    return nullptr;
+  const char* uri = webkit_uri_request_get_uri(webkit_navigation_action_get_request(action));
+  if (!m_gestures.allow_window(uri)) return nullptr;
   WebKitWebView* view = m_open_window ? m_open_window(m_view.get()) : nullptr;
-  const std::optional<WindowFeatures> features = m_requests.take_opening_features();
+  const std::optional<WindowFeatures> features = m_requests.take_opening_features(uri ? uri : "");
   if (BrowserWindow* opened = from_view(view); opened && features) opened->apply_features(*features);
   if (view) m_dialog_hold.opened(view);
   return view ? GTK_WIDGET(view) : nullptr;
 }
 
+// WebKit does not say which frame asked: the channel answers by the document the main frame
+// holds, never by an address still loading. A frame of another host never has the secret.
 gboolean BrowserWindow::on_view_script_dialog(WebKitWebView*, WebKitScriptDialog* dialog) {
-  return m_requests.handle(dialog, location());
+  return m_requests.handle(dialog, m_loads.committed());
 }
-
-void BrowserWindow::on_view_ready_to_show(WebKitWebView*) { present(); }
-
-void BrowserWindow::on_view_close(WebKitWebView*) { close(); }
 
 // The idle source goes with the window.
 void BrowserWindow::close_soon() { Glib::signal_idle().connect_once(sigc::mem_fun(*this, &BrowserWindow::close)); }
 
-// window.print() prints as the menu's command and Ctrl+P do.
+// window.print(): the same dialog as the menu's command and Ctrl+P, if the page may.
 gboolean BrowserWindow::on_view_print(WebKitWebView*, WebKitPrintOperation* operation) {
-  m_controls.print(operation);
+  m_printing.page_asks(operation);
   return true;
 }
 
 void BrowserWindow::on_view_web_process_terminated(WebKitWebView*, WebKitWebProcessTerminationReason) {
   m_dialog_hold.lost();
-  m_ready_state = ReadyState::Complete;
-  m_progress.hide();
-  if (std::exchange(m_warming_up, false)) {  // nothing of the user's was lost with it
-    load_held_page();
-    return;
-  }
-  show_error_page("页面意外停止运行", "显示此页面的进程已终止。请按 F5 重新载入。", location());
+  m_status_bar.load_finished();
+  if (!m_show.warm_up_done()) m_loads.process_ended();  // else nothing of the user's was lost with it
 }
 
 // The title, the address and the progress, as the view changes them.
@@ -278,67 +194,63 @@ void BrowserWindow::on_view_notify_title(WebKitWebView*, GParamSpec*) {
 
 void BrowserWindow::on_view_notify_uri(WebKitWebView*, GParamSpec*) {
   const char* uri = webkit_web_view_get_uri(m_view.get());
-  if (!m_address.has_focus()) m_address.set_text(uri ? uri : "");
-  if (uri && !m_showing_error) m_last_uri = uri;
+  m_address_bar.show_address(uri);
+  m_loads.uri_changed();
 }
 
 void BrowserWindow::on_view_notify_estimated_load_progress(WebKitWebView*, GParamSpec*) {
   const double progress = webkit_web_view_get_estimated_load_progress(m_view.get());
   const bool loading = webkit_web_view_is_loading(m_view.get()) && progress < 1.0;
-  m_progress.set_fraction(progress);
-  m_progress.set_visible(loading);
-  if (loading) m_status.set_text(kLoading);
+  m_status_bar.show_progress(progress, loading);
 }
 
 void BrowserWindow::on_view_mouse_target_changed(WebKitWebView*, WebKitHitTestResult* hit, guint) {
-  const char* uri = webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : nullptr;
-  const std::string link = uri ? uri : "";
-  // Told again after a click: what the click brought about stays in view.
-  if (m_hovered_link == link) return;
-  m_hovered_link = link;
-  m_status.set_text(link);
+  m_status_bar.show_link(webkit_hit_test_result_context_is_link(hit) ? webkit_hit_test_result_get_link_uri(hit) : "");
 }
 
-void BrowserWindow::on_address_activate() {
-  std::string text = m_address.get_text();
-  text.erase(0, text.find_first_not_of(" \t"));
-  if (text.empty()) return;
-  if (text.find("://") == std::string::npos && text != "about:blank") text = "http://" + text;
-  if (!web_scheme(text.c_str()) || has_user_info(text)) {
-    m_status.set_text(has_user_info(text) ? kUserInfoRefused : "只能打开网页地址（http 或 https）");
-    return;
-  }
-  navigate(text);
+void BrowserWindow::on_address_go(const std::string& url) {
+  navigate(url);
   gtk_widget_grab_focus(GTK_WIDGET(m_view.get()));
 }
 
-void BrowserWindow::schedule_retry() {
-  m_retry_pending = true;
-  m_retry_delay_s = std::clamp(m_retry_delay_s * 2, 2, kMaxRetryDelay);
-  m_retry_timer.disconnect();
-  m_retry_timer = Glib::signal_timeout().connect_seconds(
-      [this] {
-        if (m_retry_pending) navigate(m_last_uri);
-        return false;
-      },
-      static_cast<unsigned>(m_retry_delay_s));
+bool BrowserWindow::on_configure_event(GdkEventConfigure* event) {
+  m_placement.configured(*event);
+  return Gtk::Window::on_configure_event(event);
 }
 
-void BrowserWindow::on_network_changed(GNetworkMonitor*, gboolean available) {
-  if (available && m_retry_pending) navigate(m_last_uri);
+bool BrowserWindow::on_window_state_event(GdkEventWindowState* event) {
+  m_placement.state_changed(*event);
+  return Gtk::Window::on_window_state_event(event);
 }
 
-void BrowserWindow::go_home() {
-  if (!m_home.empty()) navigate(m_home);
+void BrowserWindow::apply_features(const WindowFeatures& features) {
+  set_bar_visible(Bar::Menu, features.menu_bar);
+  set_bar_visible(Bar::Tool, features.tool_bar);
+  set_bar_visible(Bar::Address, features.address_bar);
+  set_bar_visible(Bar::Status, features.status_bar);
+  set_resizable(features.resizable);
+  m_scroll_bars = features.scroll_bars;
+  // width and height are the page's; the window adds whatever bars it shows.
+  int chrome = 0;
+  for (Bar bar : {Bar::Menu, Bar::Tool, Bar::Address, Bar::Status}) {
+    int minimum = 0, natural = 0;
+    if (bar_visible(bar)) bar_widget(bar).get_preferred_height(minimum, natural);
+    chrome += natural;
+  }
+  m_placement.open_with(features, chrome);
+  if (!features.full_screen) return;
+  m_placement.set_full_screen(true);
+  m_full_screen_hint.show_for_a_while();  // the page asked: the user learns how to leave
 }
 
-void BrowserWindow::reload() {
-  // Our own error page stands in for m_last_uri: load the page itself again.
-  if (m_showing_error && !m_last_uri.empty()) {
-    navigate(m_last_uri);
-  } else {
-    m_gestures.asked_for_load();
-    webkit_web_view_reload(m_view.get());
+// Closing waits until the page's script has run; a script's wait for a dialog is the dialog
+// hold's; the rest is the window's place and size.
+void BrowserWindow::on_page_asks(WindowAsk ask, int x, int y) {
+  switch (ask) {
+    case WindowAsk::Close: close_soon(); return;
+    case WindowAsk::DialogWait: m_dialog_hold.begin(); return;
+    case WindowAsk::DialogWaited: m_dialog_hold.end(); return;
+    default: m_placement.page_asks(ask, x, y);
   }
 }
 

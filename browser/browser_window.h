@@ -1,41 +1,36 @@
 // One browser window: one web view with a menu bar, a tool bar, an address bar and a
-// status bar, each of which can be hidden. The shell application owns the windows.
+// status bar, each of which can be hidden. The shell application owns the windows. What the
+// window is made of keeps its own state: its show (PendingShow), its place (WindowPlacement),
+// its page's loads (PageLoads), printing, the prompt for a hung page.
 #pragma once
 
 #include <gtkmm/box.h>
-#include <gtkmm/entry.h>
-#include <gtkmm/label.h>
-#include <gtkmm/progressbar.h>
+#include <gtkmm/overlay.h>
 #include <gtkmm/window.h>
+#include <gtkmm/windowgroup.h>
 #include <webkit2/webkit2.h>
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "dialog_hold.h"
+#include "page_loads.h"
 #include "page_requests.h"
+#include "pending_show.h"
 #include "policy.h"
-#include "sandbox.h"
+#include "printing.h"
 #include "support/glib_ptr.h"
+#include "unresponsive_prompt.h"
 #include "user_gestures.h"
+#include "window_bars.h"
 #include "window_controls.h"
+#include "window_placement.h"
 
 namespace veltrano::browser {
 
 class WebContext;
 
 enum class Bar { Menu, Tool, Address, Status };
-
-// "ReadyState" as the old browser numbered it: clients poll it for the page's progress.
-enum class ReadyState { NothingAsked = 0, Loading = 1, Interactive = 3, Complete = 4 };
-
-// Where a client asked the window to be: the frame's top-left corner on the screen and the
-// window's own size, in logical pixels.
-struct Placement {
-  int left = 0, top = 0, width = 1024, height = 768;
-  bool operator==(const Placement&) const = default;
-};
 
 class BrowserWindow : public Gtk::Window {
  public:
@@ -48,39 +43,32 @@ class BrowserWindow : public Gtk::Window {
   static BrowserWindow* from_view(WebKitWebView* view);
   WebKitWebView* web_view() const noexcept { return m_view.get(); }
 
-  void navigate(const std::string& url);
+  void navigate(const std::string& url) { m_loads.navigate(url); }
   // Starts the web process on a blank page, for a window made ahead of need: an empty one
   // of the content host, which gets the compatibility scripts compiled and the fonts read
   // before the first page needs them. The page is not the window's home, and going back to
   // it is no use to anybody.
-  void load_blank();
-  bool started_blank() const noexcept { return m_started_blank; }
-  void set_bar_visible(Bar bar, bool visible);
+  void load_blank() {
+    m_show.warm_up_started();
+    m_loads.load_blank();
+  }
+  bool started_blank() const noexcept { return m_loads.started_blank(); }
+  void set_bar_visible(Bar bar, bool visible) { bar_widget(bar).set_visible(visible); }
   bool bar_visible(Bar bar) const;
-  // The placement last asked for; the window manager may not have carried it out yet.
-  const Placement& placement() const noexcept { return m_placement; }
-  void set_placement(const Placement& placement);
-  // What a client asks with "Visible". A client that shows a window goes on to place it and
-  // to ask for its page: the window is shown once it has done so (show_if_asked), or once
-  // it pauses, so that it appears at its size and place, its page with it.
-  void ask_visible(bool visible);
-  bool visible_or_asked() const { return get_visible() || m_show_timer.connected(); }
-  // What a client asks with "Navigate".
-  void ask_navigate(const std::string& url);
-  // The client is still at it: the pause starts again.
-  void postpone_show();
-  void show_if_asked();
-  void set_full_screen(bool full_screen);
+  PendingShow& pending_show() noexcept { return m_show; }
+  WindowPlacement& placement() noexcept { return m_placement; }
+  Printing& printing() noexcept { return m_printing; }
   // What window.open asked of this window: its bars, size, place and whether it resizes.
   void apply_features(const WindowFeatures& features);
-  bool full_screen() const noexcept { return m_full_screen; }
-  std::string location() const;
+  std::string location() const { return m_loads.location(); }
   // What a client reads back. A page it asked for before the window was shown counts as
   // asked for: "LocationURL" is that page's, and "Busy" and "ReadyState" say it is loading.
-  std::string location_asked() const { return m_url_held.empty() ? location() : m_url_held; }
-  bool busy() const;
-  ReadyState ready_state() const noexcept { return m_url_held.empty() ? m_ready_state : ReadyState::Loading; }
-  void show_status(const Glib::ustring& text);
+  std::string location_asked() const { return m_show.held().empty() ? location() : m_show.held(); }
+  bool busy() const { return !m_show.held().empty() || webkit_web_view_is_loading(m_view.get()); }
+  ReadyState ready_state() const noexcept {
+    return m_show.held().empty() ? m_loads.ready_state() : ReadyState::Loading;
+  }
+  void show_status(const Glib::ustring& text) { m_status_bar.show_text(text); }
   // Whether download may start (see UserGestures); the status bar says if not.
   bool allow_download(WebKitDownload* download) { return m_gestures.allow_download(download); }
 
@@ -91,19 +79,17 @@ class BrowserWindow : public Gtk::Window {
   void close_soon();
 
   // The first page again, and the page again (itself, where an error page stands for it).
-  void go_home();
-  void reload();
+  void go_home() { m_loads.go_home(); }
+  void reload() { m_loads.reload(); }
 
  protected:
   bool on_window_state_event(GdkEventWindowState* event) override;
   bool on_configure_event(GdkEventConfigure* event) override;
 
  private:
+  void lay_out();
   void connect_web_view_signals();
-  const Gtk::Widget& bar_widget(Bar bar) const;
-  void load_held_page();
-  void show_error_page(const std::string& heading, const std::string& detail, const std::string& uri);
-  void schedule_retry();
+  Gtk::Widget& bar_widget(Bar bar);
 
   // Handlers of the view's signals, each with the signal's parameters; see connect().
   template <auto Handler>
@@ -116,52 +102,38 @@ class BrowserWindow : public Gtk::Window {
   gboolean on_view_permission_request(WebKitWebView* view, WebKitPermissionRequest* request);
   GtkWidget* on_view_create(WebKitWebView* view, WebKitNavigationAction* action);
   gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog);
-  void on_view_ready_to_show(WebKitWebView* view);
-  void on_view_close(WebKitWebView* view);
+  void on_view_ready_to_show(WebKitWebView*) { m_show.present(); }
+  void on_view_close(WebKitWebView*) { close(); }
   gboolean on_view_print(WebKitWebView* view, WebKitPrintOperation* operation);
   void on_view_web_process_terminated(WebKitWebView* view, WebKitWebProcessTerminationReason reason);
   void on_view_notify_title(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_uri(WebKitWebView* view, GParamSpec* property);
   void on_view_notify_estimated_load_progress(WebKitWebView* view, GParamSpec* property);
   void on_view_mouse_target_changed(WebKitWebView* view, WebKitHitTestResult* hit, guint modifiers);
-  void on_network_changed(GNetworkMonitor* monitor, gboolean available);
   void on_page_asks(WindowAsk ask, int x, int y);
-  void on_address_activate();
-  bool on_show_timer();
+  void on_address_go(const std::string& url);
 
   const WebContext& m_context;
+  // Its own: a dialog of this window (print, a file to choose) is modal to it alone.
+  Glib::RefPtr<Gtk::WindowGroup> m_group = Gtk::WindowGroup::create();
   GObjectPtr<WebKitWebView> m_view;  // in the widget tree, and kept alive by a reference of ours
   UserGestures m_gestures;
+  Printing m_printing;
+  UnresponsivePrompt m_unresponsive;
+  PendingShow m_show;
+  WindowPlacement m_placement{*this};
+  PageLoads m_loads;
   OpenWindow m_open_window;
   Gtk::Box m_layout{Gtk::ORIENTATION_VERTICAL};
   WindowControls m_controls{*this};  // the menu bar and tool bar, and the commands
-  Gtk::Box m_address_bar{Gtk::ORIENTATION_HORIZONTAL, 4};
-  Gtk::Label m_address_label{"地址"};
-  Gtk::Entry m_address;
-  Gtk::Box m_status_bar{Gtk::ORIENTATION_HORIZONTAL, 6};
-  Gtk::Label m_status;
-  Gtk::ProgressBar m_progress;
-  Gtk::Label m_sandbox_notice{kSandboxOffNotice};
+  AddressBar m_address_bar;
+  Gtk::Overlay m_page;  // the view, and the hint over it
+  FullScreenHint m_full_screen_hint;
+  StatusBar m_status_bar;
+  PageRequests m_requests;  // what the service's pages ask of this window
 
-  Placement m_placement;
-  sigc::connection m_show_timer;     // shown, unless the client goes on, when it runs
-  std::string m_url_held;            // asked for before the window was shown or warmed up
-  bool m_placement_pending = false;  // asked for, not yet carried out
-  bool m_started_blank = false;
-  bool m_warming_up = false;  // the warm-up page is still loading
-  bool m_full_screen = false;
   bool m_scroll_bars = true;  // false: window.open said scrollbars=no
-  PageRequests m_requests;    // what the service's pages ask of this window
   DialogHold m_dialog_hold;   // showModalDialog's wait, as the shell keeps it
-  ReadyState m_ready_state = ReadyState::NothingAsked;
-  std::string m_home;  // the first page the window was asked for
-  std::string m_last_uri;
-  std::string m_hovered_link;    // the link under the mouse, shown in the status bar
-  bool m_showing_error = false;  // the view shows our error page for m_last_uri
-  bool m_retry_pending = false;  // that page failed for want of network: load it again
-  int m_retry_delay_s = 0;
-  sigc::connection m_retry_timer;
-  gulong m_network_handler = 0;
 };
 
 }  // namespace veltrano::browser

@@ -19,7 +19,11 @@ bool PageRequests::handle(WebKitScriptDialog* dialog, const std::string& page_ur
   return true;
 }
 
-std::optional<WindowFeatures> PageRequests::take_opening_features() { return std::exchange(m_opening_features, {}); }
+std::optional<WindowFeatures> PageRequests::take_opening_features(std::string_view uri) {
+  std::optional<WindowFeatures> features = std::exchange(m_opening_features, {});
+  if (features && !service_page(uri)) features->full_screen = false;
+  return features;
+}
 
 std::optional<std::string> PageRequests::answer(const std::string& request, const std::string& payload) {
   if (act_on_window(request, payload)) return "";

@@ -36,8 +36,9 @@ class PageRequests {
   // True when the prompt dialog was a request of the channel, answered if it came from a
   // page of the service at page_uri; false for a prompt meant for the user.
   bool handle(WebKitScriptDialog* dialog, const std::string& page_uri);
-  // The features the page asked for the window it is opening now; once.
-  std::optional<WindowFeatures> take_opening_features();
+  // The features the page asked for the window it is opening now to uri; once. Full screen
+  // hides where a page comes from: only the service's own pages have it.
+  std::optional<WindowFeatures> take_opening_features(std::string_view uri);
 
  private:
   std::optional<std::string> answer(const std::string& request, const std::string& payload);

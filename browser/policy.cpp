@@ -99,6 +99,12 @@ bool has_user_info(std::string_view url) {
   return uri && g_uri_get_userinfo(uri.get());
 }
 
+std::optional<std::string_view> navigation_refusal(std::string_view uri) {
+  if (!web_scheme(uri)) return "";
+  if (has_user_info(uri)) return kUserInfoRefused;
+  return std::nullopt;
+}
+
 bool popup_target(std::string_view uri) {
   if (uri.empty() || uri == "about:blank") return true;
   const GUriPtr parsed = parse(uri);

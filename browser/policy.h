@@ -33,6 +33,11 @@ std::string shortened(std::string_view text, std::size_t max_bytes);
 // Whether a page may lead to uri: web schemes only, never local files or other programs.
 bool web_scheme(std::string_view uri);
 
+// Why a page may not lead a frame or a new window to uri: nothing when it may; the status
+// bar's message for an address with user info (one host shown, another reached); an empty
+// one for the rest, which no page has a use for (local files, other programs' schemes).
+std::optional<std::string_view> navigation_refusal(std::string_view uri);
+
 // A name the server suggested for a download, made safe as a file name in one folder.
 std::string safe_file_name(const char* suggested);
 

@@ -85,7 +85,6 @@ void ShellApp::on_name_lost(GDBusConnection*, const gchar* name, gpointer self) 
 
 unsigned ShellApp::open_window(WebKitWebView* related) {
   if (!related && m_prepared_window) return std::exchange(m_prepared_window, 0);
-  if (!related && !m_windows.empty()) related = m_windows.begin()->second->web_view();
   const unsigned id = m_next_window++;
   auto window = std::make_unique<BrowserWindow>(
       *m_context, related, [this](WebKitWebView* opener) { return this->window(open_window(opener))->web_view(); });
@@ -143,9 +142,8 @@ void ShellApp::end() {
 void ShellApp::prepare_window() {
   m_prepare_timer.disconnect();
   if (m_prepared_window || !m_context) return;
-  const bool first = m_windows.empty();
-  const unsigned id = open_window(nullptr);  // beside the open windows, in their web process
-  if (first) window(id)->load_blank();
+  const unsigned id = open_window(nullptr);
+  window(id)->load_blank();  // its own web process, started now rather than at the click
   gtk_widget_realize(GTK_WIDGET(window(id)->gobj()));
   m_prepared_window = id;
   update_idle_exit();

@@ -24,16 +24,17 @@ class ShellApp : public Gtk::Application {
   static Glib::RefPtr<ShellApp> create();
   ~ShellApp() override;
 
-  // A new, hidden window; its web view shares a web process with related, if given,
-  // else with some open window. Without related, the window prepared ahead is it, if any.
+  // A new, hidden window. A page's window (related given) shares its opener's web process,
+  // as browsers do; any other has a web process of its own, so that a page that hangs or
+  // crashes takes down only its window and the windows it opened. Without related, the
+  // window prepared ahead is it, if any.
   unsigned open_window(WebKitWebView* related);
   BrowserWindow* window(unsigned id) const;
   void close_window(unsigned id);
   // To be called whenever windows or instances come or go.
   void update_idle_exit();
   // Gets the next window ready now, web process and all: a hidden window on a blank page,
-  // as a new one is, kept for whoever asks for a window next. With windows open, it is
-  // made beside them.
+  // kept for whoever asks for a window next.
   void prepare_window();
   // The same, once the window just asked for has had its start.
   void prepare_window_soon();

@@ -8,7 +8,7 @@
 namespace veltrano::browser {
 namespace {
 
-constexpr char kDownloadRefused[] = "已阻止下载：文件只能在您点击之后下载";
+constexpr char kDownloadRefused[] = "已阻止下载：网页只能在您点击之后下载文件，每次点击一个";
 constexpr std::size_t kPendingDownloads = 16;  // responses on their way to the downloads at once
 
 }  // namespace
@@ -39,25 +39,33 @@ bool UserGestures::active() const {
   return m_last_input != 0 && g_get_monotonic_time() - m_last_input <= kWindowMicroseconds;
 }
 
+bool UserGestures::take() { return active() && std::exchange(m_last_input, 0) != 0; }
+
 bool UserGestures::allow_window(const char* uri) {
   if (!popup_target(uri ? uri : "")) {
     m_show_status("已阻止打开新窗口：只能打开网页地址（http 或 https），不能打开“" + shortened(uri, 200) + "”");
     return false;
   }
-  if (!active()) {
+  if (has_user_info(uri ? uri : "")) {
+    m_show_status(kUserInfoRefused);
+    return false;
+  }
+  if (!take()) {
     m_show_status("已阻止弹出窗口：网页只能在您点击之后打开新窗口，每次点击一个");
     return false;
   }
-  m_last_input = 0;
   return true;
 }
 
-void UserGestures::load_started() { m_load_is_users = std::exchange(m_asked_for_load, false) || active(); }
+// A load the page started counts as the input's one deed, as a window or a download would.
+void UserGestures::load_started() { m_load_is_users = std::exchange(m_asked_for_load, false) || take(); }
 
 // The page itself may be a file when its load was the user's; a frame's file only right
 // after an input.
 void UserGestures::decide_download(WebKitResponsePolicyDecision* decision) {
-  const bool users = webkit_response_policy_decision_is_main_frame_main_resource(decision) ? m_load_is_users : active();
+  const bool users = webkit_response_policy_decision_is_main_frame_main_resource(decision)
+                         ? std::exchange(m_load_is_users, false)
+                         : take();
   if (!users) {
     m_show_status(kDownloadRefused);
     webkit_policy_decision_ignore(WEBKIT_POLICY_DECISION(decision));
@@ -77,7 +85,7 @@ bool UserGestures::allow_download(WebKitDownload* download) {
     m_approved_downloads.erase(approved);
     return true;
   }
-  if (active()) return true;
+  if (take()) return true;
   m_show_status(kDownloadRefused);
   return false;
 }

@@ -29,6 +29,8 @@ class UserGestures {
 
   // Whether an input came in the last while: the clipboard is the page's.
   bool active() const;
+  // Whether an input came in the last while, used up if so: what it allowed happens once.
+  bool take();
   // Whether the page may open a window to uri now; the input is used up if so.
   bool allow_window(const char* uri);
 

@@ -27,6 +27,31 @@ std::string web_extensions_dir() {
   return config::kWebExtensionsDir;
 }
 
+// What a web process may hold before WebKit makes it give memory back (a quarter and a half
+// of the limit), and where it is ended: a page that eats memory takes its own window down,
+// not the desktop. The service's fullest chart needs well under a tenth of it.
+constexpr unsigned kWebProcessMemoryLimitMb = 2048;
+constexpr unsigned kMemoryPollSeconds = 5;
+
+WebKitMemoryPressureSettings* web_process_memory() {
+  WebKitMemoryPressureSettings* settings = webkit_memory_pressure_settings_new();
+  webkit_memory_pressure_settings_set_memory_limit(settings, kWebProcessMemoryLimitMb);
+  webkit_memory_pressure_settings_set_conservative_threshold(settings, 0.25);
+  webkit_memory_pressure_settings_set_strict_threshold(settings, 0.5);
+  webkit_memory_pressure_settings_set_kill_threshold(settings, 1.0);
+  webkit_memory_pressure_settings_set_poll_interval(settings, kMemoryPollSeconds);
+  return settings;
+}
+
+// Without a GPU's render node the pages are drawn by the processor anyway: composited
+// layers would only add a software GL context and its buffers to every web process.
+bool gpu_present() {
+  g_autoptr(GDir) dri = g_dir_open("/dev/dri", 0, nullptr);
+  for (const char* name; dri && (name = g_dir_read_name(dri));)
+    if (g_str_has_prefix(name, "renderD")) return true;
+  return false;
+}
+
 }  // namespace
 
 WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate gate)
@@ -40,7 +65,12 @@ WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate g
   make_private(cache);
   const GObjectPtr<WebKitWebsiteDataManager> manager(webkit_website_data_manager_new(
       "base-data-directory", data.c_str(), "base-cache-directory", cache.c_str(), nullptr));
-  m_context.reset(webkit_web_context_new_with_website_data_manager(manager.get()));
+  g_autoptr(WebKitMemoryPressureSettings) memory = web_process_memory();
+  m_context.reset(WEBKIT_WEB_CONTEXT(g_object_new(WEBKIT_TYPE_WEB_CONTEXT, "website-data-manager", manager.get(),
+                                                  "memory-pressure-settings", memory, nullptr)));
+  // Each launched window has a web process of its own: what one keeps for going back and
+  // forth is a copy the next does not share. The service's pages are documents read once.
+  webkit_web_context_set_cache_model(m_context.get(), WEBKIT_CACHE_MODEL_DOCUMENT_VIEWER);
   // Before the first web process. The user's opt-out is WebKit's to read, and honour.
   webkit_web_context_set_sandbox_enabled(m_context.get(), TRUE);
   webkit_cookie_manager_set_persistent_storage(webkit_website_data_manager_get_cookie_manager(manager.get()),
@@ -52,6 +82,8 @@ WebContext::WebContext(SandboxMode mode, DownloadReporter report, DownloadGate g
       "javascript-can-open-windows-automatically", FALSE,  // only a click may open a window
       "allow-file-access-from-file-urls", FALSE, "allow-universal-access-from-file-urls", FALSE,
       "enable-developer-extras", FALSE, "default-charset", kFallbackCharset, nullptr));
+  if (!gpu_present())
+    webkit_settings_set_hardware_acceleration_policy(m_settings.get(), WEBKIT_HARDWARE_ACCELERATION_POLICY_NEVER);
   const std::string agent = std::string(webkit_settings_get_user_agent(m_settings.get())) + " " + config::kProductName +
                             "/" + config::kFileVersion;
   webkit_settings_set_user_agent(m_settings.get(), agent.c_str());

@@ -8,8 +8,6 @@
 #include <algorithm>
 
 #include "browser_window.h"
-#include "policy.h"
-#include "support/glib_ptr.h"
 
 namespace veltrano::browser {
 namespace {
@@ -136,35 +134,13 @@ void WindowControls::forward() { webkit_web_view_go_forward(m_window.web_view())
 void WindowControls::home() { m_window.go_home(); }
 void WindowControls::reload() { m_window.reload(); }
 void WindowControls::stop() { webkit_web_view_stop_loading(m_window.web_view()); }
-void WindowControls::full_screen() { m_window.set_full_screen(!m_window.full_screen()); }
+void WindowControls::full_screen() {
+  WindowPlacement& placement = m_window.placement();
+  placement.set_full_screen(!placement.full_screen());
+}
 void WindowControls::close() { m_window.close(); }
 
-// The choices of the last print are the next one's, in any window. A print to a file goes
-// to the documents folder (the home folder without one) under the page's title, unless
-// the user names another: GTK's default is the folder the shell was started in.
-void WindowControls::print() {
-  const GObjectPtr<WebKitPrintOperation> operation(webkit_print_operation_new(m_window.web_view()));
-  print(operation.get());
-}
-
-void WindowControls::print(WebKitPrintOperation* operation) {
-  static const GObjectPtr<GtkPrintSettings> settings(gtk_print_settings_new());
-  const char* folder = g_get_user_special_dir(G_USER_DIRECTORY_DOCUMENTS);
-  const char* title = webkit_web_view_get_title(m_window.web_view());
-  const char* format = gtk_print_settings_get(settings.get(), GTK_PRINT_SETTINGS_OUTPUT_FILE_FORMAT);
-  const std::string name = safe_file_name(title && *title ? title : "网页") + "." + (format ? format : "pdf");
-  g_autofree gchar* path = g_build_filename(folder ? folder : g_get_home_dir(), name.c_str(), nullptr);
-  g_autofree gchar* uri = g_filename_to_uri(path, nullptr, nullptr);
-  gtk_print_settings_set(settings.get(), GTK_PRINT_SETTINGS_OUTPUT_URI, uri);
-  webkit_print_operation_set_print_settings(operation, settings.get());
-  if (webkit_print_operation_run_dialog(operation, m_window.gobj()) == WEBKIT_PRINT_OPERATION_RESPONSE_PRINT)
-    gtk_print_settings_foreach(
-        webkit_print_operation_get_print_settings(operation),
-        [](const gchar* key, const gchar* value, gpointer to) {
-          gtk_print_settings_set(GTK_PRINT_SETTINGS(to), key, value);
-        },
-        settings.get());
-}
+void WindowControls::print() { m_window.printing().print_page(); }
 
 void WindowControls::zoom_in() {
   WebKitWebView* view = m_window.web_view();

@@ -40,8 +40,6 @@ class WindowControls {
   void reload();
   void stop();
   void print();
-  // The print a page asked for with window.print(), through WebKit's own operation for it.
-  void print(WebKitPrintOperation* operation);
   void zoom_in();
   void zoom_out();
   void zoom_reset();

@@ -112,13 +112,13 @@ class Interface(ShellTest):
         wait_until(lambda: window.geometry() == (100, 50, 640, 480), 10, what="the window at 100, 50")
         self.assertEqual([self.client.get(h, m) for m in ("Left", "Top", "Width", "Height")], [100, 50, 640, 480])
 
-    def test_later_windows_share_the_first_ones_web_process(self):
+    def test_each_window_has_a_web_process_of_its_own(self):
         for _ in range(3):
             self.client.open(f"http://{CONTENT_HOST}/page.html")
         wait_until(lambda: len(windows_titled("测试页")) == 3, 20,
                    what="three windows")
         # A process of a window closed by the test before may still be on its way out.
-        wait_until(lambda: len(web_processes()) == 1, 10, what="one web process for the three windows")
+        wait_until(lambda: len(web_processes()) == 3, 10, what="a web process for each of the three windows")
 
     def test_alt_left_and_right_go_back_and_forward(self):
         h = self.open("/page.html")

@@ -125,6 +125,11 @@ class WindowRequests(ShellTest):
             ("resizeTo(500,400)", (120, 90, 500, 400)),
             ("moveBy(-20,30)", (100, 120, 500, 400)),
             ("resizeBy(100,-50)", (100, 120, 600, 350)),
+            # Kept on the screen, whole: no larger than it, its title bar on it.
+            ("resizeTo(4000,3000)", (0, 0, 1280, 1024)),
+            ("resizeTo(500,400);moveTo(-3000,-3000)", (0, 0, 500, 400)),
+            ("moveBy(5000,5000)", (780, 624, 500, 400)),
+            ("resizeTo(32767,32767)", (0, 0, 1280, 1024)),
             ("moveTo(0,0);resizeTo(screen.availWidth,screen.availHeight)", (0, 0, 1280, 1024)),
             ("frames.length;resizeTo('a',{})", None),  # nothing that reads as a size
         ]

@@ -112,6 +112,15 @@ TEST(PopupTarget, WebPagesAndTheBlankPage) {
     EXPECT_FALSE(popup_target(uri)) << uri;
 }
 
+TEST(NavigationRefusal, WebPagesWithoutUserInfo) {
+  for (const char* uri : {"http://chart.example/a", "https://chart.example/", "about:blank", "data:text/html,x"})
+    EXPECT_EQ(navigation_refusal(uri), std::nullopt) << uri;
+  for (const char* uri : {"http://chart.example@other.example/", "https://user:pw@chart.example/"})
+    EXPECT_EQ(navigation_refusal(uri), kUserInfoRefused) << uri;
+  for (const char* uri : {"file:///etc/hostname", "javascript:1", "ms-settings:x"})
+    EXPECT_EQ(navigation_refusal(uri), "") << uri;
+}
+
 TEST(NetworkFailure, OnlyTheNetworkGoneAway) {
   const struct {
     GQuark domain;
