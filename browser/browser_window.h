@@ -18,6 +18,7 @@
 #include "sandbox.h"
 #include "support/glib_ptr.h"
 #include "user_gestures.h"
+#include "window_activation.h"
 #include "window_controls.h"
 
 namespace veltrano::browser {
@@ -69,6 +70,8 @@ class BrowserWindow : public Gtk::Window {
   // The client is still at it: the pause starts again.
   void postpone_show();
   void show_if_asked();
+  // What the client's desktop gave for the input this window answers, used when it is shown.
+  void set_activation(WindowActivation activation) { m_activation = std::move(activation); }
   void set_full_screen(bool full_screen);
   // What window.open asked of this window: its bars, size, place and whether it resizes.
   void apply_features(const WindowFeatures& features);
@@ -138,6 +141,7 @@ class BrowserWindow : public Gtk::Window {
 
   Placement m_placement;
   sigc::connection m_show_timer;     // shown, unless the client goes on, when it runs
+  WindowActivation m_activation;     // for that show
   std::string m_url_held;            // asked for before the window was shown or warmed up
   bool m_placement_pending = false;  // asked for, not yet carried out
   bool m_started_blank = false;

@@ -61,7 +61,7 @@ void BrowserWindow::show_if_asked() {
 bool BrowserWindow::on_show_timer() {
   m_show_timer.disconnect();
   load_held_page();
-  show();
+  std::exchange(m_activation, {}).show(gobj());
   return false;
 }
 
