@@ -14,8 +14,9 @@ namespace veltrano::browser {
 WindowActivation WindowActivation::from_client(std::string startup_id) {
   const bool printable = std::all_of(startup_id.begin(), startup_id.end(), [](char c) { return c > ' ' && c < 0x7f; });
   if (startup_id.size() > kMaxLength || !printable)
-    throw automation::Error(automation::errc::kInvalidCall,
-                            "Create：无效的启动标识（应为至多 " + std::to_string(kMaxLength) + " 个可打印的 ASCII 字符）");
+    throw automation::Error(
+        automation::errc::kInvalidCall,
+        "Create：无效的启动标识（应为至多 " + std::to_string(kMaxLength) + " 个可打印的 ASCII 字符）");
   return WindowActivation(std::move(startup_id));
 }
 

@@ -20,10 +20,11 @@ namespace {
 std::string activation_token(GdkDisplay* display) {
   const GObjectPtr<GdkAppLaunchContext> context(gdk_display_get_app_launch_context(display));
   gdk_app_launch_context_set_timestamp(context.get(), gtk_get_current_event_time());
-  const GObjectPtr<GAppInfo> shell(g_app_info_create_from_commandline(config::kBrowserExecutable, "电子走势图",
-                                                                      G_APP_INFO_CREATE_NONE, nullptr));
+  const GObjectPtr<GAppInfo> shell(
+      g_app_info_create_from_commandline(config::kBrowserExecutable, "电子走势图", G_APP_INFO_CREATE_NONE, nullptr));
   if (!shell) return {};
-  g_autofree char* token = g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context.get()), shell.get(), nullptr);
+  g_autofree char* token =
+      g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context.get()), shell.get(), nullptr);
   return token ? token : "";
 }
 #endif

@@ -31,7 +31,7 @@ int Main() {
   early.start(update::VersionUrl());
   Gtk::Main::init_gtkmm_internals();
   early.advance(kPatience);
-  gtk_init(nullptr, nullptr);  // which the application would do next
+  gtk_init(nullptr, nullptr);                   // which the application would do next
   lay_out_widget_text_as_simplified_chinese();  // the program speaks Simplified Chinese
   early.advance();
   const automation::Registry registry = platform::platform_classes(&early, &startup_id_for_current_input);

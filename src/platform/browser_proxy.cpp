@@ -149,10 +149,10 @@ automation::ObjectPtr BrowserProxy::create(const std::string& startup_id) {
     if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
     ErrorSlot call_error;
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName, "Create",
-        g_variant_new("(s)", startup_id.c_str()),
-        interface::reply_type("Create"), G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
+    GVariantPtr reply(
+        g_dbus_connection_call_sync(bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName,
+                                    "Create", g_variant_new("(s)", startup_id.c_str()), interface::reply_type("Create"),
+                                    G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
     if (reply) {
       std::uint32_t handle = 0;
       g_variant_get(reply.get(), "(u)", &handle);
