@@ -8,7 +8,6 @@
 #include "interface/browser_interface.h"
 #include "private_data.h"
 #include "sandbox.h"
-#include "support/chinese_text.h"
 
 namespace veltrano::browser {
 
@@ -27,8 +26,7 @@ ShellApp::~ShellApp() {
 
 void ShellApp::on_startup() {
   Gtk::Application::on_startup();
-  lay_out_widget_text_as_simplified_chinese();  // menus, bars and dialogs, whatever the locale
-  hold();                                       // lives by its windows and instances, not by GApplication's count
+  hold();  // lives by its windows and instances, not by GApplication's count
   WindowControls::install_accelerators(*this);
   const SandboxCheck sandbox = check_sandbox();
   if (sandbox.problem)

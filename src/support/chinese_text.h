@@ -1,14 +1,16 @@
 // The launcher's and the shell's own text (captions, menus, bars, dialogs) is Simplified
-// Chinese whatever the locale. Pango is told so: its language picks the faces for Han
-// characters, and fontconfig gives a sans CJK face for zh-cn (Noto Sans CJK SC, WenQuanYi
-// Zen Hei) where for a locale such as C.UTF-8 it would give whichever CJK face comes first,
-// AR PL UKai, a brush face, once the pages' 楷体 is installed.
+// Chinese, and looks as it does on a Chinese desktop whatever the locale. Two libraries are
+// told so. Pango: each widget's text is zh-cn. Fontconfig: the user's language is zh-cn
+// (its FC_LANG), the one thing its choice of faces takes from the locale: for a sans face it
+// then puts Noto Sans CJK SC (or WenQuanYi Zen Hei) first, for Latin letters and digits as
+// for Han, where under C.UTF-8 it would give DejaVu Sans and, for Han, whichever CJK face
+// comes first: AR PL UKai, a brush face, once the pages' 楷体 is installed. The shell's web
+// processes inherit FC_LANG, so a page's default faces are a Chinese desktop's too.
 #pragma once
 
 namespace veltrano {
 
-// Every widget of the process, made now or later, lays its text out as zh-cn. Call once
-// GTK is initialised, before the first window.
-void lay_out_widget_text_as_simplified_chinese();
+// Call first in main(), before GTK starts or any font is looked up.
+void use_simplified_chinese_text();
 
 }  // namespace veltrano
