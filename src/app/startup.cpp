@@ -15,7 +15,6 @@
 namespace veltrano::app {
 
 int Main() {
-  use_simplified_chinese_text();
   // On the X server, Xwayland on a Wayland desktop, as the browser shell is (the one place
   // a window can be put where asked): the click's X server time is then what the window
   // manager compares with the time of the browser window that answers it.
@@ -33,6 +32,7 @@ int Main() {
   Gtk::Main::init_gtkmm_internals();
   early.advance(kPatience);
   gtk_init(nullptr, nullptr);  // which the application would do next
+  use_simplified_chinese_text();
   early.advance();
   const automation::Registry registry = platform::platform_classes(&early, &startup_id_for_current_input);
   // Several launchers may run at once; each is a program of its own.

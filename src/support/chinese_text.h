@@ -10,7 +10,7 @@
 
 namespace veltrano {
 
-// Call first in main(), before GTK starts or any font is looked up.
+// Call once GTK is initialised, before the first window: before any font is looked up.
 void use_simplified_chinese_text();
 
 }  // namespace veltrano
