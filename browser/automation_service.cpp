@@ -71,7 +71,11 @@ GVariant* AutomationService::dispatch(const std::string& sender, const std::stri
     m_app.update_idle_exit();
     return nullptr;
   }
-  if (method == "Create") return g_variant_new("(u)", create(sender));
+  if (method == "Create") {
+    const char* startup_id = nullptr;
+    g_variant_get(parameters, "(&s)", &startup_id);
+    return g_variant_new("(u)", create(sender, startup_id));
+  }
   if (method == "Release") {
     g_variant_get(parameters, "(u)", &handle);
     instance(handle, sender);
@@ -101,13 +105,15 @@ GVariant* AutomationService::dispatch(const std::string& sender, const std::stri
   throw Error(errc::kNoSuchMember, "未知的方法“" + method + "”");
 }
 
-std::uint32_t AutomationService::create(const std::string& sender) {
+std::uint32_t AutomationService::create(const std::string& sender, const char* startup_id) {
+  WindowActivation activation = WindowActivation::from_client(startup_id);
   const auto held = std::count_if(m_instances.begin(), m_instances.end(),
                                   [&](const auto& entry) { return entry.second.owner == sender; });
   if (static_cast<std::size_t>(held) >= kMaxInstancesPerClient)
     throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
   if (!m_app.unavailable().empty()) throw Error(errc::kCannotCreate, m_app.unavailable());
   const unsigned window_id = m_app.open_window(nullptr);
+  m_app.window(window_id)->set_activation(std::move(activation));
   if (!m_preparing.empty()) m_app.prepare_window_soon();  // for the next click
   const std::uint32_t handle = m_next_handle++;
   m_instances.emplace(

@@ -43,7 +43,7 @@ class AutomationService {
   static GVariant* on_get_property(GDBusConnection*, const gchar*, const gchar*, const gchar*, const gchar* property,
                                    GError** error, gpointer self);
   GVariant* dispatch(const std::string& sender, const std::string& method, GVariant* parameters);
-  std::uint32_t create(const std::string& sender);
+  std::uint32_t create(const std::string& sender, const char* startup_id);
   Instance& instance(std::uint32_t handle, const std::string& sender);
   void release(std::uint32_t handle);
   void watch_client(const std::string& client);

@@ -58,6 +58,8 @@ class BrowserWindow : public Gtk::Window {
   PendingShow& pending_show() noexcept { return m_show; }
   WindowPlacement& placement() noexcept { return m_placement; }
   Printing& printing() noexcept { return m_printing; }
+  // What the client's desktop gave for the input this window answers, used when it is shown.
+  void set_activation(WindowActivation activation) { m_show.set_activation(std::move(activation)); }
   // What window.open asked of this window: its bars, size, place and whether it resizes.
   void apply_features(const WindowFeatures& features);
   std::string location() const { return m_loads.location(); }

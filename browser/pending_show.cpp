@@ -63,6 +63,13 @@ bool PendingShow::on_timer() {
   return false;
 }
 
-void PendingShow::present() { m_window.present(); }
+// GTK's present() would stamp the window with the shell's own last input, older than the
+// client's click: a window manager that prevents focus stealing keeps it behind.
+void PendingShow::present() {
+  if (m_activation.empty())
+    m_window.present();
+  else
+    std::exchange(m_activation, {}).show(m_window.gobj());
+}
 
 }  // namespace veltrano::browser

@@ -10,6 +10,8 @@
 #include <functional>
 #include <string>
 
+#include "window_activation.h"
+
 namespace veltrano::browser {
 
 class PendingShow {
@@ -41,6 +43,9 @@ class PendingShow {
   // The one place where a window is put before the user, shown or raised: the client's
   // show and a page's new window alike.
   void present();
+  // What the client's desktop gave for the input the window answers: the next present()
+  // hands it to the window manager, once.
+  void set_activation(WindowActivation activation) { m_activation = std::move(activation); }
 
  private:
   bool on_timer();
@@ -51,6 +56,7 @@ class PendingShow {
   sigc::connection m_timer;  // shown, unless the client goes on, when it runs
   std::string m_held;
   bool m_warming_up = false;
+  WindowActivation m_activation;
 };
 
 }  // namespace veltrano::browser

@@ -8,6 +8,7 @@
 #include "interface/browser_interface.h"
 #include "private_data.h"
 #include "sandbox.h"
+#include "support/chinese_text.h"
 
 namespace veltrano::browser {
 
@@ -26,7 +27,8 @@ ShellApp::~ShellApp() {
 
 void ShellApp::on_startup() {
   Gtk::Application::on_startup();
-  hold();  // lives by its windows and instances, not by GApplication's count
+  use_simplified_chinese_text();  // menus, bars and dialogs, whatever the locale
+  hold();                         // lives by its windows and instances, not by GApplication's count
   WindowControls::install_accelerators(*this);
   const SandboxCheck sandbox = check_sandbox();
   if (sandbox.problem)

@@ -14,7 +14,7 @@ build="cmake g++ make pkg-config libgtkmm-3.0-dev libwebkit2gtk-4.1-dev libsoup-
        libgtest-dev zlib1g-dev fonts-noto-cjk"
 run="xvfb xauth openbox dbus dbus-x11 at-spi2-core libglib2.0-bin bubblewrap xdg-dbus-proxy
      fonts-arphic-uming fonts-arphic-ukai fonts-noto-cjk fonts-liberation fonts-dejavu-core"
-test="$run python3 python3-pyatspi python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0 xdotool x11-utils iproute2 util-linux procps openssl
+test="$run mutter locales python3 python3-pyatspi python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0 xdotool x11-utils iproute2 util-linux procps openssl
       libjs-prototype libjs-mootools libjs-excanvas"
 package="$build dpkg-dev file desktop-file-utils appstream"
 check="debootstrap xvfb xauth openbox xdotool x11-utils python3 iproute2 util-linux procps"

@@ -1,6 +1,5 @@
 #include "app/startup.h"
 
-#include <glibmm/miscutils.h>
 #include <gtkmm/application.h>
 #include <gtkmm/main.h>
 
@@ -8,15 +7,18 @@
 
 #include "app/error_report.h"
 #include "app/form1.h"
+#include "app/input_startup_id.h"
 #include "platform/classes.h"
+#include "support/chinese_text.h"
 #include "update/version_check.h"
 
 namespace veltrano::app {
 
 int Main() {
-  // The program speaks Simplified Chinese whatever the desktop's language: Han characters
-  // take their Chinese (PRC) glyphs.
-  Glib::setenv("PANGO_LANGUAGE", "zh-cn", true);
+  // On the X server, Xwayland on a Wayland desktop, as the browser shell is (the one place
+  // a window can be put where asked): the click's X server time is then what the window
+  // manager compares with the time of the browser window that answers it.
+  gdk_set_allowed_backends("x11,*");
 
   // The version check's request goes out first and moves on between the steps of GTK's
   // start-up, while its look-ups run on worker threads; Form_Load takes it over, so that
@@ -30,8 +32,9 @@ int Main() {
   Gtk::Main::init_gtkmm_internals();
   early.advance(kPatience);
   gtk_init(nullptr, nullptr);  // which the application would do next
+  use_simplified_chinese_text();
   early.advance();
-  const automation::Registry registry = platform::platform_classes(&early);
+  const automation::Registry registry = platform::platform_classes(&early, &startup_id_for_current_input);
   // Several launchers may run at once; each is a program of its own.
   auto application = Gtk::Application::create("org.veltrano.Launcher", Gio::APPLICATION_NON_UNIQUE);
   early.advance(kPatience);

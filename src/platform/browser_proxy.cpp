@@ -138,7 +138,7 @@ void reap_when_it_ends(GPid shell) {
       shell, [](GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }, nullptr);
 }
 
-automation::ObjectPtr BrowserProxy::create() {
+automation::ObjectPtr BrowserProxy::create(const std::string& startup_id) {
   ErrorSlot error;
   GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
   if (!bus) cannot_create(error.get()->message);
@@ -149,9 +149,10 @@ automation::ObjectPtr BrowserProxy::create() {
     if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
     ErrorSlot call_error;
-    GVariantPtr reply(g_dbus_connection_call_sync(
-        bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName, "Create", nullptr,
-        interface::reply_type("Create"), G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
+    GVariantPtr reply(
+        g_dbus_connection_call_sync(bus.get(), interface::kBusName, interface::kObjectPath, interface::kInterfaceName,
+                                    "Create", g_variant_new("(s)", startup_id.c_str()), interface::reply_type("Create"),
+                                    G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, call_error.out()));
     if (reply) {
       std::uint32_t handle = 0;
       g_variant_get(reply.get(), "(u)", &handle);

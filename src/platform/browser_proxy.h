@@ -11,6 +11,7 @@
 #include <gio/gio.h>
 
 #include <chrono>
+#include <functional>
 #include <span>
 #include <string>
 
@@ -25,11 +26,17 @@ GPid spawn_browser_shell();
 // The shell outlives whoever started it: the default main loop reaps it whenever it ends.
 void reap_when_it_ends(GPid shell);
 
+// What the desktop needs to bring a window in front as the answer to the user's input being
+// handled now: a startup id or an activation token (Create in data/org.veltrano.Browser1.xml),
+// empty where there is none.
+using StartupIdSource = std::function<std::string()>;
+
 class BrowserProxy : public automation::Object {
  public:
   static constexpr std::chrono::milliseconds kBudget{10000};
 
-  static automation::ObjectPtr create();
+  // A window that answers the input startup_id stands for.
+  static automation::ObjectPtr create(const std::string& startup_id);
   ~BrowserProxy() override;
 
   automation::Value get(std::string_view member) override;

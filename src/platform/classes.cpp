@@ -7,9 +7,10 @@
 
 namespace veltrano::platform {
 
-automation::Registry platform_classes(EarlyRequests* early) {
+automation::Registry platform_classes(EarlyRequests* early, StartupIdSource startup_id) {
   automation::Registry registry;
-  registry.add(interface::kClassName, &BrowserProxy::create);
+  registry.add(interface::kClassName,
+               [startup_id = std::move(startup_id)] { return BrowserProxy::create(startup_id ? startup_id() : ""); });
   registry.add("MSXML2.XMLHTTP", [early] { return std::make_unique<XmlHttpRequest>(early); });
   registry.add("adodb.stream", [] { return std::make_unique<TextStream>(); });
   return registry;

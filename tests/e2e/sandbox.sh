@@ -1,10 +1,13 @@
 #!/bin/sh
 # Runs a command the way a user meets the program: a private network and mount namespace
 # in which the service's host names resolve to a loopback address, a virtual X display
-# with the openbox window manager, and a private session bus (with the accessibility bus
-# behind it). Nothing of it outlives the command.
+# with a window manager, and a private session bus (with the accessibility bus behind it).
+# Nothing of it outlives the command.
 #
-#   sandbox.sh CONTENT_HOST HOME_HOST COMMAND [ARG...]
+#   [VELTRANO_WM=openbox|mutter] sandbox.sh CONTENT_HOST HOME_HOST COMMAND [ARG...]
+#
+# openbox by default; mutter is GNOME's, in its X11 mode, with its focus-stealing prevention
+# (its decisions logged to $VELTRANO_SANDBOX_WORK/wm.log).
 set -eu
 
 if [ -z "${VELTRANO_IN_SANDBOX:-}" ]; then
@@ -49,12 +52,20 @@ export DISPLAY=":$(head -n1 "$work/display")"
 export VELTRANO_SANDBOX_WORK="$work"
 
 status=0
-# openbox runs its start-up command once it manages windows (it names itself on the root
-# window long before): a window mapped earlier would be placed and focused late.
+# Each window manager runs its start-up command once it manages windows (it names itself on
+# the root window long before): a window mapped earlier would be placed and focused late.
+case "${VELTRANO_WM:=openbox}" in
+  openbox) wm='openbox --sm-disable --startup "touch $VELTRANO_SANDBOX_WORK/wm-ready"' ;;
+  # mutter ends when its start-up command does: this one lasts as long as the display.
+  mutter) wm='MUTTER_DEBUG=startup mutter --x11 --replace --sm-disable --display="$DISPLAY" -- \
+                sh -c "touch \"\$VELTRANO_SANDBOX_WORK/wm-ready\"; exec xprop -root -spy _NET_ACTIVE_WINDOW >/dev/null"' ;;
+  *) echo "sandbox: unknown window manager $VELTRANO_WM" >&2; exit 2 ;;
+esac
+export VELTRANO_WM
 dbus-run-session -- sh -c '
-  openbox --sm-disable --startup "touch $VELTRANO_SANDBOX_WORK/wm-ready" >"$VELTRANO_SANDBOX_WORK/openbox.log" 2>&1 &
+  eval "$0" >"$VELTRANO_SANDBOX_WORK/wm.log" 2>&1 &
   for _ in $(seq 600); do [ -e "$VELTRANO_SANDBOX_WORK/wm-ready" ] && break; sleep 0.05; done
-  [ -e "$VELTRANO_SANDBOX_WORK/wm-ready" ] || { echo "sandbox: openbox did not start" >&2; cat "$VELTRANO_SANDBOX_WORK/openbox.log" >&2; exit 1; }
-  exec "$@"' sandbox "$@" || status=$?
+  [ -e "$VELTRANO_SANDBOX_WORK/wm-ready" ] || { echo "sandbox: $VELTRANO_WM did not start" >&2; cat "$VELTRANO_SANDBOX_WORK/wm.log" >&2; exit 1; }
+  exec "$@"' "$wm" "$@" || status=$?
 kill "$xvfb" 2>/dev/null || true
 exit "$status"

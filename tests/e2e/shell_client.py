@@ -92,7 +92,7 @@ class Client:
         self.call("Prepare")
 
     def create(self):
-        return self.call("Create", reply="(u)")[0]
+        return self.call("Create", "(s)", ("",), "(u)")[0]
 
     def put(self, handle, member, variant):
         self.call("Put", "(usv)", (handle, member, variant))

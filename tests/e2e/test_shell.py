@@ -47,6 +47,8 @@ class Interface(ShellTest):
             ("unknown handle", lambda: c.get(h + 1000, "Visible"), ERR + "Gone"),
             ("wrong signature", lambda: c.call("Get", "(ss)", ("1", "Visible"), "(v)"),
              "org.freedesktop.DBus.Error.InvalidArgs"),
+            ("startup id of no desktop", lambda: c.call("Create", "(s)", ("_TIME 1\n",), "(u)"),
+             ERR + "InvalidArgument"),
         ]
         for name, call, error in cases:
             with self.subTest(case=name):

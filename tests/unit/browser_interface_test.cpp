@@ -42,6 +42,10 @@ TEST(Interface, DescribedByTheBuiltInFile) {
     EXPECT_NE(g_dbus_interface_info_lookup_method(info, method), nullptr) << method;
   EXPECT_STREQ(g_variant_type_peek_string(reply_type("Get")), "(v)");
   EXPECT_STREQ(g_variant_type_peek_string(reply_type("Release")), "()");
+  // Create carries the startup id of the input the window answers.
+  const GDBusMethodInfo* create = g_dbus_interface_info_lookup_method(info, "Create");
+  ASSERT_TRUE(create && create->in_args && create->in_args[0] && !create->in_args[1]);
+  EXPECT_STREQ(create->in_args[0]->signature, "s");
 }
 
 }  // namespace
