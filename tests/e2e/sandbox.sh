@@ -2,7 +2,8 @@
 # Runs a command the way a user meets the program: a private network and mount namespace
 # in which the service's host names resolve to a loopback address, a virtual X display
 # with a window manager, and a private session bus (with the accessibility bus behind it).
-# Nothing of it outlives the command.
+# Nothing of it outlives the command: it runs in a PID namespace of its own, whose processes
+# (a shell the bus started, its web processes) are ended before its files are removed.
 #
 #   [VELTRANO_WM=openbox|mutter] sandbox.sh CONTENT_HOST HOME_HOST COMMAND [ARG...]
 #
@@ -13,7 +14,7 @@ set -eu
 if [ -z "${VELTRANO_IN_SANDBOX:-}" ]; then
   map=""
   [ "$(id -u)" -eq 0 ] || map="--map-root-user"
-  exec unshare $map --net --mount env VELTRANO_IN_SANDBOX=1 sh "$0" "$@"
+  exec unshare $map --net --mount --pid --fork --mount-proc env VELTRANO_IN_SANDBOX=1 sh "$0" "$@"
 fi
 
 content_host=$1
@@ -24,7 +25,14 @@ shift 2
 ip link set lo up
 ip addr add 127.0.0.2/8 dev lo
 work=$(mktemp -d /tmp/veltrano-sandbox.XXXXXX)
-trap 'rm -rf "$work"' EXIT
+# This shell is the namespace's first process: kill -1 reaches every other one in it.
+# They go at once, but their last writes may still land while the folder is emptied.
+cleanup() {
+  kill -s KILL -1 2>/dev/null || true
+  for _ in $(seq 100); do rm -rf "$work" 2>/dev/null && return; sleep 0.05; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
 printf '127.0.0.1 localhost\n::1 localhost\n127.0.0.2 %s %s\n' "$content_host" "$home_host" >"$work/hosts"
 mount --bind "$work/hosts" /etc/hosts
 
