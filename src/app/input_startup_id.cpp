@@ -43,7 +43,8 @@ std::string startup_id_for_current_input() {
   const GObjectPtr<GAppInfo> shell(
       g_app_info_create_from_commandline(config::kBrowserExecutable, "电子走势图", G_APP_INFO_CREATE_NONE, nullptr));
   if (!shell) return {};
-  g_autofree char* id = g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context.get()), shell.get(), nullptr);
+  g_autofree char* id =
+      g_app_launch_context_get_startup_notify_id(G_APP_LAUNCH_CONTEXT(context.get()), shell.get(), nullptr);
   return id ? id : "";
 }
 
