@@ -7,10 +7,10 @@
 
 namespace veltrano::app {
 
-// On X11 "_TIME<t>", the input's X server time (GTK's form of a startup id that carries a
-// time alone); on Wayland an XDG activation token from GTK's launch context, which the
-// compositor ties to the input and the launcher's window. Empty where there is nothing to
-// give: no input being handled and none before it, or a desktop with neither.
+// From GTK's launch context: on X11 the id of a startup-notification sequence it announces,
+// stamped with the input's X server time (also after the id's "_TIME"); on Wayland an XDG
+// activation token, which the compositor ties to the input and the launcher's window. Empty
+// where there is nothing to give: on X11 no input being handled and none before it.
 std::string startup_id_for_current_input();
 
 }  // namespace veltrano::app

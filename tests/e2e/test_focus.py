@@ -1,6 +1,7 @@
-"""Every launch in front with the keyboard focus, under GNOME's window manager (mutter, X11),
-which keeps a window from taking the focus unless it answers the latest input: also after
-the user typed in an earlier chart window, and for a pop-up a page opens on a click."""
+"""Every launch in front with the keyboard focus, under window managers that keep a window
+from taking the focus unless it answers the latest input (openbox, and GNOME's mutter on
+X11), each by rules of its own: also after the user typed in an earlier chart window, and
+for a pop-up a page opens on a click."""
 
 from test_launch import PAGES
 from veltrano_e2e import CONTENT_HOST, LauncherTest, activate, wait_until, window_titled, x
