@@ -86,35 +86,43 @@ run(function () {
 
   // --- el.filters -------------------------------------------------------------------------
   // el.filters.alpha, el.filters.item("DXImageTransform.Microsoft.Alpha") and
-  // el.filters.item(0): the element's alpha filter, whose opacity is 0 to 100.
+  // el.filters.item(0): the element's alpha filter, whose opacity is 0 to 100. The old
+  // browser read filters' names and their members in any letter case (el.filters.Alpha.Opacity,
+  // tooltip libraries wrote both), so each object holds its names in lower case and is read
+  // through caselessly(): a proxy made once for each, whose only cost is the lower case of
+  // the name asked for.
+  const lower = (key) => (typeof key === "string" ? key.toLowerCase() : key);
+  const caselessly = (object) =>
+    new Proxy(object, {
+      get: (target, key) => Reflect.get(target, lower(key)),
+      set: (target, key, value) => Reflect.set(target, lower(key), value),
+      has: (target, key) => lower(key) in target,
+    });
   function alphaFilter(el) {
     const opacity = {
       get: () => (alphas.has(el) ? alphas.get(el) : Math.round(parseFloat(getComputedStyle(el).opacity) * 100)),
       set: (value) => setAlpha(el, Math.max(0, Math.min(100, parseFloat(value) || 0))),
     };
-    return Object.defineProperties(transition(), {
-      opacity, Opacity: opacity,
+    return caselessly(Object.defineProperties(transition(), {
+      opacity,
       enabled: { get: () => el.style.opacity !== "1", set: (on) => { el.style.opacity = on ? String(opacity.get() / 100) : "1"; } },
-    });
+    }));
   }
   // The transitions banners played as they changed a picture (revealTrans, blendTrans),
   // reached through the filters that pages test for: the change shows at once, and
   // apply(), play() and stop() do nothing.
   const noop = () => {};
-  const transition = () => ({ Transition: 0, transition: 0, Duration: 1, duration: 1, status: 0,
-    apply: noop, Apply: noop, play: noop, Play: noop, stop: noop, Stop: noop });
+  const transition = () => ({ transition: 0, duration: 1, status: 0, apply: noop, play: noop, stop: noop });
   const filterLists = new WeakMap();
   defineGetter(Element.prototype, "filters", function () {
     if (frame || adds(added.take())) readAll();
     if (!filterLists.has(this)) {
       const alpha = alphaFilter(this);
       const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
-      filterLists.set(this, Object.defineProperties({}, {
-        alpha: { value: alpha }, "DXImageTransform.Microsoft.Alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
-      }));
-      const reveal = transition(), blend = transition();
-      for (const [name, value] of [["revealTrans", reveal], ["revealtrans", reveal], ["blendTrans", blend], ["blendtrans", blend]])
-        Object.defineProperty(filterLists.get(this), name, { value });
+      filterLists.set(this, caselessly(Object.defineProperties({}, {
+        alpha: { value: alpha }, "dximagetransform.microsoft.alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
+        revealtrans: { value: caselessly(transition()) }, blendtrans: { value: caselessly(transition()) },
+      })));
     }
     return filterLists.get(this);
   });

@@ -95,7 +95,7 @@ class LegacyPages(CorpusTest):
         """Each page checks the old browser's ways it uses, in three windows open at once;
         the title names the checks that failed."""
         pages = [("/omission.html", "此网页请求设为主页"), ("/xmldata.html", "此网页请求加入收藏夹"),
-                 ("/old-dialect.html", None)]
+                 ("/old-dialect.html", None), ("/notice.html", None)]
         subprocess.run(["xdotool", "mousemove", "1279", "1023"], check=True)  # no link under it to show
         for path, status in pages:
             handles = [self.open(path) for _ in range(3)]
