@@ -65,10 +65,9 @@ GVariant* AutomationService::dispatch(const std::string& sender, const std::stri
   std::uint32_t handle = 0;
   const char* member = nullptr;
   if (method == "Prepare") {
-    m_preparing.insert(sender);
+    m_preparing.try_emplace(sender, m_app);
     watch_client(sender);
     m_app.prepare_window();
-    m_app.update_idle_exit();
     return nullptr;
   }
   if (method == "Create") {
@@ -117,9 +116,9 @@ std::uint32_t AutomationService::create(const std::string& sender, const char* s
   if (!m_preparing.empty()) m_app.prepare_window_soon();  // for the next click
   const std::uint32_t handle = m_next_handle++;
   m_instances.emplace(
-      handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] { return app.window(window_id); })});
+      handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] { return app.window(window_id); }),
+                       ApplicationHold(m_app)});
   watch_client(sender);
-  m_app.update_idle_exit();
   return handle;
 }
 
@@ -143,7 +142,6 @@ void AutomationService::release(std::uint32_t handle) {
     window->pending_show().show_if_asked();  // the client has done with it: placed, or not at all
 
   forget_client_if_idle(owner);
-  m_app.update_idle_exit();
 }
 
 void AutomationService::forget_client_if_idle(const std::string& client) {
@@ -175,7 +173,6 @@ void AutomationService::on_client_vanished(const std::string& client) {
   m_preparing.erase(client);
   for (std::uint32_t handle : handles) release(handle);
   forget_client_if_idle(client);
-  m_app.update_idle_exit();
 }
 
 }  // namespace veltrano::browser

@@ -1,16 +1,17 @@
 // The shell's interface on the session bus. A client creates browser instances and works
 // on them by member name; an instance belongs to the client that created it and goes
 // when that client releases it or leaves the bus. A released window that is visible stays
-// open for the user; a hidden one is closed.
+// open for the user; a hidden one is closed. An instance holds the shell while it exists, as
+// does a client that said it will soon ask for one, until it leaves the bus.
 #pragma once
 
 #include <gio/gio.h>
 
 #include <cstdint>
 #include <map>
-#include <set>
 #include <string>
 
+#include "application_hold.h"
 #include "browser_object.h"
 #include "support/glib_ptr.h"
 
@@ -28,14 +29,12 @@ class AutomationService {
   AutomationService(const AutomationService&) = delete;
   AutomationService& operator=(const AutomationService&) = delete;
 
-  // Whether a client holds an instance or has said it will soon ask for one.
-  bool holds_shell() const noexcept { return !m_instances.empty() || !m_preparing.empty(); }
-
  private:
   struct Instance {
     std::string owner;  // the client's unique bus name
     unsigned window_id;
     BrowserObject object;
+    ApplicationHold hold;
   };
 
   static void on_method_call(GDBusConnection*, const gchar* sender, const gchar*, const gchar*, const gchar* method,
@@ -55,8 +54,8 @@ class AutomationService {
   guint m_registration = 0;
   std::uint32_t m_next_handle = 1;
   std::map<std::uint32_t, Instance> m_instances;
-  std::set<std::string> m_preparing;              // clients that called Prepare
-  std::map<std::string, guint> m_client_watches;  // client -> bus name watch
+  std::map<std::string, ApplicationHold> m_preparing;  // clients that called Prepare
+  std::map<std::string, guint> m_client_watches;       // client -> bus name watch
 };
 
 }  // namespace veltrano::browser

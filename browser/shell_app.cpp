@@ -18,17 +18,18 @@ Glib::RefPtr<ShellApp> ShellApp::create() { return Glib::RefPtr<ShellApp>(new Sh
 ShellApp::ShellApp() : Gtk::Application(Glib::ustring(), Gio::APPLICATION_NON_UNIQUE) {}
 
 ShellApp::~ShellApp() {
-  m_exit_timer.disconnect();
   m_prepare_timer.disconnect();
   m_service.reset();
   m_windows.clear();
-  if (m_bus_owner) g_bus_unown_name(m_bus_owner);
+  give_up_name();
 }
 
 void ShellApp::on_startup() {
   Gtk::Application::on_startup();
   use_simplified_chinese_text();  // menus, bars and dialogs, whatever the locale
-  hold();                         // lives by its windows and instances, not by GApplication's count
+  set_inactivity_timeout(kIdleExitSeconds * 1000);
+  m_starting.emplace(*this);
+  signal_shutdown().connect(sigc::mem_fun(*this, &ShellApp::on_shutdown));
   WindowControls::install_accelerators(*this);
   const SandboxCheck sandbox = check_sandbox();
   if (sandbox.problem)
@@ -43,12 +44,16 @@ void ShellApp::on_startup() {
           BrowserWindow* window = BrowserWindow::from_view(view);
           return window && window->allow_download(download);
         });
-  m_bus_owner = g_bus_own_name(G_BUS_TYPE_SESSION, interface::kBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
-                               &ShellApp::on_bus_acquired, nullptr, &ShellApp::on_name_lost, this, nullptr);
-  update_idle_exit();
+  m_bus_owner =
+      g_bus_own_name(G_BUS_TYPE_SESSION, interface::kBusName, G_BUS_NAME_OWNER_FLAGS_DO_NOT_QUEUE,
+                     &ShellApp::on_bus_acquired, &ShellApp::on_name_acquired, &ShellApp::on_name_lost, this, nullptr);
 }
 
 void ShellApp::on_activate() {}
+
+// The main loop has ended (nothing held the shell for kIdleExitSeconds, or it was told to
+// quit) and no call is taken any more.
+void ShellApp::on_shutdown() { give_up_name(); }
 
 void ShellApp::refuse_to_run(const std::string& problem) {
   m_unavailable = "浏览器无法在安全沙箱中运行：" + problem;
@@ -60,7 +65,7 @@ void ShellApp::refuse_to_run(const std::string& problem) {
   m_refusal->set_secondary_text(problem +
                                 "\n\n为了您的安全，浏览器不会在没有沙箱的情况下打开网页。如果确实需要，可以在设置"
                                 "环境变量 WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS=1 之后重新启动（不安全）。");
-  m_refusal->signal_response().connect([this](int) { end(); });
+  m_refusal->signal_response().connect([this](int) { quit(); });
   add_window(*m_refusal);
   m_refusal->present();
 }
@@ -77,8 +82,13 @@ void ShellApp::on_bus_acquired(GDBusConnection* connection, const gchar*, gpoint
   }
 }
 
+void ShellApp::on_name_acquired(GDBusConnection*, const gchar*, gpointer self) {
+  static_cast<ShellApp*>(self)->m_starting.reset();
+}
+
 void ShellApp::on_name_lost(GDBusConnection*, const gchar* name, gpointer self) {
   auto* app = static_cast<ShellApp*>(self);
+  app->m_starting.reset();
   if (app->m_windows.empty()) {
     std::cerr << "veltrano-browser: " << name << " is served already, or there is no session bus\n";
     app->quit();
@@ -86,7 +96,14 @@ void ShellApp::on_name_lost(GDBusConnection*, const gchar* name, gpointer self) 
 }
 
 unsigned ShellApp::open_window(WebKitWebView* related) {
-  if (!related && m_prepared_window) return std::exchange(m_prepared_window, 0);
+  const unsigned id = !related && m_prepared_window ? std::exchange(m_prepared_window, 0) : make_window(related);
+  // GtkApplication holds the shell for each of its windows, until the window is destroyed (not
+  // as gtkmm's add_window has it, until it is hidden: a client may hide a window and show it).
+  gtk_application_add_window(gobj(), window(id)->gobj());
+  return id;
+}
+
+unsigned ShellApp::make_window(WebKitWebView* related) {
   const unsigned id = m_next_window++;
   auto window = std::make_unique<BrowserWindow>(
       *m_context, related, [this](WebKitWebView* opener) { return this->window(open_window(opener))->web_view(); });
@@ -98,9 +115,7 @@ unsigned ShellApp::open_window(WebKitWebView* related) {
         return false;
       },
       false);
-  add_window(*window);
   m_windows.emplace(id, std::move(window));
-  update_idle_exit();
   return id;
 }
 
@@ -115,40 +130,23 @@ void ShellApp::close_window(unsigned id) {
   if (id == m_prepared_window) m_prepared_window = 0;
   std::unique_ptr<BrowserWindow> window = std::move(it->second);
   m_windows.erase(it);
-  remove_window(*window);
+  if (gtk_window_get_application(window->gobj()))  // the prepared one is not there
+    gtk_application_remove_window(gobj(), window->gobj());
   window.reset();
-  update_idle_exit();
 }
 
-void ShellApp::update_idle_exit() {
-  const std::size_t open = m_windows.size() - (m_prepared_window ? 1 : 0);
-  const bool busy = open > 0 || (m_service && m_service->holds_shell()) || m_refusal;
-  if (busy) {
-    m_exit_timer.disconnect();
-  } else if (!m_exit_timer.connected()) {
-    m_exit_timer = Glib::signal_timeout().connect_seconds(
-        [this] {
-          end();
-          return false;
-        },
-        kIdleExitSeconds);
-  }
-}
-
-void ShellApp::end() {
+void ShellApp::give_up_name() {
   if (m_bus_owner) g_bus_unown_name(m_bus_owner);  // waits for the bus to take it back
   m_bus_owner = 0;
-  quit();
 }
 
 void ShellApp::prepare_window() {
   m_prepare_timer.disconnect();
   if (m_prepared_window || !m_context) return;
-  const unsigned id = open_window(nullptr);
+  const unsigned id = make_window(nullptr);
   window(id)->load_blank();  // its own web process, started now rather than at the click
   gtk_widget_realize(GTK_WIDGET(window(id)->gobj()));
   m_prepared_window = id;
-  update_idle_exit();
 }
 
 void ShellApp::prepare_window_soon() {
