@@ -13,18 +13,18 @@
 
 #include "application_hold.h"
 #include "browser_object.h"
+#include "shell_windows.h"
 #include "support/glib_ptr.h"
 
 namespace veltrano::browser {
-
-class ShellApp;
 
 class AutomationService {
  public:
   // The most instances one client may hold at once.
   static constexpr std::size_t kMaxInstancesPerClient = 256;
 
-  AutomationService(GDBusConnection* connection, ShellApp& app);
+  // Opens its clients' windows among windows; each instance holds app.
+  AutomationService(GDBusConnection* connection, ShellWindows& windows, Gio::Application& app);
   ~AutomationService();
   AutomationService(const AutomationService&) = delete;
   AutomationService& operator=(const AutomationService&) = delete;
@@ -50,7 +50,8 @@ class AutomationService {
   void on_client_vanished(const std::string& client);
 
   GObjectPtr<GDBusConnection> m_connection;
-  ShellApp& m_app;
+  ShellWindows& m_windows;
+  Gio::Application& m_app;
   guint m_registration = 0;
   std::uint32_t m_next_handle = 1;
   std::map<std::uint32_t, Instance> m_instances;
