@@ -5,7 +5,6 @@
 #include "automation/variant.h"
 #include "browser_window.h"
 #include "interface/browser_interface.h"
-#include "shell_app.h"
 
 namespace veltrano::browser {
 
@@ -19,8 +18,8 @@ GVariant* boxed(const Value& value) { return g_variant_new("(v)", automation::to
 
 }  // namespace
 
-AutomationService::AutomationService(GDBusConnection* connection, ShellApp& app)
-    : m_connection(G_DBUS_CONNECTION(g_object_ref(connection))), m_app(app) {
+AutomationService::AutomationService(GDBusConnection* connection, ShellWindows& windows, Gio::Application& app)
+    : m_connection(G_DBUS_CONNECTION(g_object_ref(connection))), m_windows(windows), m_app(app) {
   static const GDBusInterfaceVTable kVTable = {
       &AutomationService::on_method_call, &AutomationService::on_get_property, nullptr, {}};
   ErrorSlot error;
@@ -65,10 +64,9 @@ GVariant* AutomationService::dispatch(const std::string& sender, const std::stri
   std::uint32_t handle = 0;
   const char* member = nullptr;
   if (method == "Prepare") {
-    m_preparing.insert(sender);
+    m_preparing.try_emplace(sender, m_app);
     watch_client(sender);
-    m_app.prepare_window();
-    m_app.update_idle_exit();
+    m_windows.prepare_window();
     return nullptr;
   }
   if (method == "Create") {
@@ -111,15 +109,16 @@ std::uint32_t AutomationService::create(const std::string& sender, const char* s
                                   [&](const auto& entry) { return entry.second.owner == sender; });
   if (static_cast<std::size_t>(held) >= kMaxInstancesPerClient)
     throw Error(errc::kCannotCreate, "浏览器实例过多：请先释放不用的实例");
-  if (!m_app.unavailable().empty()) throw Error(errc::kCannotCreate, m_app.unavailable());
-  const unsigned window_id = m_app.open_window(nullptr);
-  m_app.window(window_id)->set_activation(std::move(activation));
-  if (!m_preparing.empty()) m_app.prepare_window_soon();  // for the next click
+  if (!m_windows.unavailable().empty()) throw Error(errc::kCannotCreate, m_windows.unavailable());
+  const unsigned window_id = m_windows.open_window(nullptr);
+  m_windows.window(window_id)->set_activation(std::move(activation));
+  if (!m_preparing.empty()) m_windows.prepare_window_soon();  // for the next click
   const std::uint32_t handle = m_next_handle++;
-  m_instances.emplace(
-      handle, Instance{sender, window_id, BrowserObject([&app = m_app, window_id] { return app.window(window_id); })});
+  m_instances.emplace(handle, Instance{sender, window_id, BrowserObject([&windows = m_windows, window_id] {
+                                         return windows.window(window_id);
+                                       }),
+                                       ApplicationHold(m_app)});
   watch_client(sender);
-  m_app.update_idle_exit();
   return handle;
 }
 
@@ -137,13 +136,12 @@ void AutomationService::release(std::uint32_t handle) {
   const unsigned window_id = it->second.window_id;
   const std::string owner = it->second.owner;
   m_instances.erase(it);
-  if (BrowserWindow* window = m_app.window(window_id); window && !window->pending_show().visible_or_asked())
-    m_app.close_window(window_id);
+  if (BrowserWindow* window = m_windows.window(window_id); window && !window->pending_show().visible_or_asked())
+    m_windows.close_window(window_id);
   else if (window)
     window->pending_show().show_if_asked();  // the client has done with it: placed, or not at all
 
   forget_client_if_idle(owner);
-  m_app.update_idle_exit();
 }
 
 void AutomationService::forget_client_if_idle(const std::string& client) {
@@ -175,7 +173,6 @@ void AutomationService::on_client_vanished(const std::string& client) {
   m_preparing.erase(client);
   for (std::uint32_t handle : handles) release(handle);
   forget_client_if_idle(client);
-  m_app.update_idle_exit();
 }
 
 }  // namespace veltrano::browser

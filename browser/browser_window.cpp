@@ -120,16 +120,6 @@ void BrowserWindow::on_view_load_changed(WebKitWebView*, WebKitLoadEvent event) 
   m_controls.update_navigation();
 }
 
-gboolean BrowserWindow::on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error) {
-  return m_loads.failed(uri, error);
-}
-
-gboolean BrowserWindow::on_view_load_failed_with_tls_errors(WebKitWebView*, gchar* uri, GTlsCertificate*,
-                                                            GTlsCertificateFlags) {
-  m_loads.failed_for_certificate(uri);
-  return true;
-}
-
 gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecision* decision,
                                               WebKitPolicyDecisionType type) {
   if (type == WEBKIT_POLICY_DECISION_TYPE_RESPONSE) {
@@ -146,12 +136,6 @@ gboolean BrowserWindow::on_view_decide_policy(WebKitWebView*, WebKitPolicyDecisi
   if (!refused->empty()) show_status(std::string(*refused));
   webkit_policy_decision_ignore(decision);
   return true;
-}
-
-// Every permission request (location, camera, microphone, notifications...) is refused.
-gboolean BrowserWindow::on_view_permission_request(WebKitWebView*, WebKitPermissionRequest* request) {
-  webkit_permission_request_deny(request);
-  return TRUE;
 }
 
 // A new window for window.open or a link's target: to a web page, once per click.

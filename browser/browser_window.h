@@ -97,11 +97,19 @@ class BrowserWindow : public Gtk::Window {
   template <auto Handler>
   gulong connect(gpointer instance, const char* signal);
   void on_view_load_changed(WebKitWebView* view, WebKitLoadEvent event);
-  gboolean on_view_load_failed(WebKitWebView* view, WebKitLoadEvent event, gchar* uri, GError* error);
-  gboolean on_view_load_failed_with_tls_errors(WebKitWebView* view, gchar* uri, GTlsCertificate* certificate,
-                                               GTlsCertificateFlags errors);
+  gboolean on_view_load_failed(WebKitWebView*, WebKitLoadEvent, gchar* uri, GError* error) {
+    return m_loads.failed(uri, error);
+  }
+  gboolean on_view_load_failed_with_tls_errors(WebKitWebView*, gchar* uri, GTlsCertificate*, GTlsCertificateFlags) {
+    m_loads.failed_for_certificate(uri);  // no way past a bad certificate
+    return true;
+  }
   gboolean on_view_decide_policy(WebKitWebView* view, WebKitPolicyDecision* decision, WebKitPolicyDecisionType type);
-  gboolean on_view_permission_request(WebKitWebView* view, WebKitPermissionRequest* request);
+  // Every permission request (location, camera, microphone, notifications...) is refused.
+  gboolean on_view_permission_request(WebKitWebView*, WebKitPermissionRequest* request) {
+    webkit_permission_request_deny(request);
+    return true;
+  }
   GtkWidget* on_view_create(WebKitWebView* view, WebKitNavigationAction* action);
   gboolean on_view_script_dialog(WebKitWebView* view, WebKitScriptDialog* dialog);
   void on_view_ready_to_show(WebKitWebView*) { m_show.present(); }

@@ -1,13 +1,11 @@
 #include "platform/browser_proxy.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <filesystem>
+#include <optional>
 
 #include "automation/variant.h"
-#include "config.h"
 #include "interface/browser_interface.h"
+#include "platform/shell_starter.h"
 
 namespace veltrano::platform {
 
@@ -32,75 +30,28 @@ bool out_of_time(Clock::time_point deadline) { return Clock::now() >= deadline; 
   throw Error(errc::kCannotCreate, "部件不能创建对象：浏览器不可用（" + why + "）");
 }
 
-bool shell_on_bus(GDBusConnection* bus, Clock::time_point deadline) {
-  GVariantPtr reply(g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                "org.freedesktop.DBus", "NameHasOwner",
-                                                g_variant_new("(s)", interface::kBusName), G_VARIANT_TYPE("(b)"),
-                                                G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, nullptr));
-  gboolean owned = FALSE;
-  if (reply) g_variant_get(reply.get(), "(b)", &owned);
-  return owned;
-}
-
-// Asks the bus to start an installed shell. False where no service file names it.
-bool activate_shell(GDBusConnection* bus, Clock::time_point deadline) {
-  GVariantPtr reply(g_dbus_connection_call_sync(bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
-                                                "org.freedesktop.DBus", "StartServiceByName",
-                                                g_variant_new("(su)", interface::kBusName, 0u), G_VARIANT_TYPE("(u)"),
-                                                G_DBUS_CALL_FLAGS_NONE, remaining_ms(deadline), nullptr, nullptr));
-  return reply != nullptr;
-}
-
-std::filesystem::path shell_next_to_us() {
-  std::error_code ec;
-  const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
-  if (ec) cannot_create("找不到程序所在的目录");
-  return self.parent_path() / config::kBrowserExecutable;
-}
-
-void detach(gpointer) { setsid(); }
-
-// Waits for the shell just started to take its name on the bus. Only a private main
+// Starts the shell (ShellStarter) and waits for it to be on the bus. Only a private main
 // context runs meanwhile: no click of the main window is delivered while we wait.
-void spawn_shell_and_wait(GDBusConnection* bus, Clock::time_point deadline) {
-  const GPid pid = spawn_browser_shell();
-
-  struct Wait {
-    bool appeared = false;
-    bool exited = false;
-    bool timed_out = false;
-  } wait;
+void start_shell(GDBusConnection* bus, Clock::time_point deadline) {
+  std::optional<std::string> problem;
+  bool timed_out = false;
   {
     const GMainContextPtr context(g_main_context_new());  // goes last, after its sources
     const ThreadDefaultContext scope(context.get());
-    const guint watch = g_bus_watch_name_on_connection(
-        bus, interface::kBusName, G_BUS_NAME_WATCHER_FLAGS_NONE,
-        [](GDBusConnection*, const gchar*, const gchar*, gpointer data) { static_cast<Wait*>(data)->appeared = true; },
-        nullptr, &wait, nullptr);
-    const GSourcePtr child(g_child_watch_source_new(pid));
-    g_source_set_callback(child.get(),
-                          G_SOURCE_FUNC(+[](GPid, gint, gpointer data) { static_cast<Wait*>(data)->exited = true; }),
-                          &wait, nullptr);
-    g_source_attach(child.get(), context.get());
+    const ShellStarter starter(bus, [&problem](const std::string& why) { problem = why; });
     const GSourcePtr timer(g_timeout_source_new(static_cast<guint>(remaining_ms(deadline))));
     g_source_set_callback(
         timer.get(),
         +[](gpointer data) -> gboolean {
-          static_cast<Wait*>(data)->timed_out = true;
+          *static_cast<bool*>(data) = true;
           return G_SOURCE_REMOVE;
         },
-        &wait, nullptr);
+        &timed_out, nullptr);
     g_source_attach(timer.get(), context.get());
-
-    while (!wait.appeared && !wait.exited && !wait.timed_out) g_main_context_iteration(context.get(), TRUE);
-
-    g_bus_unwatch_name(watch);
+    while (!problem && !timed_out) g_main_context_iteration(context.get(), TRUE);
   }
-  if (!wait.exited) reap_when_it_ends(pid);
-
-  if (wait.appeared) return;
-  if (wait.exited && shell_on_bus(bus, deadline)) return;  // another shell won the name: use that one
-  cannot_create(wait.exited ? "浏览器程序启动后立即退出" : "浏览器程序没有按时启动");
+  if (!problem) cannot_create("浏览器程序没有按时启动");
+  if (!problem->empty()) cannot_create(*problem);
 }
 
 [[noreturn]] void call_failed(const GError* error) { throw interface::from_gerror(error); }
@@ -121,31 +72,13 @@ Value unbox(const GVariantPtr& reply) {
 
 }  // namespace
 
-GPid spawn_browser_shell() {
-  const std::string program = shell_next_to_us().string();
-  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
-  GPid pid = 0;
-  ErrorSlot error;
-  // In a session of its own, so that it outlives us.
-  if (!g_spawn_async(nullptr, argv, nullptr, G_SPAWN_DO_NOT_REAP_CHILD, detach, nullptr, &pid, error.out()))
-    cannot_create(g_error_matches(error.get(), G_SPAWN_ERROR, G_SPAWN_ERROR_NOENT) ? "找不到浏览器程序 " + program
-                                                                                   : "无法启动浏览器程序 " + program);
-  return pid;
-}
-
-void reap_when_it_ends(GPid shell) {
-  g_child_watch_add(
-      shell, [](GPid pid, gint, gpointer) { g_spawn_close_pid(pid); }, nullptr);
-}
-
 automation::ObjectPtr BrowserProxy::create(const std::string& startup_id) {
   ErrorSlot error;
   GObjectPtr<GDBusConnection> bus(g_bus_get_sync(G_BUS_TYPE_SESSION, nullptr, error.out()));
   if (!bus) cannot_create(error.get()->message);
   const Clock::time_point deadline = Clock::now() + kBudget;
   for (int attempt = 1;; ++attempt) {
-    if (!shell_on_bus(bus.get(), deadline) && !activate_shell(bus.get(), deadline))
-      spawn_shell_and_wait(bus.get(), deadline);
+    start_shell(bus.get(), deadline);
     if (out_of_time(deadline)) cannot_create("浏览器没有响应");
 
     ErrorSlot call_error;

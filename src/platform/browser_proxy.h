@@ -20,12 +20,6 @@
 
 namespace veltrano::platform {
 
-// Starts the veltrano-browser installed beside this program, for a session bus that has
-// no service file naming it; the caller reaps the process. Throws automation::Error.
-GPid spawn_browser_shell();
-// The shell outlives whoever started it: the default main loop reaps it whenever it ends.
-void reap_when_it_ends(GPid shell);
-
 // What the desktop needs to bring a window in front as the answer to the user's input being
 // handled now: a startup id or an activation token (Create in data/org.veltrano.Browser1.xml),
 // empty where there is none.
