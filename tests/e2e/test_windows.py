@@ -117,7 +117,7 @@ class WindowRequests(ShellTest):
         # Both on the screen before the third opens (a title comes before the window is mapped).
         others = wait_until(lambda: (lambda seen: len(seen) == 2 and seen)(
             {w.title(): w.geometry() for w in browser_windows()}), 10, what="the other two windows")
-        h = self.open("/window-requests.html", 800, 600)
+        h = self.open("/window-requests.html", 800, 600, bars=False)  # the page alone, as small as it may be
         self.title_becomes(h, ("窗口",))
         (window,) = wait_until(lambda: windows_titled("窗口"), 10, what="the window")
         cases = [
@@ -131,6 +131,9 @@ class WindowRequests(ShellTest):
             ("moveBy(5000,5000)", (780, 624, 500, 400)),
             ("resizeTo(32767,32767)", (0, 0, 1280, 1024)),
             ("moveTo(0,0);resizeTo(screen.availWidth,screen.availHeight)", (0, 0, 1280, 1024)),
+            # Never smaller than 100 by 100, frame and all, however it gets there.
+            ("resizeTo(99,20)", (0, 0, 100, 100)),
+            ("resizeBy(400,300);resizeBy(-1000,-1000)", (0, 0, 100, 100)),
             ("frames.length;resizeTo('a',{})", None),  # nothing that reads as a size
         ]
         for count, (request, wanted) in enumerate(cases, 1):
