@@ -142,14 +142,14 @@ class Safety(ShellTest):
     def test_a_download_destroys_no_file_on_its_way(self):
         os.makedirs(DOWNLOADS, exist_ok=True)
         mine = {"v.txt": "mine", "v.txt.wkdownload": "partial", "v.txt.wkdownload~": "backup",
-                "v (2).txt~": "old", "v (3).txt.wkdownload": "other"}
+                "v (2).txt~": "old", "v (3).txt.wkdownload": "other", "v (4).txt.wkdownload~": "another"}
         for name, text in mine.items():
             with open(os.path.join(DOWNLOADS, name), "w") as f:
                 f.write(text)
         self.service.set(CONTENT_HOST, "/v.txt", b"from the server", ctype="application/octet-stream")
         others = set(listing(DOWNLOADS)) - set(mine)
         self.open("/v.txt")
-        new = os.path.join(DOWNLOADS, "v (4).txt")
+        new = os.path.join(DOWNLOADS, "v (5).txt")
         mask = os.umask(0)
         os.umask(mask)
         # Finished once the shell has given the file the user's mode.
@@ -157,7 +157,7 @@ class Safety(ShellTest):
                    15, what="the download")
         for name, text in mine.items():
             self.assertEqual(read_text(os.path.join(DOWNLOADS, name)), text, name)
-        self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (4).txt"})
+        self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (5).txt"})
         self.assertEqual(stat.S_IMODE(os.stat(new).st_mode), 0o666 & ~mask)
 
     def test_an_address_with_user_info_typed_in_is_refused(self):
