@@ -142,14 +142,14 @@ class Safety(ShellTest):
     def test_a_download_destroys_no_file_on_its_way(self):
         os.makedirs(DOWNLOADS, exist_ok=True)
         mine = {"v.txt": "mine", "v.txt.wkdownload": "partial", "v.txt.wkdownload~": "backup",
-                "v (2).txt~": "old", "v (3).txt.wkdownload": "other"}
+                "v (2).txt~": "old", "v (3).txt.wkdownload": "other", "v (4).txt.wkdownload~": "another"}
         for name, text in mine.items():
             with open(os.path.join(DOWNLOADS, name), "w") as f:
                 f.write(text)
         self.service.set(CONTENT_HOST, "/v.txt", b"from the server", ctype="application/octet-stream")
         others = set(listing(DOWNLOADS)) - set(mine)
         self.open("/v.txt")
-        new = os.path.join(DOWNLOADS, "v (4).txt")
+        new = os.path.join(DOWNLOADS, "v (5).txt")
         mask = os.umask(0)
         os.umask(mask)
         # Finished once the shell has given the file the user's mode.
@@ -157,7 +157,7 @@ class Safety(ShellTest):
                    15, what="the download")
         for name, text in mine.items():
             self.assertEqual(read_text(os.path.join(DOWNLOADS, name)), text, name)
-        self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (4).txt"})
+        self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (5).txt"})
         self.assertEqual(stat.S_IMODE(os.stat(new).st_mode), 0o666 & ~mask)
 
     def test_an_address_with_user_info_typed_in_is_refused(self):
@@ -219,29 +219,42 @@ class FreshShell(unittest.TestCase):
                     self.assertNotIn("Invalid UTF-8", error.message)
         self.assertEqual(shell_pid(), pid)
 
-    def test_the_browser_data_is_private_whatever_the_umask(self):
+    def test_the_browser_data_is_private_and_downloads_the_users_whatever_the_umask(self):
+        """Under umasks where the user's mode and a fixed one differ, and over folders an
+        earlier version left open."""
         data = os.path.join(HOME, ".local/share/veltrano/browser")
         cache = os.path.join(HOME, ".cache/veltrano/browser")
-        for folder in (data, cache):  # as an earlier version left them
-            os.makedirs(os.path.join(folder, "old"), mode=0o755, exist_ok=True)
-            with open(os.path.join(folder, "old", "left.txt"), "w") as f:
-                f.write("left")
-            for path in (folder, os.path.join(folder, "old")):
-                os.chmod(path, 0o755)
-            os.chmod(os.path.join(folder, "old", "left.txt"), 0o644)
-        mask = os.umask(0o022)
-        try:
-            start_shell()
-        finally:
-            os.umask(mask)
-        h = self.client.open(f"http://{CONTENT_HOST}/page.html")
-        wait_until(lambda: self.client.get(h, "LocationName") == "测试页", 15, what="the page")
-        wait_until(lambda: os.path.exists(os.path.join(data, "cookies.sqlite")), 15, what="the cookie store")
-        for folder in (data, cache):
-            for top, dirs, files in os.walk(folder):
-                for name, mode in [(top, 0o700)] + [(os.path.join(top, f), 0o600) for f in files]:
-                    if not os.path.islink(name):
-                        self.assertEqual(oct(stat.S_IMODE(os.lstat(name).st_mode)), oct(mode), name)
+        for mask, folder_mode, file_mode in ((0o002, 0o775, 0o664), (0o027, 0o750, 0o640)):
+            with self.subTest(umask=oct(mask)):
+                for folder in (data, cache):
+                    os.makedirs(os.path.join(folder, "old"), exist_ok=True)
+                    with open(os.path.join(folder, "old", "left.txt"), "w") as f:
+                        f.write("left")
+                    for path in (folder, os.path.join(folder, "old")):
+                        os.chmod(path, folder_mode)
+                    os.chmod(os.path.join(folder, "old", "left.txt"), file_mode)
+                previous = os.umask(mask)
+                try:
+                    start_shell()
+                finally:
+                    os.umask(previous)
+                h = self.client.open(f"http://{CONTENT_HOST}/page.html")
+                wait_until(lambda: self.client.get(h, "LocationName") == "测试页", 15, what="the page")
+                wait_until(lambda: os.path.exists(os.path.join(data, "cookies.sqlite")), 15, what="the cookie store")
+                name = f"mode-{mask:03o}.txt"
+                self.service.set(CONTENT_HOST, "/" + name, b"from the server", ctype="application/octet-stream")
+                self.client.open(f"http://{CONTENT_HOST}/{name}")
+                download = os.path.join(DOWNLOADS, name)
+                wait_until(lambda: "下载完成：" + download in statuses(), 15, what="the download")
+                self.assertEqual(oct(stat.S_IMODE(os.stat(download).st_mode)), oct(0o666 & ~mask))
+                for folder in (data, cache):
+                    for top, dirs, files in os.walk(folder):
+                        for path, mode in [(top, 0o700)] + [(os.path.join(top, f), 0o600) for f in files]:
+                            if not os.path.islink(path):
+                                self.assertEqual(oct(stat.S_IMODE(os.lstat(path).st_mode)), oct(mode), path)
+                self.client.close()  # a client leaving lets the shell go: the next starts under the next umask
+                self.client = Client()
+                no_shell()
 
     def test_without_its_sandbox_the_shell_refuses_unless_told(self):
         fake = tempfile.NamedTemporaryFile("w", suffix=".sh", delete=False)

@@ -80,19 +80,21 @@ class UpdateNotice(LaunchTest):
         self.service.set(HOME_HOST, "/ver.html", b"1.0.3", ctype="text/plain")
         self.service.page(HOME_HOST, "/", "电子走势图首页")
 
-    def test_clicking_the_notice_opens_the_home_page(self):
-        self.launch().click("Label5")
-        windows = window_titled("电子走势图首页")
-        self.assertEqual(windows[0].geometry(), (0, 0, 1024, 768))
-        self.assertEqual(self.service.seen(HOME_HOST, "/"), 1)
-
-    def test_a_press_released_elsewhere_is_no_click(self):
+    def test_a_click_on_the_notice_opens_the_home_page(self):
+        """Pressed on the notice and released a pixel off each edge, no click; released on its
+        last pixel, a click. The launcher handles its input in order: the one click's window
+        comes last. Each press is apart from the one before: two at one place would be a
+        double click, whose second press is no click of its own."""
         x0, y0, w, h = extents(self.launch().control("Label5"))
-        subprocess.run(["xdotool", "mousemove", str(x0 + w // 2), str(y0 + h // 2), "mousedown", "1",
-                        "mousemove", str(x0 + w // 2), str(y0 - 60), "mouseup", "1"], check=True)
-        time.sleep(1.0)
-        self.assertEqual(self.service.seen(HOME_HOST, "/"), 0)
-        self.assertEqual(browser_windows(), [])
+        releases = [(x0 + w // 2, y0 - 1), (x0 + w // 2, y0 + h), (x0 - 1, y0 + h // 2), (x0 + w, y0 + h // 2),
+                    (x0 + w - 1, y0 + h - 1)]
+        for n, (x, y) in enumerate(releases):
+            subprocess.run(["xdotool", "mousemove", str(x0 + 10 + 40 * n), str(y0 + h // 2), "mousedown", "1",
+                            "mousemove", str(x), str(y), "mouseup", "1"], check=True)
+        (window,) = window_titled("电子走势图首页")
+        self.assertEqual(window.geometry(), (0, 0, 1024, 768))
+        self.assertEqual(len(browser_windows()), 1)
+        self.assertEqual(self.service.seen(HOME_HOST, "/"), 1)
 
     def test_no_update_label_ignores_clicks(self):
         self.service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")
