@@ -242,10 +242,11 @@ run(function () {
     stale = stale || records.some(mayAddExpressions);
     if (stale || any()) later();
   }
-  const changes = watch(changedBy, () => {
+  const lookAgain = () => {
     stale = true;
     later();
-  });
+  };
+  const changes = watch(changedBy, { added: lookAgain, written: lookAgain });
   const onInput = () => {
     if (any()) later();
   };

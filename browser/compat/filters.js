@@ -77,7 +77,7 @@ run(function () {
   const lookLater = () => {
     if (!frame) frame = requestAnimationFrame(readAll);
   };
-  const added = watch((records) => adds(records) && lookLater(), lookLater);
+  const added = watch((records) => adds(records) && lookLater(), { added: lookLater, written: lookLater });
   // A style attribute a script changes is read at once, as the old browser read it.
   const changed = new MutationObserver((records) => {
     for (const record of records) readAttribute(record.target);
