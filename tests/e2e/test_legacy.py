@@ -222,6 +222,13 @@ class VectorMarkup(CorpusTest):
             with self.subTest(window=n):
                 self.assertEqual(self.checked(self.open(f"/vml-bound.html#{n}", bars=False)), "通过")
 
+    def test_long_table_heard_of_in_bulk(self):
+        # Its rows, in the markup and added one by one after load, with a line among them:
+        # the layer hears of so many nodes at once as a whole, not node by node.
+        for n in (1, 2, 3):
+            with self.subTest(window=n):
+                self.assertEqual(self.checked(self.open(f"/big-table.html#{n}", bars=False)), "通过")
+
     def trend_line_drawn(self, n, page="trend.html", colour=(255, 0, 0), width=None):
         """Opens page as the n-th window and checks its line on the screen: its colour, and
         its width in pixels where given."""
