@@ -169,9 +169,9 @@ run(function () {
   const SETTLING = 4;
   let frame = 0, stale = true, settling = 0;
   function evaluate() {
+    changes.take(); // first: nodes added unlisted make the sources stale, read now
     cancelAnimationFrame(frame);
     frame = 0;
-    changes.take();
     if (stale) readSources();
     stale = false;
     const values = [];

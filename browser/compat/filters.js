@@ -63,9 +63,9 @@ run(function () {
   const WRITTEN = "[style*=alpha i],style,link";
   let frame = 0;
   function readAll() {
+    added.take(); // first: nodes added unlisted ask for a look, which this is
     cancelAnimationFrame(frame);
     frame = 0;
-    added.take();
     for (const el of document.querySelectorAll(WRITTEN)) {
       if (el.localName === "style") readSheet(el.sheet, el.textContent);
       else if (el.localName === "link") {
@@ -105,7 +105,7 @@ run(function () {
     apply: noop, Apply: noop, play: noop, Play: noop, stop: noop, Stop: noop });
   const filterLists = new WeakMap();
   defineGetter(Element.prototype, "filters", function () {
-    if (frame || adds(added.take())) readAll();
+    if (adds(added.take()) || frame) readAll();
     if (!filterLists.has(this)) {
       const alpha = alphaFilter(this);
       const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
