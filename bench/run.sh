@@ -1,7 +1,7 @@
 #!/bin/sh
 # The benchmark: builds what it needs and prints each figure (median, min, max) and its ratio
 # to a reference measured in the same run. Not part of the tests.
-#   bench/run.sh [SECTION...]   (start-up, clicks, memory, pages, sandbox; all by default.
+#   bench/run.sh [SECTION...]   (start-up, clicks, memory, pages, chart-shapes, sandbox; all by default.
 #                                VELTRANO_BENCH_ROUNDS=9 by default)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)

@@ -7,25 +7,48 @@
 // observer watches for them all, and each of them gets the records as from an observer of
 // its own: every record once, in order, at the same checkpoints, and take() gives what has
 // not yet come, as takeRecords() does, while the others still get it.
+//
+// A batch of many records (a table the parser reads from the markup, rows a script makes)
+// is not handed over node by node: reading each record's nodes costs the watchers far more
+// than asking the document, with one native query, for the few things they look for. Such
+// a batch gives its records that change something in place (attributes, text, what a VML
+// element holds), and each watcher's added() is told that nodes came that no record lists.
 run(function () {
-  const watchers = []; // in the order they began to watch; each { handle, held: [batches] }
+  const watchers = []; // in the order they began to watch; each { handle, added, held: [batches] }
   let scheduled = false;
 
-  const pending = (watcher, records) => {
-    if (!watcher.held.length) return records;
+  // A batch: { records, unlisted }, unlisted when nodes were added that its records do not list.
+  const MANY = 256;
+  function digest(records) {
+    if (records.length < MANY) return { records, unlisted: false };
+    const listed = [];
+    let unlisted = false;
+    for (const record of records) {
+      const name = record.type === "childList" ? record.target.localName : ":";
+      if (name && name.includes(":")) listed.push(record);
+      else unlisted = true;
+    }
+    return { records: listed, unlisted };
+  }
+  function pending(watcher, batch) {
+    if (!watcher.held.length) return batch;
     const batches = watcher.held.splice(0);
-    batches.push(records);
-    return batches.flat();
-  };
+    batches.push(batch);
+    return { records: batches.flatMap((held) => held.records), unlisted: batches.some((held) => held.unlisted) };
+  }
+  function hand(watcher, { records, unlisted }) {
+    if (unlisted && watcher.added) watcher.added();
+    if (records.length) watcher.handle(records);
+  }
 
   // Each watcher's batch is set aside before any is handled: what a handler changes comes
   // to the others after what they were given here, as it would to observers of their own.
   function deliver(records) {
-    const batches = watchers.map((watcher) => pending(watcher, records));
+    const batch = digest(records);
+    const batches = watchers.map((watcher) => pending(watcher, batch));
     watchers.forEach((watcher, i) => {
-      if (!batches[i].length) return;
       try {
-        watcher.handle(batches[i]);
+        hand(watcher, batches[i]);
       } catch (error) {
         queueMicrotask(() => { throw error; }); // reported, as from an observer of its own; the others still run
       }
@@ -35,15 +58,18 @@ run(function () {
   const OPTIONS = { childList: true, subtree: true, attributes: true, characterData: true };
   observer.observe(document, OPTIONS);
 
-  // What one watcher takes early, the others get at the next checkpoint.
+  // What one watcher takes early, the others get at the next checkpoint; nodes added
+  // unlisted are told to its added() before take() answers.
   function takeFor(watcher) {
-    const records = observer.takeRecords();
-    hold(records, watcher);
-    return pending(watcher, records);
+    const batch = digest(observer.takeRecords());
+    hold(batch, watcher);
+    const taken = pending(watcher, batch);
+    if (taken.unlisted && watcher.added) watcher.added();
+    return taken.records;
   }
-  function hold(records, watcher) {
-    if (records.length) {
-      for (const other of watchers) if (other !== watcher) other.held.push(records);
+  function hold(batch, watcher) {
+    if (batch.records.length || batch.unlisted) {
+      for (const other of watchers) if (other !== watcher) other.held.push(batch);
       if (!scheduled) {
         scheduled = true;
         queueMicrotask(() => {
@@ -91,7 +117,7 @@ run(function () {
       parts.every((part) => typeof part === "string") && plain(parts.join("")) &&
       outsidePrefixed(currentScript.call(document));
     if (!quiet) return write.apply(this, parts);
-    hold(observer.takeRecords(), null);
+    hold(digest(observer.takeRecords()), null);
     observer.disconnect();
     try {
       return write.apply(this, parts);
@@ -102,11 +128,12 @@ run(function () {
   }
   replace(Document.prototype, "write", () => write_);
 
-  // watch(handle[, written]): handle(records) is called with each batch of changes,
-  // childList, attributes and characterData alike, and written() after plain markup was
-  // written unwatched; the answer's take() gives the records not yet handed over.
-  function watch(handle, written) {
-    const watcher = { handle, written, held: [] };
+  // watch(handle, { added, written }): handle(records) is called with each batch of changes,
+  // childList, attributes and characterData alike; added() when nodes were added that no
+  // record lists, and written() after plain markup was written unwatched (either may be
+  // left out); the answer's take() gives the records not yet handed over.
+  function watch(handle, { added, written } = {}) {
+    const watcher = { handle, added, written, held: [] };
     watchers.push(watcher);
     return { take: () => takeFor(watcher) };
   }

@@ -169,9 +169,9 @@ run(function () {
   const SETTLING = 4;
   let frame = 0, stale = true, settling = 0;
   function evaluate() {
+    changes.take(); // first: nodes added unlisted make the sources stale, read now
     cancelAnimationFrame(frame);
     frame = 0;
-    changes.take();
     if (stale) readSources();
     stale = false;
     const values = [];
@@ -242,10 +242,11 @@ run(function () {
     stale = stale || records.some(mayAddExpressions);
     if (stale || any()) later();
   }
-  const changes = watch(changedBy, () => {
+  const lookAgain = () => {
     stale = true;
     later();
-  });
+  };
+  const changes = watch(changedBy, { added: lookAgain, written: lookAgain });
   const onInput = () => {
     if (any()) later();
   };

@@ -63,9 +63,9 @@ run(function () {
   const WRITTEN = "[style*=alpha i],style,link";
   let frame = 0;
   function readAll() {
+    added.take(); // first: nodes added unlisted ask for a look, which this is
     cancelAnimationFrame(frame);
     frame = 0;
-    added.take();
     for (const el of document.querySelectorAll(WRITTEN)) {
       if (el.localName === "style") readSheet(el.sheet, el.textContent);
       else if (el.localName === "link") {
@@ -77,7 +77,7 @@ run(function () {
   const lookLater = () => {
     if (!frame) frame = requestAnimationFrame(readAll);
   };
-  const added = watch((records) => adds(records) && lookLater(), lookLater);
+  const added = watch((records) => adds(records) && lookLater(), { added: lookLater, written: lookLater });
   // A style attribute a script changes is read at once, as the old browser read it.
   const changed = new MutationObserver((records) => {
     for (const record of records) readAttribute(record.target);
@@ -115,7 +115,7 @@ run(function () {
   const transition = () => ({ transition: 0, duration: 1, status: 0, apply: noop, play: noop, stop: noop });
   const filterLists = new WeakMap();
   defineGetter(Element.prototype, "filters", function () {
-    if (frame || adds(added.take())) readAll();
+    if (adds(added.take()) || frame) readAll();
     if (!filterLists.has(this)) {
       const alpha = alphaFilter(this);
       const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);

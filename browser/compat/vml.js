@@ -111,13 +111,14 @@ run(function () {
   // what follows ends up inside it. Whatever a shape holds that is not one of its parts
   // is moved out to follow it, in order, as the old browser had it.
   const PARTS = new Set(HIDDEN_PARTS.concat("textbox"));
+  const ownChild = (child) => PARTS.has(vmlName(child)) || (child.namespaceURI === SVG && child.localName === "svg");
   const movedOut = new WeakMap(); // shape -> the last node moved out of it
   function moveOut(shape) {
     if (vmlName(shape) === "group") return;
     const children = [];
     for (let child = shape.firstChild; child; child = child.nextSibling) children.push(child);
     for (const child of children) {
-      if (PARTS.has(vmlName(child)) || (child.namespaceURI === SVG && child.localName === "svg")) continue;
+      if (ownChild(child)) continue;
       const last = movedOut.get(shape);
       (last && last.parentNode === shape.parentNode ? last : shape).after(child);
       movedOut.set(shape, child);
@@ -171,6 +172,7 @@ run(function () {
   }
 
   const pending = new Set();
+  const met = new WeakSet(); // every shape queued once
   let frame = 0;
   function take(records) {
     learnPrefixes();
@@ -195,6 +197,7 @@ run(function () {
   function queue(nodes) {
     const outermost = outermostShapes();
     for (const node of nodes) {
+      if (isShape(node)) met.add(node);
       const shape = outermost(node);
       if (shape && !inDrawing(node)) pending.add(shape);
     }
@@ -210,6 +213,26 @@ run(function () {
     queue(shapes);
   });
 
+  // Nodes added too many to list: the shapes in the document not met before, and those the
+  // parser has gone on filling since, each found once by one query.
+  function takeAdded() {
+    learnPrefixes();
+    if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
+    const found = [];
+    for (const shape of document.querySelectorAll(shapeSelector()))
+      if (!met.has(shape) || holdsMore(shape)) {
+        moveOut(shape);
+        found.push(shape);
+      }
+    for (const shape of found) addStyles(prefixOf(shape));
+    queue(found);
+  }
+  function holdsMore(shape) {
+    if (vmlName(shape) === "group") return false; // its members are its own
+    for (let child = shape.firstChild; child; child = child.nextSibling) if (!ownChild(child)) return true;
+    return false;
+  }
+
   // Also before printing: what a script changed just before window.print() is printed too.
   function flush() {
     take(changes.take());
@@ -221,7 +244,7 @@ run(function () {
     changes.take(); // what drawing itself changed
   }
 
-  const changes = watch(take);
+  const changes = watch(take, { added: takeAdded });
   window.addEventListener("beforeprint", flush);
 
   // --- Scripts that set VML members -------------------------------------------------------

@@ -30,9 +30,26 @@ def corpus(name):
         return page.read()
 
 
+def long_table(page):
+    """big-table.html with its rows, as a server writes a long table: a script midway that
+    reads them, and a self-closing line in a cell of row 29."""
+    rows = []
+    for r in range(40):
+        cells = [f"<td>{(r * 7 + c) % 33 + 1:02d}</td>" for c in range(8)]
+        if r == 29:
+            cells[0] = cells[0].replace("<td>", '<td><v:line id="inside" from="0,0" to="40,20" strokecolor="red" '
+                                        'style="position:absolute;left:0;top:0" /><b id="swallowed">一</b>')
+        rows.append("<tr>\n  " + "\n  ".join(cells) + "\n</tr>")
+        if r == 19:
+            rows.append("<script>midway = { cells: grid.rows(19).childNodes.length, "
+                        "first: grid.tBodies(0).firstChild == grid.rows[0] };</script>")
+    return re.sub(r"<!-- rows:.*-->", lambda _: "\n".join(rows), page)
+
+
 def serve_corpus(service):
     for name in os.listdir(CORPUS):
-        service.set(CONTENT_HOST, "/" + name, corpus(name).encode("gbk"), ctype=CTYPES[os.path.splitext(name)[1]])
+        text = corpus(name) if name != "big-table.html" else long_table(corpus(name))
+        service.set(CONTENT_HOST, "/" + name, text.encode("gbk"), ctype=CTYPES[os.path.splitext(name)[1]])
     service.set(CONTENT_HOST, "/latest.txt", b"2026130", ctype="text/plain")
     service.set(CONTENT_HOST, "/lncount/numlost.asp", corpus("chart.html").encode("gbk"), ctype="text/html")
     service.set(CONTENT_HOST, "/gbk.html", "<html><head><title>双色球走势</title></head><body>"
@@ -225,6 +242,13 @@ class VectorMarkup(CorpusTest):
         for n in (1, 2, 3):  # each opened while those before it stay open
             with self.subTest(window=n):
                 self.assertEqual(self.checked(self.open(f"/vml-bound.html#{n}", bars=False)), "通过")
+
+    def test_long_table_heard_of_in_bulk(self):
+        # Its rows, in the markup and added one by one after load, with a line among them:
+        # the layer hears of so many nodes at once as a whole, not node by node.
+        for n in (1, 2, 3):
+            with self.subTest(window=n):
+                self.assertEqual(self.checked(self.open(f"/big-table.html#{n}", bars=False)), "通过")
 
     def trend_line_drawn(self, n, page="trend.html", colour=(255, 0, 0), width=None):
         """Opens page as the n-th window and checks its line on the screen: its colour, and
