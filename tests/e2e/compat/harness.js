@@ -1,0 +1,60 @@
+// The table of one compatibility script's behaviours, run on the page that includes it.
+//
+//   cases([[what, () => answer, expected], ...])
+//
+// Each row's answer (a promise's too) is told to compat_pages.py, which runs the page
+// on the service's host, where the row must give expected, and on another host, where
+// the compatibility scripts are not. A row whose expected is SAME must give there what it
+// gives on the service's host: the layer must not change what plain WebKit answers.
+var SAME = { same: true };
+
+// An answer as the runner compares it: what JSON makes of it, or how it threw.
+function shown(value) {
+  if (value === undefined) return "undefined";
+  if (typeof value === "function") return "function";
+  if (typeof value === "number" && !isFinite(value)) return String(value);
+  try {
+    return JSON.stringify(value);
+  } catch (error) {
+    return String(value);
+  }
+}
+
+// A promise of what fn gives once the next frame has been drawn: what a script changed is
+// shown by then.
+function afterFrame(fn) {
+  return new Promise(function (resolve) {
+    requestAnimationFrame(function () {
+      setTimeout(function () { resolve(fn()); }, 0);
+    });
+  });
+}
+
+function cases(rows) {
+  window.addEventListener("load", function () {
+    var results = [];
+    var at = 0;
+    function next() {
+      if (at === rows.length) return report();
+      var row = rows[at++];
+      var answer;
+      try {
+        answer = Promise.resolve(row[1]());
+      } catch (error) {
+        answer = Promise.reject(error);
+      }
+      answer.then(function (value) { return shown(value); },
+                  function (error) { return "throws " + (error && error.name); })
+        .then(function (text) {
+          results.push({ what: row[0], answer: text, expected: row[2] === SAME ? null : shown(row[2]) });
+          next();
+        });
+    }
+    function report() {
+      fetch("/result", { method: "POST", body: JSON.stringify({ page: location.pathname, rows: results }) })
+        .then(function (response) { return response.text(); })
+        .then(function (following) { if (following) location.replace(following); });
+    }
+    setTimeout(next, 0);
+  });
+}

@@ -1,0 +1,133 @@
+"""Each compatibility script's page of checks (compat/<script>.html), run in one browser
+window of the real shell: first every page on the service's host, where the shell injects
+the scripts, then every page on a host of no service, where it does not.
+
+    compat_pages.py [SCRIPT...]      (every script with a page when none is named)
+
+Run inside sandbox.sh. A row passes when it gives its expected answer on the service's
+host, or, expected SAME, the answer plain WebKit gives on the other host. Prints each row
+that fails and closes with "N passed, N failed"; exits 1 when any failed. Pages that do not
+answer within a minute count as failed rows.
+
+With VELTRANO_COMPAT_JS set to a file, the shell injects that file in place of the
+compat.js built into it (GLib's resource overlay): the mutation runner's mutants."""
+
+import http.server
+import json
+import os
+import subprocess
+import sys
+import threading
+
+from gi.repository import GLib
+
+from servers import Server
+from shell_client import Client, NAME, start_shell
+from veltrano_e2e import BUILD, CONTENT_HOST, SOURCE, wait_until
+
+PAGES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "compat")
+PLAIN_HOST = "localhost:8731"
+CTYPES = {".html": "text/html; charset=utf-8", ".js": "application/javascript", ".css": "text/css",
+          ".xml": "text/xml"}
+
+
+class Walk:
+    """The pages in the order the window shows them, and what each told."""
+
+    def __init__(self, scripts):
+        self.urls = [f"http://{host}/{script}.html" for host in (CONTENT_HOST, PLAIN_HOST) for script in scripts]
+        self.results = {}
+        self.done = threading.Event()
+        self.lock = threading.Lock()
+
+    def told(self, host, page, rows):
+        with self.lock:
+            self.results[(host, page)] = rows
+            url = f"http://{host}{page}"
+            at = self.urls.index(url) + 1 if url in self.urls else len(self.urls)
+            if at == len(self.urls):
+                self.done.set()
+                return ""
+            return self.urls[at]
+
+
+def handler_for(walk):
+    class Handler(http.server.BaseHTTPRequestHandler):
+        protocol_version = "HTTP/1.1"
+
+        def answer(self, status, body, ctype="text/plain"):
+            self.send_response(status)
+            self.send_header("Content-Type", ctype)
+            self.send_header("Content-Length", str(len(body)))
+            self.send_header("Cache-Control", "no-store")
+            self.end_headers()
+            self.wfile.write(body)
+
+        def do_GET(self):
+            name = self.path.split("?")[0].lstrip("/")
+            path = os.path.join(PAGES, name)
+            if "/" in name or not os.path.isfile(path):
+                return self.answer(404, b"not found")
+            with open(path, "rb") as page:
+                self.answer(200, page.read(), CTYPES.get(os.path.splitext(name)[1], "text/plain"))
+
+        def do_POST(self):
+            body = self.rfile.read(int(self.headers.get("Content-Length") or 0))
+            if self.path.startswith("/echo"):  # a request the page makes, answered with its body
+                return self.answer(200, body, self.headers.get("Content-Type") or "text/plain")
+            told = json.loads(body)
+            following = walk.told(self.headers.get("Host"), told["page"], told["rows"])
+            self.answer(200, following.encode())
+
+        def log_message(self, *args):
+            pass
+
+    return Handler
+
+
+def failures(walk, scripts):
+    """Each row that did not give what it should, as a line; and how many rows passed."""
+    failed, passed = [], 0
+    for script in scripts:
+        page = f"/{script}.html"
+        service = walk.results.get((CONTENT_HOST, page))
+        plain = {row["what"]: row["answer"] for row in walk.results.get((PLAIN_HOST, page), [])}
+        if service is None:
+            failed.append(f"{script}: the page did not answer")
+            continue
+        for row in service:
+            wanted = row["expected"] if row["expected"] is not None else plain.get(row["what"], "(no answer)")
+            if row["answer"] == wanted:
+                passed += 1
+            else:
+                where = "" if row["expected"] is not None else " (plain WebKit's answer)"
+                failed.append(f"{script}: {row['what']}: {row['answer']}, not {wanted}{where}")
+    return failed, passed
+
+
+def main(scripts):
+    scripts = scripts or sorted(name[:-5] for name in os.listdir(PAGES) if name.endswith(".html")
+                                and os.path.exists(os.path.join(SOURCE, "browser", "compat", name[:-5] + ".js")))
+    walk = Walk(scripts)
+    servers = [Server((address, port), handler_for(walk)) for address, port in (("127.0.0.2", 80), ("127.0.0.1", 8731))]
+    compat = os.environ.get("VELTRANO_COMPAT_JS")
+    if compat:
+        os.environ["G_RESOURCE_OVERLAYS"] = "/org/veltrano/browser/compat.js=" + os.path.abspath(compat)
+    start_shell()
+    client = Client()
+    client.open(walk.urls[0])
+    answered = walk.done.wait(60)
+    client.close()
+    for server in servers:
+        server.close()
+    failed, passed = failures(walk, scripts)
+    if not answered:
+        failed.append(f"no answer after {len(walk.results)} of {len(walk.urls)} pages")
+    for line in failed:
+        print(line)
+    print(f"{passed} passed, {len(failed)} failed")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1:]))
