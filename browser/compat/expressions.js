@@ -171,7 +171,9 @@ run(function () {
   function evaluate() {
     cancelAnimationFrame(frame);
     frame = 0;
-    changes.take();
+    // What a script changed since the last checkpoint has not been looked at yet: recalc()
+    // right after adding an element with an expression must see it.
+    stale = changes.take().some(mayAddExpressions) || stale;
     if (stale) readSources();
     stale = false;
     const values = [];
