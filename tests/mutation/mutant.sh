@@ -15,7 +15,7 @@ page=$VELTRANO_MUTATION_SCRIPT
 [ -f "$here/../e2e/compat/$page.html" ] || page=""
 hosts=$(sed -n 's/^VELTRANO_\(CONTENT\|HOME\)_HOST:[A-Z]*=//p' "$VELTRANO_BUILD_DIR/CMakeCache.txt")
 cd "$here/../e2e"
-VELTRANO_COMPAT_JS="$work/compat.js" VELTRANO_SOURCE_DIR="$here/../.." PYTHONDONTWRITEBYTECODE=1 \
+VELTRANO_COMPAT_JS="$work/compat.js" VELTRANO_COMPAT_FAST=1 VELTRANO_SOURCE_DIR="$here/../.." PYTHONDONTWRITEBYTECODE=1 \
   VELTRANO_CONTENT_HOST=$(echo "$hosts" | sed -n 1p) VELTRANO_HOME_HOST=$(echo "$hosts" | sed -n 2p) \
   ./sandbox.sh $hosts /usr/bin/python3 compat_pages.py $page >"$work/out" 2>&1 ||
   { tail -n 5 "$work/out"; exit 1; }
