@@ -10,21 +10,18 @@ that fails and closes with "N passed, N failed"; exits 1 when any failed. Pages 
 answer within a minute count as failed rows.
 
 With VELTRANO_COMPAT_JS set to a file, the shell injects that file in place of the
-compat.js built into it (GLib's resource overlay): the mutation runner's mutants."""
+compat.js built into it (GLib's resource overlay): the mutation runner's mutants. With
+VELTRANO_COMPAT_TIMES set, it prints when each page answered, from its start."""
 
-import http.server
 import json
 import os
-import subprocess
 import sys
 import threading
 import time
 
-from gi.repository import GLib
-
-from servers import Server
-from shell_client import Client, NAME, start_shell
-from veltrano_e2e import BUILD, CONTENT_HOST, SOURCE, wait_until
+from servers import QuietHandler, Server
+from shell_client import Client, start_shell
+from veltrano_e2e import CONTENT_HOST, SOURCE
 
 PAGES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "compat")
 PLAIN_HOST = "localhost:8731"
@@ -64,35 +61,21 @@ class Walk:
 
 
 def handler_for(walk):
-    class Handler(http.server.BaseHTTPRequestHandler):
+    class Handler(QuietHandler):
         protocol_version = "HTTP/1.1"
-
-        def answer(self, status, body, ctype="text/plain"):
-            self.send_response(status)
-            self.send_header("Content-Type", ctype)
-            self.send_header("Content-Length", str(len(body)))
-            self.send_header("Cache-Control", "no-store")
-            self.end_headers()
-            self.wfile.write(body)
 
         def do_GET(self):
             name = self.path.split("?")[0].lstrip("/")
             path = os.path.join(PAGES, name)
             if "/" in name or not os.path.isfile(path):
-                return self.answer(404, b"not found")
+                return self.respond(404, b"not found", "text/plain")
             with open(path, "rb") as page:
-                self.answer(200, page.read(), CTYPES.get(os.path.splitext(name)[1], "text/plain"))
+                self.respond(200, page.read(), CTYPES.get(os.path.splitext(name)[1], "text/plain"))
 
         def do_POST(self):
-            body = self.rfile.read(int(self.headers.get("Content-Length") or 0))
-            if self.path.startswith("/echo"):  # a request the page makes, answered with its body
-                return self.answer(200, body, self.headers.get("Content-Type") or "text/plain")
-            told = json.loads(body)
+            told = json.loads(self.rfile.read(int(self.headers.get("Content-Length") or 0)))
             following = walk.told(self.headers.get("Host"), told["page"], told["rows"])
-            self.answer(200, following.encode())
-
-        def log_message(self, *args):
-            pass
+            self.respond(200, following.encode(), "text/plain")
 
     return Handler
 
