@@ -30,6 +30,19 @@ function afterFrame(fn) {
   });
 }
 
+// A promise of read()'s answer once ok(answer) holds, or of its last answer after two
+// seconds: for what the shell or a fetch carries out a moment later.
+function eventually(read, ok) {
+  return new Promise(function (resolve) {
+    var tries = 0;
+    (function look() {
+      var now = read();
+      if (ok(now) || ++tries > 40) return resolve(now);
+      setTimeout(look, 50);
+    })();
+  });
+}
+
 function cases(rows) {
   if (location.search === "?plain") rows = rows.filter(function (row) { return row[2] === SAME; });
   window.addEventListener("load", function () {
