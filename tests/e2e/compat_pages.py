@@ -1,6 +1,7 @@
 """Each compatibility script's page of checks (compat/<script>.html), run in one browser
-window of the real shell: first every page on the service's host, where the shell injects
-the scripts, then every page on a host of no service, where it does not.
+window of the real shell: first every page on a host of no service, where the shell
+injects no scripts, then every page on the service's host, where it does; the last closes
+the window, as window.js has the service's pages do.
 
     compat_pages.py [SCRIPT...]      (every script with a page when none is named)
 
@@ -18,6 +19,8 @@ import os
 import sys
 import threading
 import time
+
+from gi.repository import GLib
 
 from servers import QuietHandler, Server
 from shell_client import Client, start_shell
@@ -38,7 +41,8 @@ class Walk:
         # stops at it: a mutant is told apart as soon as can be.
         self.fast = bool(os.environ.get("VELTRANO_COMPAT_FAST"))
         self.urls = [f"http://{host}/{script}.html{query}" for host, query in
-                     ((CONTENT_HOST, "?fast" if self.fast else ""), (PLAIN_HOST, "?plain")) for script in scripts]
+                     ((PLAIN_HOST, "?plain"), (CONTENT_HOST, "?fast" if self.fast else "")) for script in scripts]
+        self.closing = False
         self.results = {}
         self.done = threading.Event()
         self.lock = threading.Lock()
@@ -54,10 +58,12 @@ class Walk:
             at = pages.index(url) + 1 if url in pages else len(pages)
             if self.fast and any(row["expected"] is not None and row["answer"] != row["expected"] for row in rows):
                 at = len(pages)
-            if at == len(self.urls):
-                self.done.set()
-                return ""
-            return self.urls[at]
+            if at < len(self.urls):
+                return self.urls[at]
+            # The last page, of the service's host, closes its window (window.js) once all passed.
+            self.closing = len(self.results) == len(self.urls)
+            self.done.set()
+            return "close" if self.closing else ""
 
 
 def handler_for(walk):
@@ -100,6 +106,18 @@ def failures(walk, scripts):
     return failed, passed
 
 
+def closes(client, window):
+    """Whether the window goes within ten seconds: the shell then has it no more."""
+    deadline = time.monotonic() + 10
+    while time.monotonic() < deadline:
+        try:
+            client.get(window, "Visible")
+        except GLib.Error:
+            return True
+        time.sleep(0.05)
+    return False
+
+
 def main(scripts):
     scripts = scripts or sorted(name[:-5] for name in os.listdir(PAGES) if name.endswith(".html")
                                 and os.path.exists(os.path.join(SOURCE, "browser", "compat", name[:-5] + ".js")))
@@ -110,12 +128,14 @@ def main(scripts):
         os.environ["G_RESOURCE_OVERLAYS"] = "/org/veltrano/browser/compat.js=" + os.path.abspath(compat)
     start_shell()
     client = Client()
-    client.open(walk.urls[0])
+    window = client.open(walk.urls[0])
     answered = walk.done.wait(60)
+    failed, passed = failures(walk, scripts)
+    if walk.closing and not closes(client, window):
+        failed.append("window.close() on the service's host left the window open")
     client.close()
     for server in servers:
         server.close()
-    failed, passed = failures(walk, scripts)
     if not answered:
         failed.append(f"no answer after {len(walk.results)} of {len(walk.urls)} pages")
     for line in failed:
