@@ -8,7 +8,7 @@ the window, as window.js has the service's pages do.
 Run inside sandbox.sh. A row passes when it gives its expected answer on the service's
 host, or, expected SAME, the answer plain WebKit gives on the other host. Prints each row
 that fails and closes with "N passed, N failed"; exits 1 when any failed. Pages that do not
-answer within a minute count as failed rows.
+answer within two minutes count as failed rows.
 
 With VELTRANO_COMPAT_JS set to a file, the shell injects that file in place of the
 compat.js built into it (GLib's resource overlay): the mutation runner's mutants. With
@@ -129,7 +129,7 @@ def main(scripts):
     start_shell()
     client = Client()
     window = client.open(walk.urls[0])
-    answered = walk.done.wait(60)
+    answered = walk.done.wait(120)
     failed, passed = failures(walk, scripts)
     if walk.closing and not closes(client, window):
         failed.append("window.close() on the service's host left the window open")

@@ -30,14 +30,14 @@ function afterFrame(fn) {
   });
 }
 
-// A promise of read()'s answer once ok(answer) holds, or of its last answer after two
+// A promise of read()'s answer once ok(answer) holds, or of its last answer after ten
 // seconds: for what the shell or a fetch carries out a moment later.
 function eventually(read, ok) {
   return new Promise(function (resolve) {
     var tries = 0;
     (function look() {
       var now = read();
-      if (ok(now) || ++tries > 40) return resolve(now);
+      if (ok(now) || ++tries > 200) return resolve(now);
       setTimeout(look, 50);
     })();
   });
@@ -58,7 +58,7 @@ function cases(rows) {
         answer = Promise.reject(error);
       }
       // A row that never answers is told as such, and the others still run.
-      var silent = new Promise(function (resolve) { setTimeout(resolve, 5000, "no answer"); });
+      var silent = new Promise(function (resolve) { setTimeout(resolve, 15000, "no answer"); });
       Promise.race([answer, silent]).then(function (value) { return answerText(value); },
                   function (error) { return "throws " + (error && error.name); })
         .then(function (text) {
