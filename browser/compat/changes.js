@@ -108,7 +108,10 @@ run(function () {
     for (let el = parent; el; el = el.parentElement) if (el.localName.includes(":")) return false;
     for (let node = parent.lastChild; node !== script && node && node.nodeType === 1; node = node.lastChild)
       if (node.localName.includes(":")) return false;
-    return true;
+    // A script the parser put in an open shape that vml.js has since moved out, to follow
+    // it: the parser still writes into the shape.
+    const before = script.previousElementSibling;
+    return !before || !before.localName.includes(":");
   }
   const write = Document.prototype.write;
   function write_(...parts) {

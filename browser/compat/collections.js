@@ -75,10 +75,9 @@ run(function () {
   function wrapMethod(proto, name) {
     const method = proto[name];
     if (typeof method !== "function") return;
-    Object.defineProperty(proto, name, {
-      configurable: true, enumerable: false, writable: true,
+    Object.defineProperty(proto, name, Object.assign(Object.getOwnPropertyDescriptor(proto, name), {
       value: { [name]() { return callable(method.apply(this, arguments)); } }[name],
-    });
+    }));
   }
 
   for (const name of ["forms", "images", "links", "anchors", "scripts"]) wrapGetter(Document.prototype, name);
@@ -168,6 +167,6 @@ run(function () {
   for (const proto of [HTMLTableElement.prototype, HTMLTableSectionElement.prototype, HTMLTableRowElement.prototype])
     for (const name of ["childNodes", "firstChild", "lastChild"]) {
       const inherited = Object.getOwnPropertyDescriptor(Node.prototype, name);
-      Object.defineProperty(proto, name, { configurable: true, enumerable: false, get: flushed(inherited.get) });
+      Object.defineProperty(proto, name, { configurable: true, enumerable: inherited.enumerable, get: flushed(inherited.get) });
     }
 });

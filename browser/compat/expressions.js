@@ -169,7 +169,9 @@ run(function () {
   const SETTLING = 4;
   let frame = 0, stale = true, settling = 0;
   function evaluate() {
-    changes.take(); // first: nodes added unlisted make the sources stale, read now
+    // First, what a script changed since the last checkpoint: recalc() right after adding an
+    // element with an expression must see it, and nodes added unlisted make the sources stale.
+    stale = changes.take().some(mayAddExpressions) || stale;
     cancelAnimationFrame(frame);
     frame = 0;
     if (stale) readSources();

@@ -1,0 +1,2 @@
+﻿function window.fromBom() { return "带标记"; }
+order.push("bom");

@@ -1,0 +1,2 @@
+function window.fromFile() { return "文件"; }
+order.push("file");
