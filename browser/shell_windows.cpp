@@ -15,7 +15,13 @@ ShellWindows::~ShellWindows() {
 }
 
 unsigned ShellWindows::open_window(WebKitWebView* related) {
-  const unsigned id = !related && m_prepared_window ? std::exchange(m_prepared_window, 0) : make_window(related);
+  unsigned id = 0;
+  if (!related && !m_prepared.empty()) {
+    id = m_prepared.front();
+    m_prepared.pop_front();
+  } else {
+    id = make_window(related);
+  }
   // GtkApplication holds the shell for each of its windows, until the window is destroyed (not
   // as gtkmm's add_window has it, until it is hidden: a client may hide a window and show it).
   gtk_application_add_window(m_app.gobj(), window(id)->gobj());
@@ -46,21 +52,23 @@ BrowserWindow* ShellWindows::window(unsigned id) const {
 void ShellWindows::close_window(unsigned id) {
   const auto it = m_windows.find(id);
   if (it == m_windows.end()) return;
-  if (id == m_prepared_window) m_prepared_window = 0;
+  std::erase(m_prepared, id);
   std::unique_ptr<BrowserWindow> window = std::move(it->second);
   m_windows.erase(it);
-  if (gtk_window_get_application(window->gobj()))  // the prepared one is not there
+  if (gtk_window_get_application(window->gobj()))  // a prepared one is not there
     gtk_application_remove_window(m_app.gobj(), window->gobj());
   window.reset();
 }
 
 void ShellWindows::prepare_window() {
   m_prepare_timer.disconnect();
-  if (m_prepared_window || !m_context) return;
+  if (m_prepared.size() >= kPreparedWindows || !m_context) return;
   const unsigned id = make_window(nullptr);
   window(id)->load_blank();  // its own web process, started now rather than at the click
   gtk_widget_realize(GTK_WIDGET(window(id)->gobj()));
-  m_prepared_window = id;
+  m_prepared.push_back(id);
+  // One at a time, each once the last has had its start.
+  if (m_prepared.size() < kPreparedWindows) prepare_window_soon();
 }
 
 void ShellWindows::prepare_window_soon() {
