@@ -2,6 +2,8 @@
 
 #include <glibmm/main.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <utility>
 
 namespace veltrano::browser {
@@ -71,14 +73,27 @@ void ShellWindows::prepare_window() {
   if (m_prepared.size() < kPreparedWindows) prepare_window_soon();
 }
 
+// Making a window starts its web process, which blocks the shell for a while and takes the
+// processor from the page just asked for: it waits while a window given out is being set up
+// or loading, for kPrepareWaitMs at the most.
 void ShellWindows::prepare_window_soon() {
-  if (!m_prepare_timer.connected())
-    m_prepare_timer = Glib::signal_timeout().connect(
-        [this] {
-          prepare_window();
-          return false;
-        },
-        kPrepareDelayMs);
+  if (m_prepare_timer.connected()) return;
+  const std::int64_t give_up = g_get_monotonic_time() + std::int64_t{kPrepareWaitMs} * 1000;
+  m_prepare_timer = Glib::signal_timeout().connect(
+      [this, give_up] {
+        if (any_given_out_busy() && g_get_monotonic_time() < give_up) return true;
+        prepare_window();
+        return false;
+      },
+      kPrepareDelayMs);
+}
+
+bool ShellWindows::any_given_out_busy() const {
+  return std::any_of(m_windows.begin(), m_windows.end(), [this](const auto& entry) {
+    const BrowserWindow& window = *entry.second;
+    const bool given_out = std::find(m_prepared.begin(), m_prepared.end(), entry.first) == m_prepared.end();
+    return given_out && (!window.get_visible() || window.busy());
+  });
 }
 
 }  // namespace veltrano::browser

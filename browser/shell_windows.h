@@ -20,6 +20,7 @@ namespace veltrano::browser {
 class ShellWindows {
  public:
   static constexpr unsigned kPrepareDelayMs = 300;
+  static constexpr unsigned kPrepareWaitMs = 3000;  // the longest a busy window defers the next one
   // Two windows are kept ready: a click that comes while the window of the one before is
   // still loading (a full chart keeps its web process busy for seconds) takes the second,
   // whose web process is up and idle, rather than starting one beside the busy one.
@@ -43,7 +44,7 @@ class ShellWindows {
   // Gets the next windows ready, web process and all: hidden windows on a blank page, kept
   // for whoever asks for a window next; one now, the others soon after.
   void prepare_window();
-  // The same, once the window just asked for has had its start.
+  // The same, once the windows given out are set up and loaded (or after kPrepareWaitMs).
   void prepare_window_soon();
   // Why no window can open (the web-process sandbox cannot start); empty when they can.
   const std::string& unavailable() const noexcept { return m_unavailable; }
@@ -51,6 +52,8 @@ class ShellWindows {
  private:
   // A window of its own, hidden and held by nobody; related as open_window says.
   unsigned make_window(WebKitWebView* related);
+  // Whether a window given out is still being shown or loading its page.
+  bool any_given_out_busy() const;
 
   Gtk::Application& m_app;
   std::unique_ptr<WebContext> m_context;  // outlives the windows, whose views are its own
