@@ -50,7 +50,7 @@ class Walk:
         self.results = {}
         self.done = threading.Event()
         self.lock = threading.Lock()
-        self.start = time.monotonic()
+        self.start = self.contact = time.monotonic()
 
     def told(self, host, page, rows):
         with self.lock:
@@ -81,6 +81,10 @@ def handler_for(walks):
         protocol_version = "HTTP/1.1"
 
         def do_GET(self):
+            mutant = MUTANT.match(self.path)
+            walk = walks.get(mutant.group(0)[:-1] if mutant else "")
+            if walk:
+                walk.contact = time.monotonic()  # the page still runs
             name = MUTANT.sub("/", self.path.split("?")[0]).lstrip("/")
             path = os.path.join(PAGES, name)
             if "/" in name or not os.path.isfile(path):

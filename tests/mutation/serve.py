@@ -31,8 +31,10 @@ from compat_pages import PLAIN_HOST, Walk, all_scripts, closes, failures, serve 
 from shell_client import Client, shell_pid, start_shell  # noqa: E402
 from veltrano_e2e import CONTENT_HOST, shell_running, wait_until  # noqa: E402
 
-# A mutant's pages, at most: rows that never answer are told after fifteen seconds each.
-DEADLINE = 45
+# A mutant's pages, at most; and how long a page may send nothing (harness.js asks for
+# "alive" each second while it runs): a loop that does not end is told apart so.
+DEADLINE = 60
+SILENCE = 8
 # What the instrumented scripts switch on: the ID in the page's address, /m<ID>/.
 MUTANT_OF_PAGE = 'globalThis.__stryker__ = { activeMutant: (/^\\/m([0-9]+)\\//.exec(location.pathname) || [])[1] };\n'
 
@@ -111,7 +113,11 @@ class Run:
                 window = self.client.open(urls[0])
             else:
                 self.client.invoke(window, "Navigate", GLib.Variant("s", urls[0]))
-            walk.done.wait(DEADLINE)
+            walk.contact = time.monotonic()
+            while not walk.done.wait(1):
+                now = time.monotonic()
+                if now - walk.start > DEADLINE or now - walk.contact > SILENCE:
+                    break
             walk.closed = walk.closing and closes(self.client, window)
             if walk.done.is_set() and not walk.closing:
                 with self.lock:
