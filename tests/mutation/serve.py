@@ -39,6 +39,22 @@ SILENCE = 8
 MUTANT_OF_PAGE = 'globalThis.__stryker__ = { activeMutant: (/^\\/m([0-9]+)\\//.exec(location.pathname) || [])[1] };\n'
 
 
+def users_by_script(compat_dir):
+    """The scripts each hands something through `shared` (prelude.js): a mutant of one may
+    show only in what the others do, on their pages."""
+    texts = {}
+    for name in os.listdir(compat_dir):
+        if name.endswith(".js"):
+            with open(os.path.join(compat_dir, name)) as script:
+                texts[name[:-3]] = re.sub(r"//[^\n]*", "", script.read())  # what comments name is no use
+    users = {}
+    for name, text in texts.items():
+        handed = set(re.findall(r"shared\.(\w+)\s*=", text))
+        users[name] = sorted(other for other, used in texts.items() if other != name and any(
+            re.search(r"shared\.%s\b|\{[^}]*\b%s\b[^}]*\} = shared\b" % (member, member), used) for member in handed))
+    return users
+
+
 def mutants_by_script(compat):
     """Each script's mutants in the compat.js the build makes: its section's ids."""
     found = {}
@@ -73,6 +89,7 @@ class Run:
         with open(compat, "w") as out:
             out.write(MUTANT_OF_PAGE + text)
         self.mutants = mutants_by_script(text)
+        self.users = users_by_script(compat_dir)
         # no-scroll-bars.js is a resource of its own, run in the windows that asked for no bars.
         os.environ["G_RESOURCE_OVERLAYS"] = os.pathsep.join(
             [f"/org/veltrano/browser/compat.js={compat}",
@@ -131,15 +148,15 @@ class Run:
         return walk
 
     def pages_for(self, mutant):
-        """The scripts whose pages a mutant is tried with: its script's page alone, or every
-        page, its own first, for prelude.js's, which every script uses. The run without a
-        mutant: the pages of the scripts mutated."""
+        """The scripts whose pages a mutant is tried with: its script's page, then those of
+        the scripts it hands something to; every page, its own first, for prelude.js's,
+        which every script uses. The run without a mutant: the pages of the scripts mutated."""
         if not mutant:
             mutated = [name for name in self.scripts if self.mutants.get(name)]
             return self.scripts if self.mutants.get("prelude") or not mutated else mutated
         script = next((name for name, ids in self.mutants.items() if mutant in ids), None)
         if script in self.scripts and script != "prelude":
-            return [script]
+            return [script] + [name for name in self.users.get(script, []) if name in self.scripts]
         return sorted(self.scripts, key=lambda name: name != script)
 
     def answer(self, compat_dir, mutant):
