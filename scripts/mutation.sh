@@ -29,10 +29,7 @@ export VELTRANO_SOURCE_DIR="$PWD" PYTHONDONTWRITEBYTECODE=1
 (cd tests/e2e && exec ./sandbox.sh $hosts /usr/bin/python3 ../mutation/serve.py "$VELTRANO_MUTATION_SOCKET") \
   >build/mutation/serve.log 2>&1 &
 served=$!
-stop() { [ ! -S "$VELTRANO_MUTATION_SOCKET" ] || /usr/bin/python3 -S -c '
-import socket, sys
-with socket.socket(socket.AF_UNIX) as server:
-    server.connect(sys.argv[1]); server.sendall(b"quit\n")' "$VELTRANO_MUTATION_SOCKET" || true; wait "$served" || true; }
+stop() { [ ! -S "$VELTRANO_MUTATION_SOCKET" ] || sh "$mutation/mutant.sh" quit >/dev/null || true; wait "$served" || true; }
 trap stop EXIT
 for _ in $(seq 300); do [ -S "$VELTRANO_MUTATION_SOCKET" ] && break; sleep 0.1; done
 [ -S "$VELTRANO_MUTATION_SOCKET" ] || { cat build/mutation/serve.log >&2; exit 1; }

@@ -77,12 +77,15 @@ def script_of(path):
 def handler_for(walks):
     """The pages, and what they tell handed to their walk: walks, by a mutant's /m<id> (or
     "" for the pages themselves)."""
+    def walk_of(path):
+        mutant = MUTANT.match(path)
+        return walks.get(mutant.group(0)[:-1] if mutant else "")
+
     class Handler(QuietHandler):
         protocol_version = "HTTP/1.1"
 
         def do_GET(self):
-            mutant = MUTANT.match(self.path)
-            walk = walks.get(mutant.group(0)[:-1] if mutant else "")
+            walk = walk_of(self.path)
             if walk:
                 walk.contact = time.monotonic()  # the page still runs
             name = MUTANT.sub("/", self.path.split("?")[0]).lstrip("/")
@@ -94,8 +97,7 @@ def handler_for(walks):
 
         def do_POST(self):
             told = json.loads(self.rfile.read(int(self.headers.get("Content-Length") or 0)))
-            mutant = MUTANT.match(told["page"])
-            walk = walks.get(mutant.group(0)[:-1] if mutant else "")
+            walk = walk_of(told["page"])
             following = walk.told(self.headers.get("Host"), told["page"], told["rows"]) if walk else ""
             self.respond(200, following.encode(), "text/plain")
 

@@ -3,12 +3,14 @@
 # mutant Stryker names (none for its first run) is asked of the run's pages server
 # (serve.py, which scripts/mutation.sh started and whose socket it names), which tries it
 # on its script's page in the shell it keeps; the mutant survived when every row passed.
-#   VELTRANO_MUTATION_SOCKET: set by scripts/mutation.sh.
+#   VELTRANO_MUTATION_SOCKET: set by scripts/mutation.sh, which ends the run with
+#   `mutant.sh quit`.
+request=${1:-"$PWD/browser/compat ${__STRYKER_ACTIVE_MUTANT__:-}"}
 exec /usr/bin/python3 -S -c '
 import socket, sys
 with socket.socket(socket.AF_UNIX) as server:
     server.connect(sys.argv[1])
-    server.sendall(f"{sys.argv[2]} {sys.argv[3]}\n".encode())
+    server.sendall(f"{sys.argv[2]}\n".encode())
     answer = server.makefile().readline().strip()
 print(answer)
-sys.exit(answer != "survived")' "$VELTRANO_MUTATION_SOCKET" "$PWD/browser/compat" "${__STRYKER_ACTIVE_MUTANT__:-}"
+sys.exit(answer != "survived")' "$VELTRANO_MUTATION_SOCKET" "$request"

@@ -8,10 +8,10 @@ of its mutants (Stryker's schemata), and ID the mutant to switch on, or none. Th
 request makes compat.js of DIR, with the mutant read from the page's own address, and
 starts the shell injecting it (GLib's resource overlay, as for any resource); the answers
 of plain WebKit on the other host, which no mutant changes, are taken then, once. Each
-request then walks the pages of the mutant's script on the service's host, at
+request then walks the pages of the mutant's script (pages_for) on the service's host, at
 /m<ID>/<script>.html, so that every frame and window of one mutant has its ID, in a window
-that another mutant's walk finished in, or a new one: several at once. The answer is a line "survived" or "killed"
-and why. A window that does not finish in time is closed; a shell that no longer answers
+another mutant's walk finished in, or a new one; several at once. The answer is a line,
+"survived", or "killed" and why. A window that does not finish in time is closed; a shell that no longer answers
 is started anew. A line "quit" ends the run."""
 
 import os
@@ -70,7 +70,8 @@ class Run:
         self.servers = serve(self.walks)
         self.work = tempfile.mkdtemp()
         self.scripts = all_scripts()
-        self.mutants = None
+        self.mutants = None  # by script, once the first request names Stryker's copy
+        self.users = {}
         self.client = None
         self.plain = {}
         # Mutants are tried at once, each in its window; a shell started anew (generation)
