@@ -91,12 +91,14 @@ run(function () {
   // tooltip libraries wrote both), so each object holds its names in lower case and is read
   // through caselessly(): a proxy made once for each, whose only cost is the lower case of
   // the name asked for.
+  // A name it does not hold in lower case is read as given: toString and the other members
+  // every object has, which "" + el.filters.alpha asks for.
   const lower = (key) => (typeof key === "string" ? key.toLowerCase() : key);
   const caselessly = (object) =>
     new Proxy(object, {
-      get: (target, key) => Reflect.get(target, lower(key)),
+      get: (target, key) => Reflect.get(target, lower(key) in target ? lower(key) : key),
       set: (target, key, value) => Reflect.set(target, lower(key), value),
-      has: (target, key) => lower(key) in target,
+      has: (target, key) => lower(key) in target || key in target,
     });
   function alphaFilter(el) {
     const opacity = {
