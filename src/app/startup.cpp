@@ -1,6 +1,7 @@
 #include "app/startup.h"
 
 #include <gtkmm/application.h>
+#include <pango/pangocairo.h>
 
 #include <optional>
 
@@ -22,6 +23,10 @@ int Main() {
   // Before any thread of ours or of GTK's starts: the environment is not changed while
   // another thread may read it.
   use_chinese_font_language();
+  // Pango has fontconfig read its configuration and font list on a thread of Pango's own
+  // once the font map exists, and the window's first layout waits for that. Made now, the
+  // main thread's font map has it done while GTK starts.
+  pango_cairo_font_map_get_default();
   // The version check's request goes out first, and moves on by itself while GTK starts
   // and the window is built; Form_Load takes it over. If the window never loads, the
   // request is abandoned with this.
