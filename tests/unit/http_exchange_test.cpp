@@ -106,5 +106,25 @@ TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
   close(held);
 }
 
+// The proxy the user's settings give (here the environment, as on a desktop without proxy
+// settings of its own) carries the request started on its own thread, and the later ones.
+TEST(EarlyRequests, GoThroughTheUsersProxy) {
+  std::atomic<int> proxied = 0;
+  const TestServer proxy([&](SoupServerMessage* msg, const std::string& path) {
+    if (std::string_view(g_uri_get_host(soup_server_message_get_uri(msg))) == "version.veltrano.invalid") ++proxied;
+    serve(msg, path);
+  });
+  g_unsetenv("XDG_CURRENT_DESKTOP");
+  g_unsetenv("no_proxy");
+  g_setenv("http_proxy", proxy.url("").c_str(), TRUE);
+  const std::string url = "http://version.veltrano.invalid/ver.html";  // a name no resolver knows
+  EarlyRequests early;
+  early.start(url);
+  const automation::Registry registry = platform_classes(&early);
+  EXPECT_EQ(update::FetchPageText(url, registry), "1.0.3");
+  EXPECT_EQ(update::FetchPageText(url, registry), "1.0.3");
+  EXPECT_EQ(proxied, 2);
+}
+
 }  // namespace
 }  // namespace veltrano::platform
