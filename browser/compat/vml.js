@@ -172,7 +172,14 @@ run(function () {
   }
 
   const pending = new Set();
-  const met = new WeakSet(); // every shape queued once
+  // Every shape queued, with how many parts it held then: the parser may add a shape's parts
+  // after a look found it, unrecorded (changes.js).
+  const met = new WeakMap();
+  function partsIn(shape) {
+    let count = 0;
+    for (let child = shape.firstElementChild; child; child = child.nextElementSibling) if (PARTS.has(vmlName(child))) count++;
+    return count;
+  }
   let frame = 0;
   function take(records) {
     learnPrefixes();
@@ -197,7 +204,7 @@ run(function () {
   function queue(nodes) {
     const outermost = outermostShapes();
     for (const node of nodes) {
-      if (isShape(node)) met.add(node);
+      if (isShape(node)) met.set(node, partsIn(node));
       const shape = outermost(node);
       if (shape && !inDrawing(node)) pending.add(shape);
     }
@@ -220,7 +227,7 @@ run(function () {
     if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
     const found = [];
     for (const shape of document.querySelectorAll(shapeSelector()))
-      if (!met.has(shape) || holdsMore(shape)) {
+      if (!met.has(shape) || holdsMore(shape) || met.get(shape) !== partsIn(shape)) {
         moveOut(shape);
         found.push(shape);
       }
@@ -244,7 +251,15 @@ run(function () {
     changes.take(); // what drawing itself changed
   }
 
-  const changes = watch(take, { added: takeAdded });
+  // Once the parser is done, the page's rules are read and its shapes drawn at once: its
+  // scripts, about to run, may read them before a frame comes, the load event's too.
+  function takeParsed() {
+    takeAdded();
+    cancelAnimationFrame(sheetFrame);
+    lookAtSheets();
+    flush();
+  }
+  const changes = watch(take, { added: takeAdded, parsed: takeParsed });
   window.addEventListener("beforeprint", flush);
 
   // --- Scripts that set VML members -------------------------------------------------------
