@@ -26,10 +26,12 @@ run(function () {
 
   function drawingOf(shape, { width, height }, pointed) {
     for (const old of elementsOf(shape)) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
-    const drawing = make("svg", { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
-    const defs = make("defs", {});
-    drawing.appendChild(defs);
-    drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defs));
+    // A chart draws hundreds of lines: each element and attribute less in a drawing counts.
+    // A line's size is set when it is fitted; defs come only with an arrow's marker.
+    const drawing = make("svg", pointed ? { class: DRAWING } : { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
+    let defs = null;
+    const defsOf = () => defs || (defs = drawing.insertBefore(make("defs", {}), drawing.firstChild));
+    drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defsOf));
     if (pointed) fit(drawing, pointBounds(drawing), true);
     shape.insertBefore(drawing, shape.firstChild);
     return drawing;
