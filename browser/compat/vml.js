@@ -174,14 +174,19 @@ run(function () {
   }
 
   const pending = new Set();
-  // Every shape queued, with how many parts it held then: the parser may add a shape's parts
-  // after a look found it, unrecorded (changes.js).
+  // Every shape queued, with the elements it held then (its parts, a group's members): they
+  // may change unrecorded (changes.js), added by the parser after a look found the shape, or
+  // added and removed in a batch of many.
   const met = new WeakMap();
   function partsIn(shape) {
-    let count = 0;
-    for (let child = shape.firstElementChild; child; child = child.nextElementSibling) if (PARTS.has(vmlName(child))) count++;
-    return count;
+    const parts = [];
+    for (let child = shape.firstElementChild; child; child = child.nextElementSibling) if (child.namespaceURI !== SVG) parts.push(child);
+    return parts;
   }
+  const partsChanged = (shape) => {
+    const [before, now] = [met.get(shape), partsIn(shape)];
+    return before.length !== now.length || before.some((part, i) => part !== now[i]);
+  };
   let frame = 0;
   function take(records) {
     learnPrefixes();
@@ -229,7 +234,7 @@ run(function () {
     if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
     const found = [];
     for (const shape of document.querySelectorAll(shapeSelector()))
-      if (!met.has(shape) || holdsMore(shape) || met.get(shape) !== partsIn(shape)) {
+      if (!met.has(shape) || holdsMore(shape) || partsChanged(shape)) {
         moveOut(shape);
         found.push(shape);
       }
