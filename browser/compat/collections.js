@@ -128,9 +128,12 @@ run(function () {
   // --- Table parts without whitespace -----------------------------------------------------
   const TABLE_PARTS = new Set(["TABLE", "THEAD", "TBODY", "TFOOT", "TR"]);
   const blank = (node) => node.nodeType === 3 && !/\S/.test(node.data);
+  // Walked with Node's own getters: a table part's, and while the parser reads a node's
+  // siblings, are this script's, which strip the part first.
+  const [firstOf, nextOf] = ["firstChild", "nextSibling"].map((name) => Object.getOwnPropertyDescriptor(Node.prototype, name).get);
   function stripTable(part) {
-    for (let child = part.firstChild, next; child; child = next) {
-      next = child.nextSibling;
+    for (let child = firstOf.call(part), next; child; child = next) {
+      next = nextOf.call(child);
       if (blank(child)) child.remove();
     }
   }
