@@ -77,7 +77,7 @@ run(function () {
   const lookLater = () => {
     if (!frame) frame = requestAnimationFrame(readAll);
   };
-  const added = watch((records) => adds(records) && lookLater(), { added: lookLater, written: lookLater });
+  const added = watch((records) => adds(records) && lookLater(), { added: lookLater, parsed: readAll });
   // A style attribute a script changes is read at once, as the old browser read it.
   const changed = new MutationObserver((records) => {
     for (const record of records) readAttribute(record.target);
@@ -117,7 +117,7 @@ run(function () {
   const transition = () => ({ transition: 0, duration: 1, status: 0, apply: noop, play: noop, stop: noop });
   const filterLists = new WeakMap();
   defineGetter(Element.prototype, "filters", function () {
-    if (adds(added.take()) || frame) readAll();
+    if (adds(added.take()) || frame || added.reading()) readAll(); // the parser's nodes are told only now and then
     if (!filterLists.has(this)) {
       const alpha = alphaFilter(this);
       const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
