@@ -250,7 +250,13 @@ run(function () {
     stale = true;
     later();
   };
-  const changes = watch(changedBy, { added: lookAgain });
+  // Once the parser is done, at once: the old browser had every expression's value in place
+  // before the page's DOMContentLoaded and load handlers read it.
+  const parsed = () => {
+    stale = true;
+    evaluate();
+  };
+  const changes = watch(changedBy, { added: lookAgain, parsed });
   const onInput = () => {
     if (any()) later();
   };
