@@ -23,6 +23,7 @@ ShellApp::~ShellApp() {
 
 void ShellApp::on_startup() {
   Gtk::Application::on_startup();
+  use_chinese_font_language();
   use_simplified_chinese_text();  // menus, bars and dialogs, whatever the locale
   set_inactivity_timeout(kIdleExitSeconds * 1000);
   m_starting.emplace(*this);

@@ -128,9 +128,12 @@ run(function () {
   // --- Table parts without whitespace -----------------------------------------------------
   const TABLE_PARTS = new Set(["TABLE", "THEAD", "TBODY", "TFOOT", "TR"]);
   const blank = (node) => node.nodeType === 3 && !/\S/.test(node.data);
+  // Walked with Node's own getters: a table part's, and while the parser reads a node's
+  // siblings, are this script's, which strip the part first.
+  const [firstOf, nextOf] = ["firstChild", "nextSibling"].map((name) => Object.getOwnPropertyDescriptor(Node.prototype, name).get);
   function stripTable(part) {
-    for (let child = part.firstChild, next; child; child = next) {
-      next = child.nextSibling;
+    for (let child = firstOf.call(part), next; child; child = next) {
+      next = nextOf.call(child);
       if (blank(child)) child.remove();
     }
   }
@@ -151,22 +154,47 @@ run(function () {
     }
   }
   // Nodes added too many to list: the blank text of every table part, found by one query.
+  // While the parser reads, no script has yet seen what the query would find (the getters
+  // below strip the part a script reads): it waits for the parser's end.
   const BLANKS = "//table/text()|//thead/text()|//tbody/text()|//tfoot/text()|//tr/text()";
   function stripAll() {
+    if (changes.reading()) return;
+    unwrapSiblings();
     const found = document.evaluate(BLANKS, document, null, XPathResult.ORDERED_NODE_SNAPSHOT_TYPE, null);
     for (let i = 0; i < found.snapshotLength; i++) if (blank(found.snapshotItem(i))) found.snapshotItem(i).remove();
   }
   const changes = watch(strip, { added: stripAll });
 
-  // What a script changed a moment ago is taken out before it reads a table part's children.
+  // What a script changed a moment ago is taken out before it reads a table part's children,
+  // and, while the parser reads, what the parser put in the part it reads.
+  const inherited = (name) => Object.getOwnPropertyDescriptor(Node.prototype, name);
   const flushed = (get) => function () {
     const records = changes.take();
     if (records.length) strip(records);
+    if (changes.reading()) stripTable(this);
     return get.call(this);
   };
   for (const proto of [HTMLTableElement.prototype, HTMLTableSectionElement.prototype, HTMLTableRowElement.prototype])
-    for (const name of ["childNodes", "firstChild", "lastChild"]) {
-      const inherited = Object.getOwnPropertyDescriptor(Node.prototype, name);
-      Object.defineProperty(proto, name, { configurable: true, enumerable: inherited.enumerable, get: flushed(inherited.get) });
-    }
+    for (const name of ["childNodes", "firstChild", "lastChild"])
+      Object.defineProperty(proto, name, { configurable: true, enumerable: inherited(name).enumerable, get: flushed(inherited(name).get) });
+
+  // A script that runs while the parser reads may step from a cell to its neighbours: the
+  // part is stripped first. Only until the parser is done, when stripAll() has no part hold
+  // blank text any more and the native getters come back.
+  const siblings = ["nextSibling", "previousSibling"].map((name) => ({ name, native: inherited(name) }));
+  function wrapSiblings() {
+    for (const { name, native } of siblings)
+      Object.defineProperty(Node.prototype, name, Object.assign({}, native, {
+        get: { [name]() {
+          const part = this.parentNode;
+          if (part && TABLE_PARTS.has(part.nodeName)) stripTable(part);
+          return native.get.call(this);
+        } }[name],
+      }));
+  }
+  function unwrapSiblings() {
+    for (const { name, native } of siblings.splice(0)) Object.defineProperty(Node.prototype, name, native);
+  }
+  if (changes.reading()) wrapSiblings();
+  else siblings.length = 0;
 });

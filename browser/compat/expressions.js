@@ -235,7 +235,9 @@ run(function () {
   // document.recalc(): every expression evaluated now, as pages asked after changing what
   // their expressions read.
   defineMethod(Document.prototype, "recalc", function () {
-    if (this === document) evaluate();
+    if (this !== document) return;
+    stale = stale || changes.reading(); // the parser's nodes are told only now and then
+    evaluate();
   });
   const mayAddExpressions = (record) =>
     record.type === "childList" || record.attributeName === "style" ||
@@ -248,7 +250,13 @@ run(function () {
     stale = true;
     later();
   };
-  const changes = watch(changedBy, { added: lookAgain, written: lookAgain });
+  // Once the parser is done, at once: the old browser had every expression's value in place
+  // before the page's DOMContentLoaded and load handlers read it.
+  const parsed = () => {
+    stale = true;
+    evaluate();
+  };
+  const changes = watch(changedBy, { added: lookAgain, parsed });
   const onInput = () => {
     if (any()) later();
   };

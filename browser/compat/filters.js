@@ -77,7 +77,7 @@ run(function () {
   const lookLater = () => {
     if (!frame) frame = requestAnimationFrame(readAll);
   };
-  const added = watch((records) => adds(records) && lookLater(), { added: lookLater, written: lookLater });
+  const added = watch((records) => adds(records) && lookLater(), { added: lookLater, parsed: readAll });
   // A style attribute a script changes is read at once, as the old browser read it.
   const changed = new MutationObserver((records) => {
     for (const record of records) readAttribute(record.target);
@@ -91,12 +91,14 @@ run(function () {
   // tooltip libraries wrote both), so each object holds its names in lower case and is read
   // through caselessly(): a proxy made once for each, whose only cost is the lower case of
   // the name asked for.
+  // A name it does not hold in lower case is read as given: toString and the other members
+  // every object has, which "" + el.filters.alpha asks for.
   const lower = (key) => (typeof key === "string" ? key.toLowerCase() : key);
   const caselessly = (object) =>
     new Proxy(object, {
-      get: (target, key) => Reflect.get(target, lower(key)),
+      get: (target, key) => Reflect.get(target, lower(key) in target ? lower(key) : key),
       set: (target, key, value) => Reflect.set(target, lower(key), value),
-      has: (target, key) => lower(key) in target,
+      has: (target, key) => lower(key) in target || key in target,
     });
   function alphaFilter(el) {
     const opacity = {
@@ -115,7 +117,7 @@ run(function () {
   const transition = () => ({ transition: 0, duration: 1, status: 0, apply: noop, play: noop, stop: noop });
   const filterLists = new WeakMap();
   defineGetter(Element.prototype, "filters", function () {
-    if (adds(added.take()) || frame) readAll();
+    if (adds(added.take()) || frame || added.reading()) readAll(); // the parser's nodes are told only now and then
     if (!filterLists.has(this)) {
       const alpha = alphaFilter(this);
       const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);

@@ -35,7 +35,7 @@ function replace(target, name, make) {
 }
 
 // What one script hands the ones after it, set as it runs:
-//   shared.watch     changes.js: watch(handle, { added, written }), the one watcher of the document
+//   shared.watch     changes.js: watch(handle, { added }), the one watcher of the document
 //   shared.sheets    legacy-dom.js: style sheets' text as the page wrote it
 //   shared.caseless  elements.js: caseless(name, ...), members read in any letter case
 //   shared.vml       vml-shapes.js: what vml.js needs to know and draw VML shapes

@@ -201,7 +201,7 @@ run(function () {
     });
     const open = style === "open";
     marker.appendChild(make("path", { d: path, fill: open ? "none" : stroke, stroke: open ? stroke : "none" }));
-    defs.appendChild(marker);
+    defs().appendChild(marker);
     return "url(#" + id + ")";
   }
 
@@ -272,7 +272,8 @@ run(function () {
     });
   }
 
-  // el drawn in the box given, in the units of the space it is drawn in.
+  // el drawn in the box given, in the units of the space it is drawn in; defs() gives the
+  // drawing's <defs>, for the markers of arrows, made when first asked for.
   function draw(el, kind, box, defs) {
     switch (kind) {
       case "line": {

@@ -26,10 +26,12 @@ run(function () {
 
   function drawingOf(shape, { width, height }, pointed) {
     for (const old of elementsOf(shape)) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
-    const drawing = make("svg", { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
-    const defs = make("defs", {});
-    drawing.appendChild(defs);
-    drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defs));
+    // A chart draws hundreds of lines: each element and attribute less in a drawing counts.
+    // A line's size is set when it is fitted; defs come only with an arrow's marker.
+    const drawing = make("svg", pointed ? { class: DRAWING } : { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
+    let defs = null;
+    const defsOf = () => defs || (defs = drawing.insertBefore(make("defs", {}), drawing.firstChild));
+    drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defsOf));
     if (pointed) fit(drawing, pointBounds(drawing), true);
     shape.insertBefore(drawing, shape.firstChild);
     return drawing;
@@ -172,7 +174,19 @@ run(function () {
   }
 
   const pending = new Set();
-  const met = new WeakSet(); // every shape queued once
+  // Every shape queued, with the elements it held then (its parts, a group's members): they
+  // may change unrecorded (changes.js), added by the parser after a look found the shape, or
+  // added and removed in a batch of many.
+  const met = new WeakMap();
+  function partsIn(shape) {
+    const parts = [];
+    for (let child = shape.firstElementChild; child; child = child.nextElementSibling) if (child.namespaceURI !== SVG) parts.push(child);
+    return parts;
+  }
+  const partsChanged = (shape) => {
+    const [before, now] = [met.get(shape), partsIn(shape)];
+    return before.length !== now.length || before.some((part, i) => part !== now[i]);
+  };
   let frame = 0;
   function take(records) {
     learnPrefixes();
@@ -197,7 +211,7 @@ run(function () {
   function queue(nodes) {
     const outermost = outermostShapes();
     for (const node of nodes) {
-      if (isShape(node)) met.add(node);
+      if (isShape(node)) met.set(node, partsIn(node));
       const shape = outermost(node);
       if (shape && !inDrawing(node)) pending.add(shape);
     }
@@ -220,7 +234,7 @@ run(function () {
     if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
     const found = [];
     for (const shape of document.querySelectorAll(shapeSelector()))
-      if (!met.has(shape) || holdsMore(shape)) {
+      if (!met.has(shape) || holdsMore(shape) || partsChanged(shape)) {
         moveOut(shape);
         found.push(shape);
       }
@@ -244,7 +258,15 @@ run(function () {
     changes.take(); // what drawing itself changed
   }
 
-  const changes = watch(take, { added: takeAdded });
+  // Once the parser is done, the page's rules are read and its shapes drawn at once: its
+  // scripts, about to run, may read them before a frame comes, the load event's too.
+  function takeParsed() {
+    takeAdded();
+    cancelAnimationFrame(sheetFrame);
+    lookAtSheets();
+    flush();
+  }
+  const changes = watch(take, { added: takeAdded, parsed: takeParsed });
   window.addEventListener("beforeprint", flush);
 
   // --- Scripts that set VML members -------------------------------------------------------

@@ -1,7 +1,7 @@
 #include "app/startup.h"
 
 #include <gtkmm/application.h>
-#include <gtkmm/main.h>
+#include <pango/pangocairo.h>
 
 #include <optional>
 
@@ -20,29 +20,27 @@ int Main() {
   // manager compares with the time of the browser window that answers it.
   gdk_set_allowed_backends("x11,*");
 
-  // The version check's request goes out first and moves on between the steps of GTK's
-  // start-up, while its look-ups run on worker threads; Form_Load takes it over, so that
-  // the network's wait overlaps the window's building. Once gtkmm is set up, when the
-  // look-ups are usually done, start-up waits up to kPatience for the request to go out,
-  // and once more when the application exists. If the window never loads, the request is
-  // cancelled with this.
-  constexpr std::chrono::milliseconds kPatience{10};
+  // Before any thread of ours or of GTK's starts: the environment is not changed while
+  // another thread may read it.
+  use_chinese_font_language();
+  // Pango has fontconfig read its configuration and font list on a thread of Pango's own
+  // once the font map exists, and the window's first layout waits for that. Made now, the
+  // main thread's font map has it done while GTK starts.
+  pango_cairo_font_map_get_default();
+  // The version check's request goes out first, and moves on by itself while GTK starts
+  // and the window is built; Form_Load takes it over. If the window never loads, the
+  // request is abandoned with this.
   platform::EarlyRequests early;
   early.start(update::VersionUrl());
-  Gtk::Main::init_gtkmm_internals();
-  early.advance(kPatience);
   gtk_init(nullptr, nullptr);  // which the application would do next
   use_simplified_chinese_text();
-  early.advance();
   const automation::Registry registry = platform::platform_classes(&early, &startup_id_for_current_input);
   // Several launchers may run at once; each is a program of its own.
   auto application = Gtk::Application::create("org.veltrano.Launcher", Gio::APPLICATION_NON_UNIQUE);
-  early.advance(kPatience);
   std::optional<Form1> form;  // the single instance, created on first use
   int status = 0;
   application->signal_activate().connect([&] {
     try {
-      early.advance();
       if (!form) form.emplace(registry);
       application->add_window(*form);
       form->Show();

@@ -3,7 +3,7 @@
 
 #include "automation/registry.h"
 #include "platform/browser_proxy.h"
-#include "platform/http_exchange.h"
+#include "platform/early_requests.h"
 
 namespace veltrano::platform {
 

@@ -2,7 +2,6 @@
 
 #include "automation/error.h"
 #include "config.h"
-#include "platform/proxy_resolver.h"
 #include "support/web_url.h"
 
 namespace veltrano::platform {
@@ -31,7 +30,11 @@ GUriPtr parse_web_uri(const std::string& url, GUri* base) {
 }  // namespace
 
 HttpExchange::HttpExchange(std::string method, std::string url, const HttpLimits& limits)
-    : m_method(std::move(method)), m_url(std::move(url)), m_limits(limits), m_context(g_main_context_new()) {
+    : m_method(std::move(method)),
+      m_url(std::move(url)),
+      m_limits(limits),
+      m_context(g_main_context_new()),
+      m_cancellable(g_cancellable_new()) {
   const ThreadDefaultContext scope(m_context.get());
   try {
     m_uri = parse_web_uri(m_url, nullptr);
@@ -43,7 +46,6 @@ HttpExchange::HttpExchange(std::string method, std::string url, const HttpLimits
   m_session.reset(
       soup_session_new_with_options("timeout", static_cast<guint>(m_limits.io_timeout.count()), "user-agent",
                                     (std::string(config::kProductName) + "/" + config::kFileVersion).c_str(), nullptr));
-  m_cancellable.reset(g_cancellable_new());
   // The clock runs on the exchange's context: while nobody iterates it, it fires as soon
   // as somebody does, and the exchange ends then.
   m_deadline.reset(g_timeout_source_new(static_cast<guint>(m_limits.deadline.count())));
@@ -65,25 +67,6 @@ HttpExchange::~HttpExchange() {
   while (m_busy) g_main_context_iteration(m_context.get(), TRUE);
 }
 
-void HttpExchange::advance(std::chrono::milliseconds patience) {
-  const ThreadDefaultContext scope(m_context.get());
-  if (patience.count() > 0 && !m_finished && !m_sent) {
-    bool out_of_patience = false;
-    const GSourcePtr timer(g_timeout_source_new(static_cast<guint>(patience.count())));
-    g_source_set_callback(
-        timer.get(),
-        +[](gpointer flag) {
-          *static_cast<bool*>(flag) = true;
-          return G_SOURCE_REMOVE;
-        },
-        &out_of_patience, nullptr);
-    g_source_attach(timer.get(), m_context.get());
-    while (!m_finished && !m_sent && !out_of_patience) g_main_context_iteration(m_context.get(), TRUE);
-  }
-  while (!m_finished && g_main_context_iteration(m_context.get(), FALSE)) {
-  }
-}
-
 HttpResponse HttpExchange::wait() {
   {
     const ThreadDefaultContext scope(m_context.get());
@@ -93,12 +76,21 @@ HttpResponse HttpExchange::wait() {
   return std::move(m_response);
 }
 
+// GIO lets a cancellable be cancelled from any thread, but its handlers then run on that
+// thread, and libsoup's would meet its state there while the exchange's thread uses it.
+void HttpExchange::abandon() {
+  g_main_context_invoke_full(
+      m_context.get(), G_PRIORITY_DEFAULT,
+      +[](gpointer cancellable) {
+        g_cancellable_cancel(static_cast<GCancellable*>(cancellable));
+        return G_SOURCE_REMOVE;
+      },
+      g_object_ref(m_cancellable.get()), g_object_unref);
+}
+
 void HttpExchange::send(GUri* uri) {
   m_message.reset(soup_message_new_from_uri(m_method.c_str(), uri));
   soup_message_add_flags(m_message.get(), SOUP_MESSAGE_NO_REDIRECT);
-  g_signal_connect(m_message.get(), "wrote-headers",
-                   G_CALLBACK(+[](SoupMessage*, gpointer self) { static_cast<HttpExchange*>(self)->m_sent = true; }),
-                   this);
   m_busy = true;
   soup_session_send_async(
       m_session.get(), m_message.get(), G_PRIORITY_DEFAULT, m_cancellable.get(),
@@ -170,26 +162,6 @@ void HttpExchange::finish() {
   m_finished = true;
   m_deadline.reset();
   m_stream.reset();
-}
-
-void EarlyRequests::start(const std::string& url) {
-  find_proxy_resolver_in_background();
-  m_requests.push_back(std::make_unique<HttpExchange>("GET", url, HttpLimits{}));
-}
-
-void EarlyRequests::advance(std::chrono::milliseconds patience) {
-  for (const auto& request : m_requests) request->advance(patience);
-}
-
-std::unique_ptr<HttpExchange> EarlyRequests::take(std::string_view method, std::string_view url) {
-  for (auto it = m_requests.begin(); it != m_requests.end(); ++it) {
-    if ((*it)->method() == method && (*it)->url() == url) {
-      std::unique_ptr<HttpExchange> request = std::move(*it);
-      m_requests.erase(it);
-      return request;
-    }
-  }
-  return nullptr;
 }
 
 HttpResponse http_exchange(const std::string& method, const std::string& url, const HttpLimits& limits) {

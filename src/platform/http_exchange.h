@@ -1,6 +1,7 @@
-// One HTTP exchange over libsoup, driven on a main context of its own: it can be started
-// early, left to move on while the window is built, and waited for later, all on the one
-// thread, without a window event being delivered while somebody waits.
+// One HTTP exchange over libsoup, driven on a main context of its own, so that no window
+// event is delivered while the window's thread waits for it. Every step runs on the thread
+// that made the exchange: the window's for a request a page of the program makes, a thread
+// of its own for the one started before the window (early_requests.h).
 #pragma once
 
 #include <libsoup/soup.h>
@@ -8,10 +9,7 @@
 #include <chrono>
 #include <cstddef>
 #include <exception>
-#include <memory>
 #include <string>
-#include <string_view>
-#include <vector>
 
 #include "automation/value.h"
 #include "support/glib_ptr.h"
@@ -46,12 +44,12 @@ class HttpExchange {
   const std::string& url() const noexcept { return m_url; }
   bool finished() const noexcept { return m_finished; }
 
-  // Does whatever the network has made ready. Waits, up to patience, until the request
-  // itself has gone out: connecting takes a few steps, each ready only after the last.
-  void advance(std::chrono::milliseconds patience = {});
   // Waits for the end; throws automation::Error for anything that keeps a complete
   // response from arriving.
   HttpResponse wait();
+  // Safe from any thread: the exchange is cancelled on its own thread, the one libsoup's
+  // state belongs to, and wait() ends soon after.
+  void abandon();
 
  private:
   void send(GUri* uri);
@@ -74,26 +72,9 @@ class HttpExchange {
   GObjectPtr<GInputStream> m_stream;
   int m_redirects = 0;
   bool m_busy = false;  // an asynchronous call is under way and will call back
-  bool m_sent = false;  // the request is on its way to the server
   bool m_finished = false;
   HttpResponse m_response;
   std::exception_ptr m_failure;
-};
-
-// GET requests started before anybody asks for them: the version check goes out while the
-// window is being built, and the synchronous request for the same URL takes it over in
-// flight. One that nobody has taken is cancelled when this goes.
-class EarlyRequests {
- public:
-  void start(const std::string& url);
-  // Moves every request on as far as the network allows, waiting up to patience for each
-  // to have gone out.
-  void advance(std::chrono::milliseconds patience = {});
-  // The request started for this method and URL, if any; it is nobody else's then.
-  std::unique_ptr<HttpExchange> take(std::string_view method, std::string_view url);
-
- private:
-  std::vector<std::unique_ptr<HttpExchange>> m_requests;
 };
 
 // An exchange from start to end, as the synchronous request does it.

@@ -35,7 +35,7 @@ Value XmlHttpRequest::open(std::span<const Value> args) {
 
 Value XmlHttpRequest::send(std::span<const Value>) {
   if (m_ready_state != kOpened) throw Error(errc::kWrongState, "请先调用 Open");
-  if (std::unique_ptr<HttpExchange> early = m_early ? m_early->take(m_method, m_url) : nullptr)
+  if (std::unique_ptr<BackgroundExchange> early = m_early ? m_early->take(m_method, m_url) : nullptr)
     m_response = early->wait();
   else
     m_response = http_exchange(m_method, m_url, HttpLimits{});

@@ -5,7 +5,7 @@
 #include <string>
 
 #include "automation/object.h"
-#include "platform/http_exchange.h"
+#include "platform/early_requests.h"
 
 namespace veltrano::platform {
 

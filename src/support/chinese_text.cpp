@@ -23,8 +23,11 @@ gboolean on_widget_placed(GSignalInvocationHint*, guint, const GValue* parameter
 
 }  // namespace
 
+void use_chinese_font_language() {
+  g_setenv("FC_LANG", "zh-cn", TRUE);  // read once, at fontconfig's first look-up
+}
+
 void use_simplified_chinese_text() {
-  g_setenv("FC_LANG", "zh-cn", TRUE);                               // read once, at fontconfig's first look-up
   const gpointer widget_class = g_type_class_ref(GTK_TYPE_WIDGET);  // its signals exist from here on
   for (const char* signal : {"hierarchy-changed", "realize"})
     g_signal_add_emission_hook(g_signal_lookup(signal, GTK_TYPE_WIDGET), 0, &on_widget_placed, nullptr, nullptr);

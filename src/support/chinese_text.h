@@ -10,7 +10,11 @@
 
 namespace veltrano {
 
-// Call once GTK is initialised, before the first window: before any font is looked up.
+// Fontconfig's part. Call before the program starts a thread (the environment must not
+// change while another thread may read it) and before any font is looked up.
+void use_chinese_font_language();
+
+// Pango's part. Call once GTK is initialised, before the first window.
 void use_simplified_chinese_text();
 
 }  // namespace veltrano

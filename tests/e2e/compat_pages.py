@@ -10,12 +10,12 @@ host, or, expected SAME, the answer plain WebKit gives on the other host. Prints
 that fails and closes with "N passed, N failed"; exits 1 when any failed. Pages that do not
 answer within two minutes count as failed rows.
 
-With VELTRANO_COMPAT_JS set to a file, the shell injects that file in place of the
-compat.js built into it (GLib's resource overlay): the mutation runner's mutants. With
-VELTRANO_COMPAT_TIMES set, it prints when each page answered, from its start."""
+With VELTRANO_COMPAT_TIMES set, it prints when each page answered, from its start. The
+mutation runs serve the same pages to one shell for all their mutants (tests/mutation/serve.py)."""
 
 import json
 import os
+import re
 import sys
 import threading
 import time
@@ -28,31 +28,35 @@ from veltrano_e2e import CONTENT_HOST, SOURCE
 
 PAGES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "compat")
 PLAIN_HOST = "localhost:8731"
+# A mutation run's pages are under /m<id>/, whose id the instrumented scripts read from
+# their own address (tests/mutation/serve.py); they are the same pages.
+MUTANT = re.compile(r"^/m[0-9]*/")
 CTYPES = {".html": "text/html; charset=utf-8", ".js": "application/javascript", ".css": "text/css",
           ".xml": "text/xml"}
 
 
 class Walk:
-    """The pages in the order the window shows them, and what each told."""
+    """The pages in the order one window shows them, and what each told: urls, each page's
+    address with its query (?plain on the other host, ?fast to stop at the first row that
+    fails). In fast, the walk ends at the first page with a row that fails: a mutant is told
+    apart as soon as can be. closing: the last page closes its window (window.js) once all
+    passed."""
 
-    def __init__(self, scripts):
-        # On the other host only the rows that compare with plain WebKit are run.
-        # With VELTRANO_COMPAT_FAST set, the walk ends at the first row that fails, and a page
-        # stops at it: a mutant is told apart as soon as can be.
-        self.fast = bool(os.environ.get("VELTRANO_COMPAT_FAST"))
-        self.urls = [f"http://{host}/{script}.html{query}" for host, query in
-                     ((PLAIN_HOST, "?plain"), (CONTENT_HOST, "?fast" if self.fast else "")) for script in scripts]
+    def __init__(self, urls, fast=False, closing=True):
+        self.urls = urls
+        self.fast = fast
+        self.closes_last = closing
         self.closing = False
         self.results = {}
         self.done = threading.Event()
         self.lock = threading.Lock()
-        self.start = time.monotonic()
+        self.start = self.contact = time.monotonic()
 
     def told(self, host, page, rows):
         with self.lock:
             if os.environ.get("VELTRANO_COMPAT_TIMES"):
                 print(f"{time.monotonic() - self.start:.2f} s {host}{page}", file=sys.stderr)
-            self.results[(host, page)] = rows
+            self.results[(host, script_of(page))] = rows
             pages = [url.split("?")[0] for url in self.urls]
             url = f"http://{host}{page}"
             at = pages.index(url) + 1 if url in pages else len(pages)
@@ -60,18 +64,31 @@ class Walk:
                 at = len(pages)
             if at < len(self.urls):
                 return self.urls[at]
-            # The last page, of the service's host, closes its window (window.js) once all passed.
-            self.closing = len(self.results) == len(self.urls)
+            self.closing = self.closes_last and len(self.results) == len(self.urls)
             self.done.set()
             return "close" if self.closing else ""
 
 
-def handler_for(walk):
+def script_of(path):
+    """The script a page's path is of: /m<id>/collections.html, a mutant's, is collections."""
+    return os.path.splitext(MUTANT.sub("/", path.split("?")[0]).lstrip("/"))[0]
+
+
+def handler_for(walks):
+    """The pages, and what they tell handed to their walk: walks, by a mutant's /m<id> (or
+    "" for the pages themselves)."""
+    def walk_of(path):
+        mutant = MUTANT.match(path)
+        return walks.get(mutant.group(0)[:-1] if mutant else "")
+
     class Handler(QuietHandler):
         protocol_version = "HTTP/1.1"
 
         def do_GET(self):
-            name = self.path.split("?")[0].lstrip("/")
+            walk = walk_of(self.path)
+            if walk:
+                walk.contact = time.monotonic()  # the page still runs
+            name = MUTANT.sub("/", self.path.split("?")[0]).lstrip("/")
             path = os.path.join(PAGES, name)
             if "/" in name or not os.path.isfile(path):
                 return self.respond(404, b"not found", "text/plain")
@@ -80,19 +97,26 @@ def handler_for(walk):
 
         def do_POST(self):
             told = json.loads(self.rfile.read(int(self.headers.get("Content-Length") or 0)))
-            following = walk.told(self.headers.get("Host"), told["page"], told["rows"])
+            walk = walk_of(told["page"])
+            following = walk.told(self.headers.get("Host"), told["page"], told["rows"]) if walk else ""
             self.respond(200, following.encode(), "text/plain")
 
     return Handler
 
 
-def failures(walk, scripts):
-    """Each row that did not give what it should, as a line; and how many rows passed."""
+def serve(walks):
+    """The pages' servers on both hosts, for walks; each has close()."""
+    return [Server((address, port), handler_for(walks)) for address, port in (("127.0.0.2", 80), ("127.0.0.1", 8731))]
+
+
+def failures(results, scripts, plain_results=None):
+    """Each row that did not give what it should, as a line; and how many rows passed.
+    results: a walk's, by (host, script); plain_results, if given, the other host's."""
     failed, passed = [], 0
+    plain_results = results if plain_results is None else plain_results
     for script in scripts:
-        page = f"/{script}.html"
-        service = walk.results.get((CONTENT_HOST, page))
-        plain = {row["what"]: row["answer"] for row in walk.results.get((PLAIN_HOST, page), [])}
+        service = results.get((CONTENT_HOST, script))
+        plain = {row["what"]: row["answer"] for row in plain_results.get((PLAIN_HOST, script), [])}
         if service is None:
             failed.append(f"{script}: the page did not answer")
             continue
@@ -118,19 +142,23 @@ def closes(client, window):
     return False
 
 
+def all_scripts():
+    """The scripts with a page, by name."""
+    return sorted(name[:-5] for name in os.listdir(PAGES) if name.endswith(".html")
+                  and os.path.exists(os.path.join(SOURCE, "browser", "compat", name[:-5] + ".js")))
+
+
 def main(scripts):
-    scripts = scripts or sorted(name[:-5] for name in os.listdir(PAGES) if name.endswith(".html")
-                                and os.path.exists(os.path.join(SOURCE, "browser", "compat", name[:-5] + ".js")))
-    walk = Walk(scripts)
-    servers = [Server((address, port), handler_for(walk)) for address, port in (("127.0.0.2", 80), ("127.0.0.1", 8731))]
-    compat = os.environ.get("VELTRANO_COMPAT_JS")
-    if compat:
-        os.environ["G_RESOURCE_OVERLAYS"] = "/org/veltrano/browser/compat.js=" + os.path.abspath(compat)
+    scripts = scripts or all_scripts()
+    # On the other host only the rows that compare with plain WebKit are run.
+    walk = Walk([f"http://{host}/{script}.html{query}" for host, query in
+                 ((PLAIN_HOST, "?plain"), (CONTENT_HOST, "")) for script in scripts])
+    servers = serve({"": walk})
     start_shell()
     client = Client()
     window = client.open(walk.urls[0])
     answered = walk.done.wait(120)
-    failed, passed = failures(walk, scripts)
+    failed, passed = failures(walk.results, scripts)
     if walk.closing and not closes(client, window):
         failed.append("window.close() on the service's host left the window open")
     client.close()

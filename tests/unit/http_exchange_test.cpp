@@ -6,9 +6,11 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <thread>
 
 #include "failure_of.h"
 #include "platform/classes.h"
+#include "platform/early_requests.h"
 #include "platform/xmlhttp.h"
 #include "test_server.h"
 #include "update/module1.h"
@@ -54,9 +56,9 @@ TEST(HttpExchange, RefusesWhatIsNotAWebUrl) {
     EXPECT_EQ(failure_of([&] { http_exchange("GET", url, HttpLimits{}); }), automation::errc::kRequestFailed) << url;
 }
 
-// The version check's request starts before the window is built: the synchronous request
-// for the same method and URL takes it over, so the server sees one GET; one nobody takes
-// is cancelled.
+// The version check's request starts before the window is built, on a thread of its own:
+// the synchronous request for the same method and URL takes it over, so the server sees
+// one GET; one nobody takes is abandoned.
 TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
   std::atomic<int> requests = 0;
   std::atomic<int> heads = 0;
@@ -72,7 +74,7 @@ TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
     EarlyRequests early;
     early.start(server.url("/ver.html"));
     const automation::Registry registry = platform_classes(&early);
-    while (requests == 0) early.advance();
+    while (requests == 0) std::this_thread::sleep_for(1ms);
     EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");
     EXPECT_EQ(update::FetchPageText(server.url("/ver.html"), registry), "1.0.3");  // a later one goes out anew
     EXPECT_EQ(requests, 2);
@@ -80,7 +82,7 @@ TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
   {
     EarlyRequests early;
     early.start(server.url("/ver.html"));
-    while (requests == 2) early.advance();
+    while (requests == 2) std::this_thread::sleep_for(1ms);
     XmlHttpRequest head(&early);
     const automation::Value open[] = {"HEAD", server.url("/ver.html"), false};
     head.call("Open", open);
@@ -93,7 +95,7 @@ TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
   {
     EarlyRequests early;
     early.start(server.url("/held"));
-    while (held < 0) early.advance();
+    while (held < 0) std::this_thread::sleep_for(1ms);
     going = std::chrono::steady_clock::now();
   }
   pollfd end{held, POLLIN, 0};
@@ -102,6 +104,26 @@ TEST(EarlyRequests, TakenOverInFlightOrCancelled) {
   EXPECT_EQ(recv(held, &byte, 1, MSG_PEEK), 0);             // the client has closed it
   EXPECT_LT(std::chrono::steady_clock::now() - going, 1s);  // cancelled, not left to time out
   close(held);
+}
+
+// The proxy the user's settings give (here the environment, as on a desktop without proxy
+// settings of its own) carries the request started on its own thread, and the later ones.
+TEST(EarlyRequests, GoThroughTheUsersProxy) {
+  std::atomic<int> proxied = 0;
+  const TestServer proxy([&](SoupServerMessage* msg, const std::string& path) {
+    if (std::string_view(g_uri_get_host(soup_server_message_get_uri(msg))) == "version.veltrano.invalid") ++proxied;
+    serve(msg, path);
+  });
+  g_unsetenv("XDG_CURRENT_DESKTOP");
+  g_unsetenv("no_proxy");
+  g_setenv("http_proxy", proxy.url("").c_str(), TRUE);
+  const std::string url = "http://version.veltrano.invalid/ver.html";  // a name no resolver knows
+  EarlyRequests early;
+  early.start(url);
+  const automation::Registry registry = platform_classes(&early);
+  EXPECT_EQ(update::FetchPageText(url, registry), "1.0.3");
+  EXPECT_EQ(update::FetchPageText(url, registry), "1.0.3");
+  EXPECT_EQ(proxied, 2);
 }
 
 }  // namespace
