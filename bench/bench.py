@@ -209,6 +209,9 @@ def clicks(service):
         ms, _ = until_titled(HELP_TITLE, lambda: launcher.press("Command2"))
         busy.append(ms)
         launcher.stop()
+        # The reference on a machine at rest, not beside a chart still drawing.
+        close_browser_windows()
+        wait_until(lambda: not shell_running(), 30, what="the shell to end")
         ms, proc = until_titled(HELP_TITLE, lambda: subprocess.Popen([REFERENCE_WEBKIT, HELP_URL]))
         cold.append(ms)
         proc.terminate()

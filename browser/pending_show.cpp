@@ -46,10 +46,13 @@ bool PendingShow::warm_up_done() {
   return true;
 }
 
-// The timer's slot is ours: it goes with the window.
+// The timer's slot is ours: it goes with the window. It runs below the client's calls: when
+// the shell was busy (making a window ahead of need blocks it for a while on a loaded machine),
+// a call that waited meanwhile is the client going on, not a pause, and is taken first.
 void PendingShow::postpone() {
   m_timer.disconnect();
-  m_timer = Glib::signal_timeout().connect(sigc::mem_fun(*this, &PendingShow::on_timer), kPlacingPauseMs);
+  m_timer = Glib::signal_timeout().connect(sigc::mem_fun(*this, &PendingShow::on_timer), kPlacingPauseMs,
+                                           Glib::PRIORITY_DEFAULT_IDLE);
 }
 
 void PendingShow::show_if_asked() {

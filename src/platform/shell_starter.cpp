@@ -34,6 +34,16 @@ void call_bus(GDBusConnection* bus, const char* method, GVariant* parameters, co
                          self);
 }
 
+// The answer to NameHasOwner: none when the call was cancelled, false when it failed.
+std::optional<bool> owner_in(GObject* bus, GAsyncResult* result) {
+  ErrorSlot error;
+  const GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, error.out()));
+  if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return std::nullopt;
+  gboolean owned = FALSE;
+  if (reply) g_variant_get(reply.get(), "(b)", &owned);
+  return owned != FALSE;
+}
+
 }  // namespace
 
 ShellStarter::ShellStarter(GDBusConnection* bus, Done done)
@@ -50,13 +60,24 @@ ShellStarter::~ShellStarter() {
 }
 
 // Running already, or started by the bus: there. Else (no service file names it, or the
-// one it names failed) the one beside us.
+// one it names failed) it may still be running: the bus looks for a service file before it
+// looks for an owner, so a shell that was not installed is refused even while it runs.
 void ShellStarter::on_start_reply(GObject* bus, GAsyncResult* result, gpointer self) {
   ErrorSlot error;
   const GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, error.out()));
   if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;  // self is gone
   auto* starter = static_cast<ShellStarter*>(self);
-  if (reply)
+  if (reply) return starter->finish("");
+  call_bus(starter->m_bus.get(), "NameHasOwner", g_variant_new("(s)", interface::kBusName), "(b)",
+           starter->m_cancellable.get(), &ShellStarter::on_running_reply, self);
+}
+
+// Not running: the one beside us.
+void ShellStarter::on_running_reply(GObject* bus, GAsyncResult* result, gpointer self) {
+  const std::optional<bool> owned = owner_in(bus, result);
+  if (!owned) return;  // self is gone
+  auto* starter = static_cast<ShellStarter*>(self);
+  if (*owned)
     starter->finish("");
   else
     starter->spawn();
@@ -94,12 +115,9 @@ void ShellStarter::on_shell_exited(GPid pid, gint, gpointer self) {
 }
 
 void ShellStarter::on_owner_reply(GObject* bus, GAsyncResult* result, gpointer self) {
-  ErrorSlot error;
-  const GVariantPtr reply(g_dbus_connection_call_finish(G_DBUS_CONNECTION(bus), result, error.out()));
-  if (g_error_matches(error.get(), G_IO_ERROR, G_IO_ERROR_CANCELLED)) return;  // self is gone
-  gboolean owned = FALSE;
-  if (reply) g_variant_get(reply.get(), "(b)", &owned);
-  static_cast<ShellStarter*>(self)->finish(owned ? "" : "浏览器程序启动后立即退出");
+  const std::optional<bool> owned = owner_in(bus, result);
+  if (!owned) return;  // self is gone
+  static_cast<ShellStarter*>(self)->finish(*owned ? "" : "浏览器程序启动后立即退出");
 }
 
 void ShellStarter::finish(const std::string& problem) {

@@ -28,6 +28,7 @@ class ShellStarter {
 
  private:
   static void on_start_reply(GObject* bus, GAsyncResult* result, gpointer self);
+  static void on_running_reply(GObject* bus, GAsyncResult* result, gpointer self);
   static void on_name_appeared(GDBusConnection* bus, const gchar* name, const gchar* owner, gpointer self);
   static void on_shell_exited(GPid pid, gint status, gpointer self);
   static void on_owner_reply(GObject* bus, GAsyncResult* result, gpointer self);

@@ -242,7 +242,9 @@ class ClickStorm(LaunchTest):
             for name in ("Command1", "Command2", "Command4", "Command5"):
                 launcher.press(name)
         expected = 4 * self.CLICKS
-        wait_until(lambda: len(browser_windows()) == expected, 120, interval=0.5, what=f"{expected} browser windows")
+        # Lost or slow: the count at the end tells.
+        wait_until(lambda: len(browser_windows()) == expected, 120, interval=0.5,
+                   what=lambda: f"{expected} browser windows ({len(browser_windows())} there)")
         self.assertEqual(launcher.control("Label5").name, "未发现新版本")
         for path, _ in PAGES.values():
             wait_until(lambda: self.service.seen(CONTENT_HOST, path) == self.CLICKS, 60,

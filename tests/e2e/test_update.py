@@ -10,7 +10,7 @@ import unittest
 import pyatspi
 
 from veltrano_e2e import (HOME_HOST, LaunchTest, browser_windows, close_browser_windows, extents, find,
-                          launcher_without_browser, states, texts, wait_until, window_titled)
+                          launcher_without_browser, shell_running, states, texts, wait_until, window_titled)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
@@ -106,6 +106,8 @@ class UpdateNotice(LaunchTest):
     def test_a_failing_link_is_reported_and_the_program_goes_on(self):
         program = launcher_without_browser()
         self.addCleanup(shutil.rmtree, os.path.dirname(program))
+        # A shell still running from before would serve the click.
+        wait_until(lambda: not shell_running(), 30, what="the shell to end")
         self.launch(program).click("Label5")
         dialog = wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15,
                             what="the error message")

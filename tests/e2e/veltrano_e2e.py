@@ -22,13 +22,15 @@ TWIPS_PER_PIXEL = 15
 
 
 def wait_until(predicate, timeout=10.0, interval=0.05, what="condition"):
+    """predicate's first true value; what says what was awaited, or is called to say what
+    there is at the end."""
     deadline = time.monotonic() + timeout
     while True:
         value = predicate()
         if value:
             return value
         if time.monotonic() > deadline:
-            raise AssertionError(f"timed out waiting for {what}")
+            raise AssertionError(f"timed out waiting for {what() if callable(what) else what}")
         time.sleep(interval)
 
 
