@@ -83,9 +83,10 @@ run(function () {
   // Style sheets as the page wrote them: WebKit drops what it cannot read (behavior:
   // url(#default#VML), filter: alpha(...)), which other scripts here still need to see.
   // shared.sheets: listen(fn) has fn(sheet, text) called with each text a script writes
-  // into a sheet (addRule, cssText); linked(href) is a promise of the text of a sheet of the page's origin, "" for any
-  // other or on failure, fetched once however many ask; linkedNow(href) reads it at once,
-  // for a script that cannot wait (the page's own scripts waited for its sheets there).
+  // into a sheet (addRule, cssText); linked(href) is a promise of the text of a sheet of
+  // the page's origin, "" for any other or on failure, fetched once however many ask;
+  // linkedNow(href) reads it at once, for a script that cannot wait (the page's own
+  // scripts waited for its sheets there).
   const sheetListeners = [];
   function record(sheet, text) {
     for (const listener of sheetListeners) listener(sheet, text);
@@ -196,8 +197,8 @@ run(function () {
   });
 
   // window.external.AddFavorite(url, title): the shell has no favourites; it says in the
-  // status bar that the page asked, so the user can bookmark it another way.
-  // WebKit has no window.external of its own.
+  // status bar that the page asked, so the user can bookmark it another way. The member
+  // goes on WebKit's window.external where there is one, else on this object.
   define(window, "external", { value: {}, writable: true });
   defineMethod(window.external, "AddFavorite", function (url, title) {
     ask("status", "此网页请求加入收藏夹：" + (title ? title + " " : "") + (url || window.location.href));
