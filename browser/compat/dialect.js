@@ -94,16 +94,16 @@ run(function () {
     const list = tokens(text);
     const edits = [];
     for (let k = 0; k < list.length; k++) {
-      if (list[k].value !== "function" || !(list[k + 1] && list[k + 1].word)) continue;
+      if (list[k].value !== "function" || !list[k + 1]?.word) continue;
       const names = [list[k + 1].value];
       let last = k + 1;
-      while (list[last + 1] && list[last + 1].value === "." && list[last + 2] && list[last + 2].word) {
+      while (list[last + 1]?.value === "." && list[last + 2]?.word) {
         names.push(list[last + 2].value);
         last += 2;
       }
-      if (names.length < 2 || !list[last + 1] || list[last + 1].value !== "(") continue;
+      if (names.length < 2 || list[last + 1]?.value !== "(") continue;
       const parameters = closing(list, last + 1);
-      const body = parameters < 0 || !list[parameters + 1] || list[parameters + 1].value !== "{" ? -1 : closing(list, parameters + 1);
+      const body = parameters < 0 || list[parameters + 1]?.value !== "{" ? -1 : closing(list, parameters + 1);
       if (body < 0) continue;
       edits.push({ start: list[k].start, end: list[last].end, text: names.join(".") + " = function" });
       edits.push({ start: list[body].end, end: list[body].end, text: ";" });
@@ -129,9 +129,9 @@ run(function () {
     const named = /charset\s*=\s*"?([^";\s]+)/i.exec(request.getResponseHeader("Content-Type") || "");
     for (const label of [named && named[1], script.charset, document.characterSet])
       try {
-        if (label) return new TextDecoder(label).decode(bytes);
+        return new TextDecoder(label).decode(bytes);
       } catch (unknown) {
-        // a label no decoder knows: the next one
+        // a label no decoder knows (none given is null or ""): the next one
       }
     return null;
   }

@@ -29,7 +29,8 @@ run(function () {
     return -1;
   }
   // Each rule of a sheet's text as [selector, declarations], those of @media blocks too; an
-  // expression's own braces and strings are skipped.
+  // expression's own braces and strings are skipped. Another at-rule's prelude is kept as
+  // its selector, which no element matches (evaluate).
   function rulesOf(text) {
     const rules = [];
     let start = 0, open = 0, depth = 0, parens = 0;
@@ -43,7 +44,7 @@ run(function () {
       else if (c === "}" && depth && --depth === 0) {
         const [prelude, body] = [text.slice(start, open).trim(), text.slice(open + 1, at)];
         if (/^@media\b/i.test(prelude)) rules.push(...rulesOf(body));
-        else if (!prelude.startsWith("@")) rules.push([prelude, body]);
+        else rules.push([prelude, body]);
         start = at + 1;
       } else if (c === ";" && !depth) start = at + 1;
     }
@@ -107,7 +108,7 @@ run(function () {
   // Only style attributes a script changes come here, not the parser's.
   const rewritten = new MutationObserver((records) => {
     for (const { target, oldValue } of records)
-      if (!attributes.has(target) && /expression/i.test(oldValue || "")) {
+      if (!attributes.has(target) && /expression/i.test(oldValue)) {
         readAttribute(target, oldValue);
         later();
       }
@@ -183,7 +184,7 @@ run(function () {
         try {
           targets = document.querySelectorAll(selector);
         } catch (error) {
-          continue; // a selector WebKit cannot read, as the sheet itself dropped it
+          // a selector WebKit cannot read, as the sheet itself dropped it: no element
         }
         for (const el of targets) for (const expression of found) valueOf(el, expression, values);
       }
@@ -208,15 +209,21 @@ run(function () {
   // el.style.setExpression("top", "document.body.scrollTop + 10"), getExpression and
   // removeExpression. The expression takes the place of the value the style held; a value
   // the page writes after it wins, as for the others. A style declaration does not say whose
-  // it is: its element is looked for among those with a style attribute, until found.
+  // it is: its element is looked for until found, among those with a style attribute first
+  // (a script sets a floating box's position before its expressions), then among all.
   const scripted = new Map(); // style declaration -> property -> { name, code, over }
   const owners = new WeakMap(); // style declaration -> its element
+  const holding = (style) => (el) => el.style === style;
   function ownerOf(style) {
-    if (!owners.has(style))
-      for (const el of document.querySelectorAll("[style]")) if (el.style === style) owners.set(style, el);
+    if (!owners.has(style)) {
+      const el =
+        [...document.querySelectorAll("[style]")].find(holding(style)) ||
+        [...document.getElementsByTagName("*")].find(holding(style));
+      if (el) owners.set(style, el);
+    }
     return owners.get(style);
   }
-  const propertyName = (name) => String(name).replace(/[A-Z]/g, (letter) => "-" + letter.toLowerCase()).toLowerCase();
+  const propertyName = (name) => String(name).replace(/[A-Z]/g, "-$&").toLowerCase();
   const style = Object.getPrototypeOf(document.createElement("div").style);
   defineMethod(style, "setExpression", function (name, code) {
     if (!scripted.has(this)) scripted.set(this, new Map());
@@ -237,6 +244,7 @@ run(function () {
   defineMethod(Document.prototype, "recalc", function () {
     if (this !== document) return;
     stale = stale || changes.reading(); // the parser's nodes are told only now and then
+    settling = 0; // the page's own call: what depends on it follows in the next frames
     evaluate();
   });
   const mayAddExpressions = (record) =>

@@ -46,13 +46,13 @@ run(function () {
   // them cancelled the event.
   defineMethod(Document.prototype, "createEventObject", function (from) {
     const copy = {};
-    if (from) for (const key in from) if (typeof from[key] !== "function") copy[key] = from[key];
+    for (const key in from) if (typeof from[key] !== "function") copy[key] = from[key];
     return copy;
   });
 
   function fireEvent(name, template) {
     const type = eventType(name);
-    const init = Object.assign({ bubbles: true, cancelable: true, view: window }, template || {});
+    const init = Object.assign({ bubbles: true, cancelable: true, view: window }, template);
     let event;
     if (/^(click|dblclick|contextmenu|mouse)/.test(type)) event = new MouseEvent(type, init);
     else if (/^key/.test(type)) event = new KeyboardEvent(type, init);
@@ -82,15 +82,13 @@ run(function () {
 
   // Style sheets as the page wrote them: WebKit drops what it cannot read (behavior:
   // url(#default#VML), filter: alpha(...)), which other scripts here still need to see.
-  // shared.sheets: written(sheet) is the text a script wrote into sheet (addRule, and
-  // cssText, which starts it again); listen(fn) has fn(sheet, text) called with each such
-  // text; linked(href) is a promise of the text of a sheet of the page's origin, "" for any
-  // other or on failure, fetched once however many ask; linkedNow(href) reads it at once,
-  // for a script that cannot wait (the page's own scripts waited for its sheets there).
-  const written = new WeakMap();
+  // shared.sheets: listen(fn) has fn(sheet, text) called with each text a script writes
+  // into a sheet (addRule, cssText); linked(href) is a promise of the text of a sheet of
+  // the page's origin, "" for any other or on failure, fetched once however many ask;
+  // linkedNow(href) reads it at once, for a script that cannot wait (the page's own
+  // scripts waited for its sheets there).
   const sheetListeners = [];
-  function record(sheet, text, replacing) {
-    written.set(sheet, (replacing ? "" : written.get(sheet) || "") + text + "\n");
+  function record(sheet, text) {
     for (const listener of sheetListeners) listener(sheet, text);
   }
   // Taken before a page's script could replace them.
@@ -117,7 +115,6 @@ run(function () {
     return request.status >= 200 && request.status < 300 ? request.responseText : "";
   }
   shared.sheets = {
-    written: (sheet) => written.get(sheet) || "",
     listen: (fn) => sheetListeners.push(fn),
     linked: linkedText,
     linkedNow,
@@ -156,7 +153,7 @@ run(function () {
       return Array.from(this.cssRules, (rule) => rule.cssText).join("\n");
     },
     function (text) {
-      record(this, String(text), true);
+      record(this, String(text));
       while (this.cssRules.length) this.deleteRule(0);
       const parsed = new CSSStyleSheet();
       parsed.replaceSync(String(text));
@@ -200,12 +197,12 @@ run(function () {
   });
 
   // window.external.AddFavorite(url, title): the shell has no favourites; it says in the
-  // status bar that the page asked, so the user can bookmark it another way.
+  // status bar that the page asked, so the user can bookmark it another way. The member
+  // goes on WebKit's window.external where there is one, else on this object.
   define(window, "external", { value: {}, writable: true });
-  if (window.external && typeof window.external === "object")
-    defineMethod(window.external, "AddFavorite", function (url, title) {
-      ask("status", "此网页请求加入收藏夹：" + (title ? title + " " : "") + (url || window.location.href));
-    });
+  defineMethod(window.external, "AddFavorite", function (url, title) {
+    ask("status", "此网页请求加入收藏夹：" + (title ? title + " " : "") + (url || window.location.href));
+  });
 
   // new ActiveXObject("Microsoft.XMLHTTP"): the request object every browser now has.
   // Any other class fails as it did on a machine without it.

@@ -1,0 +1,2 @@
+function window.fromGbk() { return "ЙњБъ"; }
+order.push("gbk");
