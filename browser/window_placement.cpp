@@ -78,14 +78,19 @@ void WindowPlacement::open_with(const WindowFeatures& features, int chrome) {
 void WindowPlacement::page_asks(WindowAsk ask, int x, int y) {
   if (m_full_screen) return;  // a full-screen window stays so until the user leaves it
   // Where the window is and what the frame adds to it; a placement on its way counts as done.
+  // Both sizes are the X server's: GDK's own copy of the window's size lags behind until
+  // the configure event comes, and a frame of the new size around a window of the old one
+  // would make the frame negative, and the window the size of the difference.
   Placement next = m_placement;
   int frame_width = 0, frame_height = 0;
   if (Glib::RefPtr<Gdk::Window> window = m_window.get_window(); window && m_window.get_mapped()) {
     Gdk::Rectangle frame;
     window->get_frame_extents(frame);
-    frame_width = frame.get_width() - window->get_width();
-    frame_height = frame.get_height() - window->get_height();
-    if (!m_pending) next = {frame.get_x(), frame.get_y(), window->get_width(), window->get_height()};
+    int in_frame_x = 0, in_frame_y = 0, width = 0, height = 0;
+    window->get_geometry(in_frame_x, in_frame_y, width, height);
+    frame_width = std::max(0, frame.get_width() - width);
+    frame_height = std::max(0, frame.get_height() - height);
+    if (!m_pending) next = {frame.get_x(), frame.get_y(), width, height};
   }
   switch (ask) {
     case WindowAsk::MoveTo: next.left = x, next.top = y; break;
