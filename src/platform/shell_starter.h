@@ -1,7 +1,7 @@
 // Gets the veltrano-browser shell onto the session bus, the one way the launcher starts it:
-// the bus starts it where a service file names it, else the shell installed beside this
-// program is started, in a session of its own so that it outlives us. The proxy's blocking
-// start and the warm-up both use it.
+// one that runs already serves; else the bus starts it where a service file names it, else
+// the shell installed beside this program is started, in a session of its own so that it
+// outlives us. The proxy's blocking start and the warm-up both use it.
 //
 // Asynchronous, on the thread-default main context it is made in; done is called once, with
 // an empty text when the shell is on the bus, else with why not. A starter destroyed before
