@@ -126,7 +126,9 @@ run(function () {
     // script: the text then comes decoded, its mark dropped, not as one character a byte.
     if (/[^\x00-\x7f\uf780-\uf7ff]/.test(raw)) return raw;
     const bytes = Uint8Array.from(raw, (c) => c.charCodeAt(0) & 0xff);
-    const named = /charset\s*=\s*"?([^";\s]+)/i.exec(request.getResponseHeader("Content-Type") || "");
+    // No Content-Type reads "null", which names no charset. No space around "=", as WebKit
+    // reads a type's parameters.
+    const named = /charset="?([^";\s]+)/i.exec(String(request.getResponseHeader("Content-Type")));
     for (const label of [named && named[1], script.charset, document.characterSet])
       try {
         return new TextDecoder(label).decode(bytes);

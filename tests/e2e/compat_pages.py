@@ -32,7 +32,9 @@ PLAIN_HOST = "localhost:8731"
 # their own address (tests/mutation/serve.py); they are the same pages.
 MUTANT = re.compile(r"^/m[0-9]*/")
 CTYPES = {".html": "text/html; charset=utf-8", ".js": "application/javascript", ".css": "text/css",
-          ".xml": "text/xml"}
+          ".xml": "text/xml", "dialect-served.js": "application/javascript; charset=gbk"}
+# A sheet the server refuses, with an error page that would bind a VML prefix if read.
+REFUSED = {"missing.css": b"e\\:* { behavior: url(#default#VML) }"}
 
 
 class Walk:
@@ -90,10 +92,19 @@ def handler_for(walks):
                 walk.contact = time.monotonic()  # the page still runs
             name = MUTANT.sub("/", self.path.split("?")[0]).lstrip("/")
             path = os.path.join(PAGES, name)
+            if name in REFUSED:
+                return self.respond(404, REFUSED[name], "text/css")
             if "/" in name or not os.path.isfile(path):
                 return self.respond(404, b"not found", "text/plain")
             with open(path, "rb") as page:
-                self.respond(200, page.read(), CTYPES.get(os.path.splitext(name)[1], "text/plain"))
+                self.respond(200, page.read(), CTYPES.get(name) or CTYPES.get(os.path.splitext(name)[1], "text/plain"))
+
+        def end_headers(self):
+            # Sheets may be read from any site (as from a CDN): the pages of the service's
+            # host must still take no rule from the other host's.
+            if self.path.endswith(".css"):
+                self.send_header("Access-Control-Allow-Origin", "*")
+            super().end_headers()
 
         def do_POST(self):
             told = json.loads(self.rfile.read(int(self.headers.get("Content-Length") or 0)))

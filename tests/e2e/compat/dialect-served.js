@@ -1,0 +1,1 @@
+function window.fromServed() { return "ЙњБъ"; }
