@@ -12,16 +12,20 @@ run(function () {
   const KEYWORDS = new Set("return typeof instanceof in of new delete void throw case do else".split(" "));
   const LIKELY = /function\s+[\w$]+\s*\.\s*[\w$]/;
 
+  // i is where the comment starts: what ends it is found past i, never at 0.
   const lineEnd = (text, i) => {
     const end = text.indexOf("\n", i);
+    // Stryker disable next-line EqualityOperator: end is never 0
     return end < 0 ? text.length : end;
   };
   const commentEnd = (text, i) => {
     const end = text.indexOf("*/", i + 2);
+    // Stryker disable next-line EqualityOperator: end is never 0
     return end < 0 ? text.length : end + 2;
   };
   // The end of a string from its opening quote; a plain one ends at the line's end anyway.
   function quoted(text, i, quote) {
+    // Stryker disable next-line EqualityOperator: text[text.length] is undefined, which ends nothing
     for (let j = i + 1; j < text.length; j++) {
       const c = text[j];
       if (c === "\\") j++;
@@ -34,6 +38,7 @@ run(function () {
   // line: then the slash was a division.
   function regexEnd(text, i) {
     let inClass = false;
+    // Stryker disable next-line EqualityOperator: text[text.length] is undefined, which ends nothing
     for (let j = i + 1; j < text.length; j++) {
       const c = text[j];
       if (c === "\n" || c === "\r") return -1;

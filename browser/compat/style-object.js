@@ -25,15 +25,15 @@ run(function () {
     "outlineWidth", "verticalAlign", "backgroundPositionX", "backgroundPositionY",
     ...SIDES.flatMap((side) => ["margin" + side, "padding" + side, "border" + side + "Width"])];
   const dashed = (name) => name.replace(/[A-Z]/g, (letter) => "-" + letter.toLowerCase());
-  const pixels = (value) => (typeof value === "number" && Number.isFinite(value) ? value + "px" : value);
+  const pixels = (value) => (Number.isFinite(value) ? value + "px" : value); // a number, not "7"
   // The same for a value an expression gives a property, by its name in CSS.
   const lengths = new Set(LENGTHS.map(dashed));
   shared.pixels = (property, value) => (lengths.has(property) ? pixels(value) : value);
 
   const setters = new Map(); // property, as a script names it -> WebKit's own setter
-  for (const name of LENGTHS.flatMap((name) => [name, dashed(name)])) {
+  for (const name of new Set(LENGTHS.flatMap((name) => [name, dashed(name)]))) {
     const descriptor = descriptorOf(name);
-    if (!descriptor || !descriptor.set || setters.has(name)) continue;
+    if (!descriptor || !descriptor.set) continue;
     const set = descriptor.set;
     setters.set(name, set);
     Object.defineProperty(proto, name, Object.assign({}, descriptor, {
