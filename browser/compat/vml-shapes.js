@@ -133,7 +133,7 @@ run(function () {
   const UNITS = { px: 1, pt: 4 / 3, pc: 16, in: 96, cm: 96 / 2.54, mm: 96 / 25.4, em: 16, emu: 96 / 914400 };
   function length(text, unit) {
     const match = /^\s*(-?\d*\.?\d+(?:e-?\d+)?)\s*([a-z]*)\s*$/i.exec(String(text));
-    // Stryker disable next-line StringLiteral: a length with no unit at all is in pixels, the 1 after
+    // Stryker disable next-line StringLiteral: no unit written nor asked for has no entry in UNITS, and the || 1 makes it pixels too
     return match ? parseFloat(match[1]) * (UNITS[(match[2] || unit || "px").toLowerCase()] || 1) : NaN;
   }
   const lengths = (text) => String(text || "").split(/[\s,]/).filter(Boolean).map((t) => length(t));
