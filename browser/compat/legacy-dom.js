@@ -219,7 +219,7 @@ run(function () {
 
   // new ActiveXObject("Microsoft.XMLHTTP"): the request object every browser now has.
   // Any other class fails as it did on a machine without it.
-  const xmlHttp = /^(microsoft|msxml2)\.xmlhttp(\.\d\.0)?$/i;
+  const xmlHttp = /^(microsoft|msxml2)\.xmlhttp(\.\d\.\d)?$/i; // 2.6, 3.0 to 6.0
   defineMethod(window, "ActiveXObject", function ActiveXObject(name) {
     if (xmlHttp.test(String(name))) return new XMLHttpRequest();
     throw new Error("Automation 服务器不能创建对象：" + name);

@@ -4,7 +4,7 @@
 // scripts.list, and extends its ActiveXObject. An XML HTTP request's responseXML is such a
 // document too.
 run(function () {
-  const DOCUMENT = /^(microsoft\.xmldom|msxml2?\.(free-?threaded)?domdocument(\.\d\.0)?)$/i;
+  const DOCUMENT = /^(microsoft\.xmldom|msxml2?\.(free-?threaded)?domdocument(\.\d\.\d)?)$/i; // 2.6, 3.0 to 6.0
   const XHTML = "http://www.w3.org/1999/xhtml";
   const PARSE_FAILED = -1072896659;
   const LOAD_FAILED = -2146697210;
