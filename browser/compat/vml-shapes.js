@@ -250,7 +250,7 @@ run(function () {
   const PATH = { m: "M", l: "L", c: "C", x: "Z", e: "", t: "m", r: "l", v: "c", qx: "L", qy: "L" };
   function svgPath(text) {
     const out = [];
-    const tokens = Array.from(String(text).matchAll(/[a-z]+|-?\d*\.?\d+/gi), ([token]) => token);
+    const tokens = String(text).match(/[a-z]+|-?\d*\.?\d+/gi) || []; // none reads "null", no command
     let noFill = false;
     let noStroke = false;
     let command = null;
