@@ -16,11 +16,14 @@ run(function () {
 
   const COLLECTION = Symbol("collection");
 
+  // A number, or a string of digits, is a place in the list, never a name.
+  const isIndex = (key) => typeof key === "number" || /^\d+$/.test(key);
+
   // coll(i) and coll("i") are the i-th member; coll("name") the one of that id or name;
   // coll("name", i) the i-th of those.
   function call(collection, key, index) {
     if (key === undefined) return null;
-    if (typeof key === "number" || /^\d+$/.test(key)) return collection[+key] || null;
+    if (isIndex(key)) return collection[+key] || null;
     const name = String(key);
     if (index === undefined && typeof collection.namedItem === "function") return collection.namedItem(name);
     const named = Array.prototype.filter.call(
@@ -50,34 +53,27 @@ run(function () {
   };
 
   // The same stand-in each time for one collection, as WebKit gives the same collection.
+  // Every member wrapped below gives a collection, never null.
   const standIns = new WeakMap();
   function callable(collection, tags) {
-    if (collection === null || typeof collection !== "object") return collection;
     let standIn = standIns.get(collection);
     if (!standIn) {
-      const target = () => null;
+      const target = () => undefined; // never run: the handler's apply answers a call
       delete target.length;
       delete target.name;
       target[COLLECTION] = collection;
-      if (tags) target.tags = tags;
+      target.tags = tags;
       standIn = new Proxy(target, handler);
       standIns.set(collection, standIn);
     }
     return standIn;
   }
 
+  // Each of these is WebKit's own accessor or method, on the prototype named.
   function wrapGetter(proto, name) {
     const descriptor = Object.getOwnPropertyDescriptor(proto, name);
-    if (!descriptor || !descriptor.get) return;
     const get = descriptor.get;
     Object.defineProperty(proto, name, Object.assign({}, descriptor, { get: { [name]() { return callable(get.call(this)); } }[name] }));
-  }
-  function wrapMethod(proto, name) {
-    const method = proto[name];
-    if (typeof method !== "function") return;
-    Object.defineProperty(proto, name, Object.assign(Object.getOwnPropertyDescriptor(proto, name), {
-      value: { [name]() { return callable(method.apply(this, arguments)); } }[name],
-    }));
   }
 
   for (const name of ["forms", "images", "links", "anchors", "scripts"]) wrapGetter(Document.prototype, name);
@@ -89,14 +85,16 @@ run(function () {
   wrapGetter(HTMLFormElement.prototype, "elements");
   wrapGetter(Node.prototype, "childNodes");
   wrapGetter(Element.prototype, "children");
-  wrapMethod(Document.prototype, "getElementsByName");
+  const byName = Object.getOwnPropertyDescriptor(Document.prototype, "getElementsByName");
+  Object.defineProperty(Document.prototype, "getElementsByName", Object.assign({}, byName, {
+    value: function getElementsByName() { return callable(byName.value.apply(this, arguments)); },
+  }));
 
   // document.all.tags("TD"), element.all and element.all.tags("A").
   const tagsOf = (root) => (name) => callable(root.getElementsByTagName(String(name)));
-  if (typeof HTMLAllCollection === "function")
-    defineMethod(HTMLAllCollection.prototype, "tags", function tags(name) {
-      return callable(document.getElementsByTagName(String(name)));
-    });
+  defineMethod(HTMLAllCollection.prototype, "tags", function tags(name) {
+    return callable(document.getElementsByTagName(String(name)));
+  });
   defineGetter(Element.prototype, "all", function () {
     return callable(this.getElementsByTagName("*"), tagsOf(this));
   });
@@ -107,9 +105,9 @@ run(function () {
   function frameList(win) {
     if (!framesOf.has(win)) {
       const target = (key) => {
-        if (typeof key === "number" || /^\d+$/.test(key)) return win[+key] || null;
-        const frame = win.document.querySelector('iframe[name="' + CSS.escape(String(key)) + '"], frame[name="' +
-          CSS.escape(String(key)) + '"], iframe[id="' + CSS.escape(String(key)) + '"], frame[id="' + CSS.escape(String(key)) + '"]');
+        if (isIndex(key)) return win[+key] || null;
+        const name = CSS.escape(String(key));
+        const frame = win.document.querySelector(`iframe[name="${name}"], frame[name="${name}"], iframe[id="${name}"], frame[id="${name}"]`);
         return frame ? frame.contentWindow : null;
       };
       delete target.length;
@@ -119,8 +117,7 @@ run(function () {
     }
     return framesOf.get(win);
   }
-  if (frames && frames.get && frames.configurable)
-    Object.defineProperty(window, "frames", Object.assign({}, frames, { get: function frames() { return frameList(window); } }));
+  Object.defineProperty(window, "frames", Object.assign({}, frames, { get: function frames() { return frameList(window); } }));
   defineGetter(Document.prototype, "frames", function () {
     return this.defaultView ? frameList(this.defaultView) : null;
   });
@@ -142,12 +139,12 @@ run(function () {
   function strip(records) {
     for (const record of records) {
       const nodes = record.addedNodes;
-      const part = nodes.length > 0 && TABLE_PARTS.has(record.target.nodeName);
+      const part = TABLE_PARTS.has(record.target.nodeName);
       for (let i = 0; i < nodes.length; i++) {
         const added = nodes[i];
         if (added.nodeType === 3) {
           if (part && blank(added) && added.parentNode === record.target) added.remove();
-        } else if (added.nodeType === 1 && added.firstElementChild) {
+        } else if (added.firstElementChild) { // of text, comments and the like: undefined
           for (const inner of added.querySelectorAll("table,thead,tbody,tfoot,tr")) stripTable(inner);
         }
       }
@@ -169,8 +166,7 @@ run(function () {
   // and, while the parser reads, what the parser put in the part it reads.
   const inherited = (name) => Object.getOwnPropertyDescriptor(Node.prototype, name);
   const flushed = (get) => function () {
-    const records = changes.take();
-    if (records.length) strip(records);
+    strip(changes.take());
     if (changes.reading()) stripTable(this);
     return get.call(this);
   };

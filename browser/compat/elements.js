@@ -18,10 +18,11 @@ run(function () {
     }
   );
 
-  // insertBefore(node) without a place appends it.
+  // insertBefore(node) without a place appends it: WebKit takes a place given as undefined
+  // for none, and refuses only a call without one.
   replace(Node.prototype, "insertBefore", (insertBefore) =>
     function insertBefore_(node, child) {
-      return insertBefore.call(this, node, arguments.length < 2 ? null : child);
+      return insertBefore.call(this, node, child);
     }
   );
 
@@ -32,8 +33,8 @@ run(function () {
   replace(Document.prototype, "getElementById", (getElementById) =>
     function getElementById_(id) {
       const found = getElementById.apply(this, arguments);
-      if (found || !arguments.length || id === "" || id == null) return found;
-      const named = this.querySelector('[name="' + CSS.escape(String(id)) + '"]');
+      if (found || id === "" || id == null) return found;
+      const named = this.querySelector(`[name="${CSS.escape(String(id))}"]`);
       if (named) foundByName.add(named);
       return named;
     }
@@ -57,7 +58,7 @@ run(function () {
     return this;
   });
   defineMethod(Element.prototype, "swapNode", function swapNode(other) {
-    const mark = document.createComment("");
+    const mark = new Comment();
     other.replaceWith(mark);
     this.replaceWith(other);
     mark.replaceWith(this);
@@ -77,23 +78,22 @@ run(function () {
     for (const name of names) caseless.set(name.toLowerCase(), name);
   };
   shared.caseless("setHomePage", "isHomePage");
-  // The name key is another case of, when node is an element; else null.
-  function definedName(node, key) {
-    const name = caseless.get(key.toLowerCase());
-    if (name === undefined || name === key) return null;
+  // Whether node is an element, and not a prototype, whose nodeType throws.
+  function isElement(node) {
     try {
-      return node.nodeType === 1 ? name : null;
+      return node.nodeType === 1;
+      // Stryker disable next-line BlockStatement: the undefined an empty catch gives is as false to every caller
     } catch (error) {
-      return null; // a prototype, not a node
+      return false;
     }
   }
+  // The name key is another case of, when node is an element; else undefined.
+  function definedName(node, key) {
+    const name = caseless.get(key.toLowerCase());
+    return name !== key && isElement(node) ? name : undefined;
+  }
   function attributeOf(node, name) {
-    try {
-      if (node.nodeType !== 1 || !(node instanceof HTMLElement)) return undefined;
-      return node.hasAttribute(name) ? node.getAttribute(name) : undefined;
-    } catch (error) {
-      return undefined; // a prototype, not a node
-    }
+    return node instanceof HTMLElement && isElement(node) && node.hasAttribute(name) ? node.getAttribute(name) : undefined;
   }
   const above = Object.getPrototypeOf(Node.prototype);
   Object.setPrototypeOf(
@@ -128,18 +128,16 @@ run(function () {
   });
 
   // window.external.addFavorite, AddFavorite, addfavorite...: its members in any letter case.
-  const external = window.external;
-  if (external && typeof external === "object") {
-    const caseless = (target, key) =>
-      typeof key !== "string" || key in target
-        ? key
-        : Object.getOwnPropertyNames(target).find((name) => name.toLowerCase() === key.toLowerCase()) || key;
-    const proxy = new Proxy(external, {
-      get: (target, key) => Reflect.get(target, caseless(target, key), target),
-      has: (target, key) => caseless(target, key) in target,
-    });
-    Object.defineProperty(window, "external", { configurable: true, enumerable: false, writable: true, value: proxy });
-  }
+  // legacy-dom.js gave the window its external object, where WebKit has none.
+  const caselessIn = (target, key) =>
+    typeof key !== "string" || key in target
+      ? key
+      : Object.getOwnPropertyNames(target).find((name) => name.toLowerCase() === key.toLowerCase()) || key;
+  const external = new Proxy(window.external, {
+    get: (target, key) => Reflect.get(target, caselessIn(target, key), target),
+    has: (target, key) => caselessIn(target, key) in target,
+  });
+  Object.defineProperty(window, "external", { configurable: true, enumerable: false, writable: true, value: external });
 
   // --- Readiness --------------------------------------------------------------------------
   // document.documentElement.doScroll("left") failed while the document was being read:
