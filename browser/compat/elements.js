@@ -78,14 +78,14 @@ run(function () {
     for (const name of names) caseless.set(name.toLowerCase(), name);
   };
   shared.caseless("setHomePage", "isHomePage");
-  // Whether node is an element, and not a prototype, whose nodeType throws.
+  // Whether node is an element, and not a prototype.
   function isElement(node) {
     try {
       return node.nodeType === 1;
-      // Stryker disable next-line BlockStatement: the undefined an empty catch gives is as false to every caller
-    } catch (error) {
-      return false;
+    } catch {
+      // a prototype's nodeType throws
     }
+    return false;
   }
   // The name key is another case of, when node is an element; else undefined.
   function definedName(node, key) {

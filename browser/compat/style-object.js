@@ -9,14 +9,9 @@
 // WebKit's meaning; setProperty and cssText are left as they are, as the old browser had
 // no setProperty and read cssText as text.
 run(function () {
+  // Every property named below is an accessor of this prototype itself.
   const proto = Object.getPrototypeOf(document.createElement("div").style);
-  const descriptorOf = (name) => {
-    for (let at = proto; at; at = Object.getPrototypeOf(at)) {
-      const descriptor = Object.getOwnPropertyDescriptor(at, name);
-      if (descriptor) return descriptor;
-    }
-    return undefined;
-  };
+  const descriptorOf = (name) => Object.getOwnPropertyDescriptor(proto, name);
 
   // --- Bare numbers --------------------------------------------------------------------
   const SIDES = ["Top", "Right", "Bottom", "Left"];
@@ -33,7 +28,6 @@ run(function () {
   const setters = new Map(); // property, as a script names it -> WebKit's own setter
   for (const name of new Set(LENGTHS.flatMap((name) => [name, dashed(name)]))) {
     const descriptor = descriptorOf(name);
-    if (!descriptor || !descriptor.set) continue;
     const set = descriptor.set;
     setters.set(name, set);
     Object.defineProperty(proto, name, Object.assign({}, descriptor, {
@@ -46,28 +40,29 @@ run(function () {
   const filter = descriptorOf("filter");
   const opacity = descriptorOf("opacity");
   const filtered = new WeakSet(); // style declarations whose opacity a filter set
-  if (filter && filter.set && opacity && opacity.set && shared.alphaIn)
-    Object.defineProperty(proto, "filter", Object.assign({}, filter, {
-      set: { filter(value) {
-        filter.set.call(this, value);
-        const alpha = shared.alphaIn(String(value));
-        if (alpha !== null) {
-          opacity.set.call(this, String(alpha / 100));
-          filtered.add(this);
-        } else if (filtered.delete(this)) opacity.set.call(this, "");
-      } }.filter,
-    }));
+  Object.defineProperty(proto, "filter", Object.assign({}, filter, {
+    set: { filter(value) {
+      filter.set.call(this, value);
+      const alpha = shared.alphaIn(String(value));
+      if (alpha !== null) {
+        opacity.set.call(this, String(alpha / 100));
+        filtered.add(this);
+      } else if (filtered.delete(this)) opacity.set.call(this, "");
+    } }.filter,
+  }));
 
   // styleFloat: the old browser's name for float, which libraries of the time set when it was there.
   const cssFloat = descriptorOf("cssFloat");
-  if (cssFloat) defineGetter(proto, "styleFloat", cssFloat.get, cssFloat.set);
+  defineGetter(proto, "styleFloat", cssFloat.get, cssFloat.set);
 
   // --- pixelLeft, posLeft... ---------------------------------------------------------------
   // The old browser gave lengths in other units as pixels here; the absolute units convert
   // so, and a relative one (em, %) gives its number, having no element to be relative to.
-  const PER_UNIT = { px: 1, pt: 4 / 3, pc: 16, in: 96, cm: 96 / 2.54, mm: 96 / 25.4, q: 96 / 101.6 };
-  const LENGTH = /^\s*(-?[\d.]+)([a-z%]*)\s*$/i;
-  const read = (style, name) => LENGTH.exec(style.getPropertyValue(name)) || [null, "0", ""];
+  // A value that is not a length (auto, calc()) reads as 0. WebKit gives a length back as
+  // its number and unit and nothing else; the number comes first in no other value here.
+  const PER_UNIT = { pt: 4 / 3, pc: 16, in: 96, cm: 96 / 2.54, mm: 96 / 25.4, q: 96 / 101.6 };
+  const LENGTH = /^(-?[\d.]+)([a-z%]*)$/i;
+  const read = (style, name) => LENGTH.exec(style.getPropertyValue(name));
 
   for (const name of ["top", "left", "width", "height", "right", "bottom"]) {
     const member = name[0].toUpperCase() + name.slice(1);
@@ -76,23 +71,22 @@ run(function () {
       proto,
       "pixel" + member,
       function () {
-        const [, number, unit] = read(this, name);
-        return Math.trunc(parseFloat(number) * (PER_UNIT[unit.toLowerCase() || "px"] || 1)) || 0;
+        const length = read(this, name);
+        return length ? Math.trunc(parseFloat(length[1]) * (PER_UNIT[length[2].toLowerCase()] || 1)) || 0 : 0;
       },
+      // What is not a number gives "NaNpx", which WebKit refuses as it refuses "x".
       function (value) {
-        const number = Math.trunc(Number(value));
-        if (Number.isFinite(number)) set.call(this, number + "px");
+        set.call(this, Math.trunc(Number(value)) + "px");
       }
     );
     defineGetter(
       proto,
       "pos" + member,
       function () {
-        return parseFloat(read(this, name)[1]) || 0;
+        return parseFloat(read(this, name)?.[1]) || 0;
       },
       function (value) {
-        const number = Number(value);
-        if (Number.isFinite(number)) set.call(this, number + (read(this, name)[2] || "px"));
+        set.call(this, Number(value) + (read(this, name)?.[2] || "px"));
       }
     );
   }

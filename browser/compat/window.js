@@ -15,7 +15,9 @@ run(function () {
         if (window.top === window) fn.apply(window, arguments);
       },
     });
-  // Numbers, or strings of them, as the old browser took them; anything else asks nothing.
+  // Numbers, or strings of them, as the old browser took them, cut to whole ones; anything
+  // else gives "NaN" or "Infinity", which the shell refuses as it refuses any payload but
+  // two whole numbers (PageRequests::act_on_window).
   const whole = (n) => Math.trunc(Number(n));
 
   for (const [name, request] of [
@@ -25,8 +27,7 @@ run(function () {
     ["resizeBy", "resize-by"],
   ])
     own(name, function (x, y) {
-      const [a, b] = [whole(x), whole(y)];
-      if (Number.isFinite(a) && Number.isFinite(b)) ask(request, a + "," + b);
+      ask(request, whole(x) + "," + whole(y));
     });
 
   // Pages' "关闭窗口" buttons, with or without window.opener = null before: the old
