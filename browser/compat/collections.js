@@ -100,7 +100,6 @@ run(function () {
   });
 
   // frames("x") and document.frames: the window, callable by a frame's name or number.
-  const frames = Object.getOwnPropertyDescriptor(window, "frames");
   const framesOf = new WeakMap();
   function frameList(win) {
     if (!framesOf.has(win)) {
@@ -117,7 +116,8 @@ run(function () {
     }
     return framesOf.get(win);
   }
-  Object.defineProperty(window, "frames", Object.assign({}, frames, { get: function frames() { return frameList(window); } }));
+  // Only the getter changes: the setter WebKit's replaceable member has, and its attributes, stay.
+  Object.defineProperty(window, "frames", { get: function frames() { return frameList(window); } });
   defineGetter(Document.prototype, "frames", function () {
     return this.defaultView ? frameList(this.defaultView) : null;
   });

@@ -35,7 +35,8 @@ run(function () {
     return text.length;
   }
   // The end of a regular expression literal from its slash, or -1 where none fits on the
-  // line: then the slash was a division.
+  // line: then the slash was a division. Its flags, if any, follow as a word, which no
+  // keyword is.
   function regexEnd(text, i) {
     let inClass = false;
     // Stryker disable next-line EqualityOperator: text[text.length] is undefined, which ends nothing
@@ -45,10 +46,7 @@ run(function () {
       if (c === "\\") j++;
       else if (c === "[") inClass = true;
       else if (c === "]") inClass = false;
-      else if (c === "/" && !inClass) {
-        for (j++; j < text.length && WORD.test(text[j]); ) j++;
-        return j;
-      }
+      else if (c === "/" && !inClass) return j + 1;
     }
     return -1;
   }
