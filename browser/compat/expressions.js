@@ -294,8 +294,11 @@ run(function () {
   };
   // Stryker disable next-line ObjectLiteral,BooleanLiteral: a listener that never cancels its event, passive or not
   for (const type of ["scroll", "resize"]) window.addEventListener(type, onInput, { passive: true });
-  // Stryker disable next-line BooleanLiteral: a listener that never cancels its event, passive or not
-  document.addEventListener("mousemove", onInput, { passive: true, capture: true });
+  document.addEventListener("mousemove", onInput, {
+    // Stryker disable next-line BooleanLiteral: a listener that never cancels its event, passive or not
+    passive: true,
+    capture: true,
+  });
   window.addEventListener("load", later);
   later();
 });
