@@ -219,7 +219,6 @@ run(function () {
   const later = () => {
     if (!frame) frame = requestAnimationFrame(evaluate);
   };
-  // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only where a count is never below 0, or true: a page without expressions is evaluated to nothing
   const any = () => sheets.size > 0 || attributes.size > 0 || scripted.size > 0;
 
   // --- Set by script ----------------------------------------------------------------------------
