@@ -26,19 +26,26 @@ run(function () {
 
   // A batch: { records, unlisted }, unlisted when nodes were added that its records do not list.
   const MANY = 256;
+  // Stryker disable next-line BooleanLiteral: cost only, each watcher's added() then looks at every batch
   function digest(records, unlisted = false) {
+    // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only, a batch of many handed record by record
     if (records.length < MANY) return { records, unlisted };
+    // Stryker disable next-line MethodExpression,StringLiteral: cost only, a batch of many handed record by record
     const listed = records.filter((record) => record.type !== "childList");
+    // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only, a batch of changes in place alone then told to added() too
     return { records: listed, unlisted: unlisted || listed.length < records.length };
   }
   function pending(watcher, batch) {
+    // Stryker disable next-line ConditionalExpression: nothing held joined to the batch gives the same records
     if (!watcher.held.length) return batch;
     const batches = watcher.held.splice(0);
     batches.push(batch);
     return { records: batches.flatMap((held) => held.records), unlisted: batches.some((held) => held.unlisted) };
   }
   function hand(watcher, { records, unlisted }) {
+    // Stryker disable next-line ConditionalExpression,LogicalOperator: cost only, every watcher has an added(), which looks again
     if (unlisted && watcher.added) watcher.added();
+    // Stryker disable next-line ConditionalExpression: a watcher handed no records has nothing to do
     if (records.length) watcher.handle(records);
   }
 
@@ -59,6 +66,7 @@ run(function () {
   const observer = new MutationObserver((records) => deliver(records));
   const IN_PLACE = { subtree: true, attributes: true, characterData: true };
   const OPTIONS = Object.assign({ childList: true }, IN_PLACE);
+  // Stryker disable next-line ConditionalExpression: the shell injects the scripts at each document's start, while it is "loading"
   let reading = document.readyState === "loading";
   observer.observe(document, reading ? IN_PLACE : OPTIONS);
 
@@ -78,6 +86,7 @@ run(function () {
   // watcher's parsed() (or added()) is told in a microtask, after this listener and before the
   // page's own, or, where a script closed a document it wrote, once that script is done.
   function doneReading() {
+    // Stryker disable next-line ConditionalExpression,StringLiteral: readystatechange comes only as the document leaves "loading"
     if (document.readyState === "loading") return;
     cancelAnimationFrame(frame);
     document.removeEventListener("readystatechange", doneReading);
@@ -89,6 +98,7 @@ run(function () {
       for (const watcher of watchers) each(() => (watcher.parsed || watcher.added || Function.prototype)());
     });
   }
+  // Stryker disable next-line ConditionalExpression: the shell injects the scripts at each document's start, while it is "loading"
   if (reading) {
     frame = requestAnimationFrame(look);
     document.addEventListener("readystatechange", doneReading);
@@ -105,9 +115,12 @@ run(function () {
     return taken.records;
   }
   function hold(batch, watcher) {
+    // Stryker disable next-line ConditionalExpression: cost only, an empty batch held is handed as nothing
     if (batch.records.length || batch.unlisted) {
+      // Stryker disable next-line ConditionalExpression: cost only, the taker's own records come twice in what take() answers, where its readers (some(), a strip, a move out of a shape) find nothing more to do
       for (const other of watchers) if (other !== watcher) other.held.push(batch);
       if (!scheduled) {
+        // Stryker disable next-line BooleanLiteral: a second delivery finds nothing held and hands nothing
         scheduled = true;
         queueMicrotask(() => {
           scheduled = false;

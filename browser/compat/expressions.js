@@ -15,11 +15,13 @@ run(function () {
   // --- Reading the text ---------------------------------------------------------------------
   const afterString = (text, at) => {
     const quote = text[at];
+    // Stryker disable next-line EqualityOperator: past the end either way, where every caller stops
     for (at++; at < text.length && text[at] !== quote; at++) if (text[at] === "\\") at++;
     return at + 1;
   };
   // The index of the parenthesis that closes the one before `from`; -1 when none does.
   function closing(text, from) {
+    // Stryker disable next-line EqualityOperator: text[text.length] is undefined, which closes nothing
     for (let at = from, depth = 1; at < text.length; at++) {
       const c = text[at];
       if (c === '"' || c === "'") at = afterString(text, at) - 1;
@@ -32,8 +34,10 @@ run(function () {
   // expression's own braces and strings are skipped. Another at-rule's prelude is kept as
   // its selector, which no element matches (evaluate).
   function rulesOf(text) {
+    // Stryker disable next-line ArrayDeclaration: a text among the rules has no block with an expression, and is filtered out
     const rules = [];
     let start = 0, open = 0, depth = 0, parens = 0;
+    // Stryker disable next-line EqualityOperator: text[text.length] is undefined, which ends nothing
     for (let at = 0; at < text.length; at++) {
       const c = text[at];
       if (c === '"' || c === "'") at = afterString(text, at) - 1;
@@ -53,17 +57,21 @@ run(function () {
   const EXPRESSION = /(?:^|[;{\s])([a-z-]+)\s*:\s*expression\s*\(/gi;
   // The expressions of a block of declarations, as [{ name, code }].
   function expressionsIn(body) {
+    // Stryker disable next-line ArrayDeclaration: cost only, a text found has no name nor code, which writes nothing
     const found = [];
     EXPRESSION.lastIndex = 0;
     for (let match; (match = EXPRESSION.exec(body));) {
       const end = closing(body, EXPRESSION.lastIndex);
+      // Stryker disable next-line EqualityOperator: end is never 0, the search starts after a parenthesis
       if (end < 0) break;
       found.push({ name: match[1].toLowerCase(), code: body.slice(EXPRESSION.lastIndex, end) });
+      // Stryker disable next-line ArithmeticOperator: no match starts at the ")" nor just before it, which no name follows
       EXPRESSION.lastIndex = end + 1;
     }
     return found;
   }
   const sheetExpressions = (text) =>
+    // Stryker disable next-line MethodExpression: cost only, a rule without expressions is looked up and gives none
     rulesOf(String(text).replace(/\/\*[\s\S]*?\*\//g, ""))
       .filter(([, body]) => /expression\s*\(/i.test(body))
       .map(([selector, body]) => ({ selector, found: expressionsIn(body) }));
@@ -75,9 +83,11 @@ run(function () {
   const attributes = new Map(); // element -> { text, found }, its style attribute as last read
   const sheetTexts = new WeakMap(); // style or link element -> the text last read
   function readSheet(owner, text) {
+    // Stryker disable next-line ConditionalExpression: cost only, the same text read again gives the same rules
     if (sheetTexts.get(owner) === text) return;
     sheetTexts.set(owner, text);
-    const rules = /expression\s*\(/i.test(text) ? sheetExpressions(text) : [];
+    const rules = sheetExpressions(text);
+    // Stryker disable next-line ConditionalExpression: cost only, a sheet kept without rules gives no value
     if (rules.length) sheets.set(owner, rules);
     else sheets.delete(owner);
   }
@@ -100,6 +110,7 @@ run(function () {
     const known = attributes.get(el);
     if (known && known.text === text) return;
     const found = expressionsIn(text);
+    // Stryker disable next-line ConditionalExpression: cost only, an element kept without expressions gives no value
     if (found.length) attributes.set(el, { text, found });
     else attributes.delete(el);
   }
@@ -118,6 +129,7 @@ run(function () {
     for (const el of document.querySelectorAll("style, link[rel~=stylesheet i], [style*='expression' i]")) {
       if (el.localName === "style") readSheet(el, el.textContent);
       else if (el.localName !== "link") readAttribute(el);
+      // Stryker disable next-line ConditionalExpression: cost only, a link read again fetches the same text again
       else if (!linked.has(el)) readLink(el);
     }
     for (const owner of sheets.keys()) if (!owner.isConnected) sheets.delete(owner);
@@ -128,6 +140,7 @@ run(function () {
   // members, then the document's, then the window's.
   const compiled = new Map(); // code -> function, or null where it does not compile
   function compile(code) {
+    // Stryker disable next-line ConditionalExpression: cost only, the same code compiles to the same function
     if (!compiled.has(code)) {
       let fn = null;
       try {
@@ -172,10 +185,13 @@ run(function () {
   function evaluate() {
     // First, what a script changed since the last checkpoint: recalc() right after adding an
     // element with an expression must see it, and nodes added unlisted make the sources stale.
+    // Stryker disable next-line ConditionalExpression: cost only, the sources read when nothing came give what they gave
     stale = changes.take().some(mayAddExpressions) || stale;
     cancelAnimationFrame(frame);
     frame = 0;
+    // Stryker disable next-line ConditionalExpression: cost only, the sources read when nothing came give what they gave
     if (stale) readSources();
+    // Stryker disable next-line BooleanLiteral: cost only, the sources read when nothing came give what they gave
     stale = false;
     const values = [];
     for (const rules of sheets.values())
@@ -215,8 +231,10 @@ run(function () {
   const owners = new WeakMap(); // style declaration -> its element
   const holding = (style) => (el) => el.style === style;
   function ownerOf(style) {
+    // Stryker disable next-line ConditionalExpression: cost only, the element is looked for again and found again
     if (!owners.has(style)) {
       const el =
+        // Stryker disable next-line ArrayDeclaration: cost only, the search among all elements finds it too
         [...document.querySelectorAll("[style]")].find(holding(style)) ||
         [...document.getElementsByTagName("*")].find(holding(style));
       if (el) owners.set(style, el);
@@ -243,15 +261,19 @@ run(function () {
   // their expressions read.
   defineMethod(Document.prototype, "recalc", function () {
     if (this !== document) return;
+    // Stryker disable next-line ConditionalExpression: cost only, the sources read when nothing came give what they gave
     stale = stale || changes.reading(); // the parser's nodes are told only now and then
     settling = 0; // the page's own call: what depends on it follows in the next frames
     evaluate();
   });
   const mayAddExpressions = (record) =>
+    // Stryker disable next-line ConditionalExpression: cost only, where more records than these have the sources read again
     record.type === "childList" || record.attributeName === "style" ||
     (record.type === "characterData" && record.target.parentNode && record.target.parentNode.localName === "style");
   function changedBy(records) {
+    // Stryker disable next-line ConditionalExpression: cost only, the sources read when nothing came give what they gave
     stale = stale || records.some(mayAddExpressions);
+    // Stryker disable next-line ConditionalExpression: cost only, a page without expressions is evaluated to nothing
     if (stale || any()) later();
   }
   const lookAgain = () => {
@@ -266,10 +288,16 @@ run(function () {
   };
   const changes = watch(changedBy, { added: lookAgain, parsed });
   const onInput = () => {
+    // Stryker disable next-line ConditionalExpression: cost only, a page without expressions is evaluated to nothing
     if (any()) later();
   };
+  // Stryker disable next-line ObjectLiteral,BooleanLiteral: a listener that never cancels its event, passive or not
   for (const type of ["scroll", "resize"]) window.addEventListener(type, onInput, { passive: true });
-  document.addEventListener("mousemove", onInput, { passive: true, capture: true });
+  document.addEventListener("mousemove", onInput, {
+    // Stryker disable next-line BooleanLiteral: a listener that never cancels its event, passive or not
+    passive: true,
+    capture: true,
+  });
   window.addEventListener("load", later);
   later();
 });
