@@ -27,8 +27,8 @@ run(function () {
   function drawingOf(shape, { width, height }, pointed) {
     for (const old of elementsOf(shape)) if (old.localName === "svg" && old.classList.contains(DRAWING)) old.remove();
     // A chart draws hundreds of lines: each element and attribute less in a drawing counts.
-    // A line's size is set when it is fitted; defs come only with an arrow's marker.
-    const drawing = make("svg", pointed ? { class: DRAWING } : { class: DRAWING, width: Math.max(width, 1), height: Math.max(height, 1) });
+    // Its size is set when it is fitted; defs come only with an arrow's marker.
+    const drawing = make("svg", { class: DRAWING });
     let defs = null;
     const defsOf = () => defs || (defs = drawing.insertBefore(make("defs", {}), drawing.firstChild));
     drawing.appendChild(draw(shape, vmlName(shape), { x: 0, y: 0, w: width, h: height }, defsOf));
@@ -90,7 +90,7 @@ run(function () {
     return (node) => {
       const chain = [];
       let found = null;
-      for (let n = node; n && n.nodeType === 1; n = n.parentElement) {
+      for (let n = node; n; n = n.parentElement) {
         if (known.has(n)) {
           found = known.get(n);
           break;
@@ -104,10 +104,7 @@ run(function () {
       return found;
     };
   }
-  const inDrawing = (node) => {
-    for (let n = node; n; n = n.parentElement) if (n.namespaceURI === SVG && n.classList.contains(DRAWING)) return true;
-    return false;
-  };
+  const inDrawing = (node) => node.closest("svg." + DRAWING) !== null;
 
   // <v:line ... /> closes itself in the old browser; an HTML parser leaves it open, so
   // what follows ends up inside it. Whatever a shape holds that is not one of its parts
@@ -124,7 +121,6 @@ run(function () {
       const last = movedOut.get(shape);
       (last && last.parentNode === shape.parentNode ? last : shape).after(child);
       movedOut.set(shape, child);
-      if (isShape(child)) moveOut(child);
     }
   }
 
@@ -136,7 +132,6 @@ run(function () {
     const parents = [];
     const added = [];
     const changed = [];
-    let grew = false;
     for (const record of records) {
       if (record.type !== "childList") {
         const target = record.type === "characterData" ? record.target.parentElement : record.target;
@@ -146,13 +141,12 @@ run(function () {
       const target = record.target;
       if (target.nodeType === 1 && mayBeVml(target) && target !== parents[parents.length - 1]) parents.push(target);
       const nodes = record.addedNodes;
-      grew = grew || nodes.length > 0;
       for (let i = 0; i < nodes.length; i++) {
         const node = nodes[i];
         if (node.nodeType === 1 && node.namespaceURI !== SVG && (mayBeVml(node) || node.firstElementChild)) added.push(node);
       }
     }
-    return { parents, added, changed, grew };
+    return { parents, added, changed };
   }
 
   // The shapes in and under roots, each root looked through once.
@@ -190,8 +184,8 @@ run(function () {
   let frame = 0;
   function take(records) {
     learnPrefixes();
-    const { parents, added, changed, grew } = touched(records);
-    if (grew && !sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
+    if (records.length) lookAtSheetsSoon();
+    const { parents, added, changed } = touched(records);
     for (const parent of parents) if (isShape(parent) && parent.parentNode) moveOut(parent);
     const addedShapes = shapesIn(added);
     for (const shape of addedShapes) moveOut(shape);
@@ -199,14 +193,20 @@ run(function () {
     queue([parents, addedShapes, shapesIn(changed), changed].flat());
     changes.take(); // what moving out changed
   }
-  // The page's sheets, for rules that bind a prefix, once a frame while it adds to the
-  // document (a style element or a link, maybe): the shapes of a prefix learnt so are drawn
-  // then (learnt below).
+  // The page's sheets, for rules that bind a prefix, once a frame while it changes the
+  // document (a style element or a link added, a style's text or a link's address changed)
+  // and when a linked sheet has come: the shapes of a prefix learnt so are drawn then
+  // (learnt below).
   let sheetFrame = 0;
   function lookAtSheets() {
     sheetFrame = 0;
     learnSheets(false);
   }
+  function lookAtSheetsSoon() {
+    if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
+  }
+  const onSheetLoad = (event) => event.target.localName === "link" && lookAtSheetsSoon();
+  document.addEventListener("load", onSheetLoad, true);
   // The outermost shape around each node is drawn in the next frame.
   function queue(nodes) {
     const outermost = outermostShapes();
@@ -231,7 +231,7 @@ run(function () {
   // parser has gone on filling since, each found once by one query.
   function takeAdded() {
     learnPrefixes();
-    if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
+    lookAtSheetsSoon();
     const found = [];
     for (const shape of document.querySelectorAll(shapeSelector()))
       if (!met.has(shape) || holdsMore(shape) || partsChanged(shape)) {
@@ -254,7 +254,7 @@ run(function () {
     frame = 0;
     const shapes = [...pending].filter((shape) => shape.isConnected);
     pending.clear();
-    if (shapes.length) renderAll(shapes);
+    renderAll(shapes);
     changes.take(); // what drawing itself changed
   }
 
@@ -306,7 +306,7 @@ run(function () {
       vmlName,
       function () {
         const value = this.getAttribute(name);
-        return BOOLEAN.has(name) ? flag(value, true) : value == null ? "" : value;
+        return BOOLEAN.has(name) ? flag(value) : value == null ? "" : value;
       },
       function (value) {
         this.setAttribute(name, typeof value === "boolean" ? (value ? "t" : "f") : String(value));
