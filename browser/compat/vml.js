@@ -137,7 +137,7 @@ run(function () {
   // What a batch of changes touched: the VML elements whose children changed (what other
   // elements hold is never drawn), the elements added, and those whose attributes or text
   // changed. The parser adds a page's elements one by one: this stays cheap per record.
-  // Stryker disable next-line ConditionalExpression,EqualityOperator: no local name starts with a colon; cost only: every element looked through finds the same shapes
+  // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only: every element looked through finds the same shapes
   const mayBeVml = (node) => node.localName.indexOf(":") > 0;
   function touched(records) {
     // Stryker disable next-line ArrayDeclaration: a text in these lists is no shape and holds none
@@ -227,6 +227,7 @@ run(function () {
     learnSheets(false);
   }
   function lookAtSheetsSoon() {
+    // Stryker disable next-line ConditionalExpression: cost only: the sheets looked at twice in a frame
     if (!sheetFrame) sheetFrame = requestAnimationFrame(lookAtSheets);
   }
   document.addEventListener("load", lookAtSheetsSoon, true); // a linked sheet among what loaded
@@ -311,7 +312,7 @@ run(function () {
   // not known yet: a script may make <x:line> and set its members right after it wrote the
   // rule that binds x, or before the text of the linked sheet that binds it has come.
   const now = (test) => (el) =>
-    // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only: the prefixes learnt again for an element of none; no local name starts with a colon
+    // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only: the prefixes learnt again for an element that names none
     test(el) || (el.localName.indexOf(":") > 0 && (learnPrefixes(), learnSheets(true), test(el)));
   // A member of unknown elements: VML's own on VML elements, a plain property elsewhere.
   function member(name, vml, get, set) {
