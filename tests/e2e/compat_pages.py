@@ -33,8 +33,11 @@ PLAIN_HOST = "localhost:8731"
 MUTANT = re.compile(r"^/m[0-9]*/")
 CTYPES = {".html": "text/html; charset=utf-8", ".js": "application/javascript", ".css": "text/css",
           ".xml": "text/xml", "dialect-served.js": "application/javascript; charset=gbk"}
-# A sheet the server refuses, with an error page that would bind a VML prefix if read.
-REFUSED = {"missing.css": b"e\\:* { behavior: url(#default#VML) }"}
+# Files the server answers with no success: a body that would bind a VML prefix, or make a
+# document, if read. name -> (status, body)
+REFUSED = {"missing.css": (404, b"e\\:* { behavior: url(#default#VML) }"),
+           "choices.css": (300, b"u\\:* { behavior: url(#default#VML) }"),
+           "choices.xml": (300, b"<draws/>")}
 
 
 class Walk:
@@ -93,7 +96,8 @@ def handler_for(walks):
             name = MUTANT.sub("/", self.path.split("?")[0]).lstrip("/")
             path = os.path.join(PAGES, name)
             if name in REFUSED:
-                return self.respond(404, REFUSED[name], "text/css")
+                status, body = REFUSED[name]
+                return self.respond(status, body, CTYPES[os.path.splitext(name)[1]])
             if "/" in name or not os.path.isfile(path):
                 return self.respond(404, b"not found", "text/plain")
             with open(path, "rb") as page:
