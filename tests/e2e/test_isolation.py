@@ -11,9 +11,9 @@ from gi.repository import GLib
 
 from servers import PageServer
 from shell_client import ShellTest, no_shell, shell_pid, web_processes
-from test_safety import DOWNLOADS, FULL, frames, listing, start_shell_with, statuses
-from veltrano_e2e import (CONTENT_HOST, Launcher, close_browser_windows, find, shell_app, states, texts, wait_until,
-                          window_titled, windows_titled)
+from test_safety import DOWNLOADS, FULL, listing, start_shell_with, statuses
+from veltrano_e2e import (CONTENT_HOST, Launcher, close_browser_windows, find, frame_titled, frames, shell_app, states,
+                          texts, wait_until, window_titled, windows_titled)
 
 HELP = ("/readme.html", "帮助文档")
 ELSEWHERE = "http://127.0.0.3"
@@ -42,10 +42,6 @@ def serve(service):
     service.page(CONTENT_HOST, *HELP)
     for i in range(40):
         service.set(CONTENT_HOST, f"/f{i}.bin", b"file", ctype="application/octet-stream")
-
-
-def frame_titled(title):
-    return wait_until(lambda: next((f for f in frames() if f.name == title), None), 15, what=f"window {title}")
 
 
 def prompt_of(frame):

@@ -13,13 +13,12 @@ import gi
 
 gi.require_version("Gdk", "3.0")
 gi.require_version("Gtk", "3.0")
-import pyatspi  # noqa: E402
 from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from servers import PageServer  # noqa: E402
 from shell_client import ShellTest  # noqa: E402
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, activate, bars_of, browser_windows,  # noqa: E402
-                          close_browser_windows, shell_app, status_of, wait_until, window_titled, windows_titled)
+                          close_browser_windows, status_bars, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 CTYPES = {".html": "text/html", ".xml": "text/xml", ".css": "text/css", ".js": "application/x-javascript"}
@@ -59,24 +58,6 @@ def serve_corpus(service):
                 "<html><head><title>搜索结果：红球</title></head></html>".encode("gbk"), ctype="text/html")
 
 
-def status_text(title):
-    return status_texts(title)[0]
-
-
-def status_texts(title):
-    """The status bar of each browser window with this title; a window that has just
-    closed is passed over."""
-    texts = []
-    for frame in shell_app():
-        try:
-            if frame.getRole() != pyatspi.ROLE_FRAME or frame.name != title:
-                continue
-            texts.append(status_of(frame))
-        except GLib.Error:
-            continue
-    return texts
-
-
 class CorpusTest(ShellTest):
     """A shell, and the corpus served for the whole class."""
 
@@ -106,7 +87,7 @@ class LegacyPages(CorpusTest):
     def test_the_old_dom(self):
         h = self.open("/old-dom.html")
         self.assertEqual(self.checked(h), "通过")
-        wait_until(lambda: "此网页请求加入收藏夹" in status_text("通过"), 10, what="the favourite in the status bar")
+        wait_until(lambda: "此网页请求加入收藏夹" in status_bars("通过")[0], 10, what="the favourite in the status bar")
 
     def test_the_second_layer_in_several_windows(self):
         """Each page checks the old browser's ways it uses, in three windows open at once;
@@ -120,7 +101,7 @@ class LegacyPages(CorpusTest):
                 with self.subTest(path=path, window=window):
                     self.assertEqual(self.checked(h), "通过")
             if status:
-                wait_until(lambda: [status in text for text in status_texts("通过")] == [True] * 3, 10,
+                wait_until(lambda: [status in text for text in status_bars("通过")] == [True] * 3, 10,
                            what=f"{path}: {status}")
             if path == "/omission.html":  # its line, made by script from the cells' places, is on screen
                 left, top = window_titled("通过")[0].client_origin()

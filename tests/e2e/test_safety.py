@@ -18,8 +18,8 @@ from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 from servers import QuietHandler, Server  # noqa: E402
 from shell_client import Client, ShellTest, dbus_error, no_shell, shell_pid, start_shell, web_processes  # noqa: E402
 from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows,  # noqa: E402
-                          close_browser_windows, find, read_text, shell_app, shell_running, states, status_of,
-                          texts, wait_until)
+                          close_browser_windows, find, read_text, shell_app, shell_running, states,
+                          status_bars, texts, wait_until, frame_titled, frames)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]
@@ -52,13 +52,9 @@ def serve(service):
         service.set(CONTENT_HOST, path, b"from the server", ctype="application/octet-stream")
 
 
-def frames():
-    return [a for a in shell_app() if a is not None and a.getRole() == pyatspi.ROLE_FRAME]
-
-
 def statuses():
     """What the status bars of the shell's windows say, together."""
-    return " | ".join(status_of(frame) for frame in frames())
+    return " | ".join(status_bars())
 
 
 def listing(folder):
@@ -163,7 +159,7 @@ class Safety(ShellTest):
     def test_an_address_with_user_info_typed_in_is_refused(self):
         h = self.open("/page.html")
         self.title_becomes(h, ("测试页",))
-        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        frame = frame_titled("测试页")
         address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_TEXT and pyatspi.STATE_EDITABLE in states(a))
         address.queryEditableText().setTextContents(f"{CONTENT_HOST}@127.0.0.3/page.html")
         address.queryAction().doAction(0)  # Enter
@@ -279,8 +275,8 @@ class FreshShell(unittest.TestCase):
             h = self.client.open(f"http://{CONTENT_HOST}/page.html")
             wait_until(lambda: self.client.get(h, "LocationName") == "测试页", 15, what="the page")
         self.assertEqual(len(frames()), 2)
-        for frame in frames():
-            self.assertIn("安全沙箱已关闭", status_of(frame))
+        for said in status_bars():
+            self.assertIn("安全沙箱已关闭", said)
 
 
 if __name__ == "__main__":

@@ -7,7 +7,7 @@ from gi.repository import GLib
 
 from shell_client import (NAME, PATH, Client, ShellTest, dbus_error, interface_info, no_shell, shell_pid,
                           start_shell, web_processes)
-from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
+from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, frame_titled, states,
                           shell_running, wait_until, window_titled, windows_titled, x)
 
 ERR = "org.veltrano.Browser1.Error."
@@ -97,7 +97,7 @@ class Interface(ShellTest):
         self.client.prepare()  # the window comes ready-made, its blank page no place to go back to
         self.client.open(f"http://{CONTENT_HOST}/page.html")
         window_titled("测试页", 15)
-        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        frame = frame_titled("测试页")
         names = {role: [] for role in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_STATUS_BAR)}
         find(frame, lambda a: names.get(a.getRole(), []).append(a.name) and False)
         back = find(frame, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "后退")

@@ -12,7 +12,7 @@ import pyatspi
 
 from servers import PageServer
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, bars_of, browser_windows, find, read_text, shell_app, states, wait_until,
+from veltrano_e2e import (CONTENT_HOST, bars_of, browser_windows, find, frame_titled, read_text, states, wait_until,
                           window_titled)
 
 PAGES = {
@@ -76,7 +76,7 @@ class WebContent(ShellTest):
     def test_a_local_file_typed_in_the_address_bar_is_refused(self):
         h = self.open("/page.html")
         self.title_becomes(h, ("测试页",))
-        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        frame = frame_titled("测试页")
         address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_TEXT and pyatspi.STATE_EDITABLE in states(a))
         address.queryEditableText().setTextContents("file:///etc/hostname")
         address.queryAction().doAction(0)  # Enter

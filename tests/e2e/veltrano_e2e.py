@@ -10,6 +10,7 @@ import time
 import unittest
 
 import pyatspi
+from gi.repository import GLib
 
 from servers import Service
 
@@ -271,10 +272,38 @@ def shell_app():
     return next((app for app, _, name in live_apps() if name == "veltrano-browser"), None)
 
 
+def frames(title=None):
+    """The shell's windows, or those with this title, in the accessibility tree; a window
+    that has just closed is passed over."""
+    found = []
+    for frame in shell_app() or []:
+        try:
+            if frame is not None and frame.getRole() == pyatspi.ROLE_FRAME and title in (None, frame.name):
+                found.append(frame)
+        except GLib.Error:
+            continue
+    return found
+
+
+def frame_titled(title, timeout=15):
+    """The shell's window with this title, once there is one."""
+    return wait_until(lambda: next(iter(frames(title)), None), timeout, what=f"window {title}")
+
+
+def status_bars(title=None):
+    """What the status bar of each of the shell's windows, or of those with this title, says."""
+    said = []
+    for frame in frames(title):
+        try:
+            said.append(status_of(frame))
+        except GLib.Error:
+            continue
+    return said
+
+
 def bars_of(title):
     """Which bars the browser window with this title shows."""
-    app = shell_app()
-    frame = find(app, lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == title)
+    frame = next(iter(frames(title)), None)
     assert frame is not None, f"no browser window titled {title}"
 
     def showing(role):
