@@ -92,6 +92,7 @@ def omission_chart(user):
     cells = "".join(f"<td class='{'hot' if g >= 10 else 'miss'}'>{g}</td>" for g in gaps)
     left, top, width, height = 90, 0, 22, 18  # the blue grid's cells, in the chart's own box
     rows, shapes = [], []
+    prev = None  # the ball drawn before, which the line comes from
     for index, (period, _, blue) in enumerate(history):
         rows.append(f"<tr><td class='period'>{period}</td>" + "".join(
             f"<td>{'' if n == blue else n}</td>" for n in range(1, BLUE + 1)) + "</tr>")

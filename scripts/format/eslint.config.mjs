@@ -1,0 +1,31 @@
+// The rules that catch real faults in the project's own JavaScript, not questions of style
+// (prettier has those). The compatibility scripts run as one function, prelude.js first
+// (browser/compat/compat.cmake): what an earlier script declares at its top level, a later
+// one uses. The corpus of the service's era (tests/e2e/legacy/) is written as pages of that
+// time were, and stays so; the libraries under node_modules are their authors'.
+import js from "@eslint/js";
+import globals from "globals";
+
+// What prelude.js declares for the scripts after it.
+const prelude = Object.fromEntries(
+  ["ask", "define", "defineGetter", "defineMethod", "replace", "run", "shared"].map((name) => [name, "readonly"])
+);
+
+export default [
+  { basePath: "../.." },
+  { ignores: ["tests/e2e/legacy/", "**/node_modules/", "build*/"] },
+  js.configs.recommended,
+  {
+    files: ["browser/compat/*.js"],
+    languageOptions: {
+      ecmaVersion: 2022,
+      sourceType: "script",
+      globals: { ...globals.browser, ...prelude },
+    },
+    rules: {
+      // prelude.js's prompt is the page's, taken before a page can replace it.
+      "no-redeclare": ["error", { builtinGlobals: false }],
+      "no-unused-vars": ["error", { vars: "local", args: "none", caughtErrors: "none" }],
+    },
+  },
+];
