@@ -1,8 +1,9 @@
 // The rules that catch real faults in the project's own JavaScript, not questions of style
-// (prettier has those). The compatibility scripts run as one function, prelude.js first
-// (browser/compat/compat.cmake): what an earlier script declares at its top level, a later
-// one uses. The corpus of the service's era (tests/e2e/legacy/) is written as pages of that
-// time were, and stays so; the libraries under node_modules are their authors'.
+// (prettier has those), for the files check-format.sh names from the top of the tree. The
+// compatibility scripts run as one function, prelude.js first (browser/compat/compat.cmake):
+// what an earlier script declares at its top level, a later one uses. The corpus of the
+// service's era (tests/e2e/legacy/) is written as pages of that time were, and stays so; the
+// libraries under node_modules are their authors'.
 import js from "@eslint/js";
 import globals from "globals";
 
@@ -12,7 +13,6 @@ const prelude = Object.fromEntries(
 );
 
 export default [
-  { basePath: "../.." },
   { ignores: ["tests/e2e/legacy/", "**/node_modules/", "build*/"] },
   js.configs.recommended,
   {
