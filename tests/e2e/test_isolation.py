@@ -12,8 +12,9 @@ from gi.repository import GLib
 from servers import PageServer
 from shell_client import ShellTest, no_shell, shell_pid, web_processes
 from test_safety import DOWNLOADS, FULL, listing, start_shell_with, statuses
-from veltrano_e2e import (CONTENT_HOST, Launcher, close_browser_windows, find, frame_titled, frames, shell_app, states,
-                          texts, wait_until, window_titled, windows_titled)
+from shell_frames import frame_titled, frames, shell_app
+from veltrano_e2e import (CONTENT_HOST, Launcher, close_browser_windows, find, states, texts, wait_until, window_titled,
+                          windows_titled)
 
 HELP = ("/readme.html", "帮助文档")
 ELSEWHERE = "http://127.0.0.3"

@@ -9,7 +9,8 @@ import unittest
 from gi.repository import GLib
 
 from shell_client import NAME, PATH, Client, interface_info, no_shell
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LaunchTest, LauncherTest, bars_of, browser_windows,
+from shell_frames import bars_of
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LaunchTest, LauncherTest, browser_windows,
                           close_browser_windows, launcher_without_browser, shell_running, wait_until, window_titled)
 
 PAGES = {

@@ -17,8 +17,9 @@ from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
 from servers import PageServer  # noqa: E402
 from shell_client import ShellTest  # noqa: E402
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, activate, bars_of, browser_windows,  # noqa: E402
-                          close_browser_windows, status_bars, wait_until, window_titled, windows_titled)
+from shell_frames import bars_of, status_bars  # noqa: E402
+from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, activate, browser_windows,  # noqa: E402
+                          close_browser_windows, wait_until, window_titled, windows_titled)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 CTYPES = {".html": "text/html", ".xml": "text/xml", ".css": "text/css", ".js": "application/x-javascript"}

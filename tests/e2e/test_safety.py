@@ -17,9 +17,9 @@ from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
 from servers import QuietHandler, Server  # noqa: E402
 from shell_client import Client, ShellTest, dbus_error, no_shell, shell_pid, start_shell, web_processes  # noqa: E402
-from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows,  # noqa: E402
-                          close_browser_windows, find, read_text, shell_app, shell_running, states,
-                          status_bars, texts, wait_until, frame_titled, frames)
+from shell_frames import frame_titled, frames, shell_app, status_bars  # noqa: E402
+from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows, close_browser_windows, find,  # noqa: E402
+                          read_text, shell_running, states, texts, wait_until)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]

@@ -7,8 +7,9 @@ from gi.repository import GLib
 
 from shell_client import (NAME, PATH, Client, ShellTest, dbus_error, interface_info, no_shell, shell_pid,
                           start_shell, web_processes)
-from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, frame_titled, states,
-                          shell_running, wait_until, window_titled, windows_titled, x)
+from shell_frames import frame_titled
+from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, states, shell_running,
+                          wait_until, window_titled, windows_titled, x)
 
 ERR = "org.veltrano.Browser1.Error."
 

@@ -12,8 +12,8 @@ import pyatspi
 
 from servers import PageServer
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, bars_of, browser_windows, find, frame_titled, read_text, states, wait_until,
-                          window_titled)
+from shell_frames import bars_of, frame_titled
+from veltrano_e2e import CONTENT_HOST, browser_windows, find, read_text, states, wait_until, window_titled
 
 PAGES = {
     "/popup.html": "<script>var w = window.open('/page.html');"

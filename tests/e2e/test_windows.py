@@ -11,8 +11,9 @@ from gi.repository import GLib
 
 from shell_client import ShellTest
 from test_legacy import Screen, corpus, serve_corpus
-from veltrano_e2e import (CONTENT_HOST, Service, activate, bars_of, browser_windows, find, shell_app, wait_until,
-                          window_titled, windows_titled)
+from shell_frames import bars_of, shell_app
+from veltrano_e2e import (CONTENT_HOST, Service, activate, browser_windows, find, wait_until, window_titled,
+                          windows_titled)
 
 
 # One server for the module: a connection WebKit keeps open would reach a server that a

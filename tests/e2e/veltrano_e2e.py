@@ -10,7 +10,6 @@ import time
 import unittest
 
 import pyatspi
-from gi.repository import GLib
 
 from servers import Service
 
@@ -68,11 +67,6 @@ def texts(acc):
     found = []
     find(acc, lambda a: found.append(a.name or "") and False)
     return found
-
-
-def status_of(frame):
-    """What the status bar of a browser window says."""
-    return " ".join(texts(find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)))
 
 
 def extents(acc):
@@ -266,58 +260,6 @@ class BrowserWindow:
     def key(self, *keys, timeout=10):
         activate(self.xid, timeout)
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
-
-
-def shell_app():
-    return next((app for app, _, name in live_apps() if name == "veltrano-browser"), None)
-
-
-def frames(title=None):
-    """The shell's windows, or those with this title, in the accessibility tree; a window
-    that has just closed is passed over."""
-    found = []
-    for frame in shell_app() or []:
-        try:
-            if frame is not None and frame.getRole() == pyatspi.ROLE_FRAME and title in (None, frame.name):
-                found.append(frame)
-        except GLib.Error:
-            continue
-    return found
-
-
-def frame_titled(title, timeout=15):
-    """The shell's window with this title, once there is one."""
-    return wait_until(lambda: next(iter(frames(title)), None), timeout, what=f"window {title}")
-
-
-def status_bars(title=None):
-    """What the status bar of each of the shell's windows, or of those with this title, says."""
-    said = []
-    for frame in frames(title):
-        try:
-            said.append(status_of(frame))
-        except GLib.Error:
-            continue
-    return said
-
-
-def bars_of(title):
-    """Which bars the browser window with this title shows."""
-    frame = next(iter(frames(title)), None)
-    assert frame is not None, f"no browser window titled {title}"
-
-    def showing(role):
-        bar = find(frame, lambda a: a.getRole() == role)
-        return bar is not None and pyatspi.STATE_SHOWING in states(bar)
-
-    address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_LABEL and a.name == "地址")
-    status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-    return {
-        "menu": showing(pyatspi.ROLE_MENU_BAR),
-        "tool": showing(pyatspi.ROLE_TOOL_BAR),
-        "address": address is not None and pyatspi.STATE_SHOWING in states(address),
-        "status": status is not None and pyatspi.STATE_SHOWING in states(status),
-    }
 
 
 def close_browser_windows():
