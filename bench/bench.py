@@ -4,26 +4,22 @@ this run, against a reference measured alternately with it."""
 
 import os
 import platform
-import statistics
 import subprocess
 import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "tests", "e2e"))
 sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "demo"))
-from service import omission_chart  # noqa: E402
-from chart_shapes import SHAPES, chart as shaped_chart  # noqa: E402
+from figures import ROUNDS, XWAIT, ratio_line, summary, until_titled  # noqa: E402
+from pages import BIG_CHART, chart_shapes, old_pages  # noqa: E402
 from shell_client import Client, shell_pid, start_shell  # noqa: E402
 from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, browser_windows,  # noqa: E402
                         close_browser_windows, shell_running, wait_until)
 
 BUILD = os.environ["VELTRANO_BUILD_DIR"]
-ROUNDS = int(os.environ.get("VELTRANO_BENCH_ROUNDS", "9"))
-XWAIT = os.path.join(BUILD, "bench", "xwait")
 LAUNCHER_BIN = os.path.join(BUILD, "veltrano")
 REFERENCE_WINDOW = os.path.join(BUILD, "bench", "reference_window")
 REFERENCE_WEBKIT = os.path.join(BUILD, "bench", "reference_webkit")
-BIG_CHART = os.path.join(os.path.dirname(__file__), "big-chart.html")
 HELP_URL = f"http://{CONTENT_HOST}/readme.html"
 HELP_TITLE = "帮助文档"
 
@@ -81,28 +77,6 @@ def start_to_map(program):
     stop(pid)
     time.sleep(0.2)
     return ms, peak
-
-
-def until_titled(title, action):
-    """Milliseconds from action() to a new window titled title."""
-    timer = subprocess.Popen([XWAIT, "title", title], stdin=subprocess.PIPE, stdout=subprocess.PIPE, text=True)
-    assert timer.stdout.readline().strip() == "ready"
-    timer.stdin.write("go\n")
-    timer.stdin.flush()
-    result = action()
-    ms = float(timer.stdout.readline())
-    timer.wait()
-    return ms, result
-
-
-def summary(name, values, unit):
-    return f"{name:44} median {statistics.median(values):8.1f} {unit}  min {min(values):8.1f}  max {max(values):8.1f}"
-
-
-def ratio_line(name, ratios, target):
-    median = statistics.median(ratios)
-    verdict = "meets" if median <= target else "MISSES"
-    return f"{name:44} ratio  {median:6.3f}  (min {min(ratios):.3f}, max {max(ratios):.3f}; target <= {target}: {verdict})"
 
 
 def machine():
@@ -293,129 +267,6 @@ def memory(service):
             f"  (target <= 60 MiB RSS: {'meets' if per_window <= 60 else 'MISSES'})", *reference_memory(), ""]
 
 
-def alternate(measure, urls):
-    """measure(url) for the two urls ROUNDS times each, in turns, after a round that warms the
-    web process and the caches up."""
-    results = ([], [])
-    for i in range(-1, ROUNDS):
-        for k in (0, 1) if i % 2 == 0 else (1, 0):
-            value = measure(urls[k])
-            if i >= 0:
-              results[k].append(value)
-    return results
-
-
-def drawn_by_page_clock(client, url):
-    """The milliseconds a full chart's page gives in its title, from navigation to the second
-    frame after its load event."""
-    handle = client.open(url, 1000, 700)
-    title = wait_until(lambda: str(client.get(handle, "LocationName")).startswith("drawn ") and
-                       client.get(handle, "LocationName"), 60, what="the full chart drawn")
-    client.release(handle)
-    close_browser_windows()
-    return float(title.split()[1])
-
-
-def old_pages(service):
-    # 5, 6. What the old browser's ways cost a page: each page from a service host, which gets
-    # the compatibility scripts, and the same page from another host, which does not. First
-    # the demo's omission chart (GBK, attachEvent, 60 VML shapes), from asking to its load
-    # event; then a full chart (200 draws by 49 numbers, 600 VML segments, some written by
-    # document.write and some made after load), by the page's own clock from navigation to
-    # the second frame after its load event.
-    loaded = b"<script>window.addEventListener('load', function () { document.title = 'chart loaded'; });</script>"
-    chart = omission_chart(None).replace(b"</body>", loaded + b"</body>")
-    with open(BIG_CHART, encoding="utf-8") as page:
-        big = page.read().encode("gbk")
-    # The same chart with its lines closed: the document the old browser built from the
-    # self-closing tags, which plain WebKit nests each in the one before.
-    closed = big.replace(b'left:0;top:0" />', b'left:0;top:0"></v:line>')
-    assert closed != big
-    # The same chart with ten CSS expressions on it: a header and a side bar held in view, a
-    # footer and a crosshair sized by the table, a tip in two style attributes.
-    rules = (b"#head { position: absolute; left: 0; height: 18px; top: expression(document.documentElement.scrollTop);"
-             b" width: expression(document.documentElement.clientWidth); }\n"
-             b"#side { position: absolute; top: 0; width: 60px; height: expression(document.documentElement.clientHeight);"
-             b" left: expression(document.documentElement.scrollLeft + document.documentElement.clientWidth - 60); }\n"
-             b"#foot { position: absolute; left: 0; top: expression(document.getElementById('grid').offsetHeight + 4);"
-             b" width: expression(document.getElementById('grid').offsetWidth); }\n"
-             b"#xcross { position: absolute; height: 1px; width: expression(grid.offsetWidth); }\n"
-             b"#ycross { position: absolute; width: 1px; height: expression(grid.offsetHeight); }\n")
-    parts = b"".join(b'<div id="%s"></div>' % name for name in (b"head", b"side", b"foot", b"xcross", b"ycross"))
-    parts += b'<div style="position: absolute; left: expression(document.body.scrollLeft + 10); top: expression(10)"></div>'
-    expressions = big.replace(b"</style>", rules + b"</style>").replace(b"</body>", parts + b"</body>")
-    assert expressions.count(b"expression(") == 10
-    # The same chart with its helpers declared in the old engine's dialect (function
-    # window.cx() {...}): its first script fails to parse, and is mended and run again.
-    dialect = big.replace(b"function cx(", b"function window.cx(").replace(b"function cy(", b"function window.cy(")
-    assert dialect != big
-    service.set(CONTENT_HOST, "/dialect.asp", dialect, ctype="text/html")
-    for host in (CONTENT_HOST, "127.0.0.2"):
-        service.set(host, "/chart.asp", chart, ctype="text/html")
-        service.set(host, "/full.asp", big, ctype="text/html")
-        service.set(host, "/closed.asp", closed, ctype="text/html")
-        service.set(host, "/expressions.asp", expressions, ctype="text/html")
-    start_shell()
-    client = Client()
-    keep = client.create()  # a hidden window keeps the shell, and new windows share its web process
-
-    def to_load(url):
-        ms, handle = until_titled("chart loaded", lambda: client.open(url, 1000, 700))
-        client.release(handle)
-        close_browser_windows()
-        return ms
-
-    def by_page_clock(url):
-        return drawn_by_page_clock(client, url)
-
-    hosts = (f"http://{CONTENT_HOST}", "http://127.0.0.2")
-    demo_on, demo_off = alternate(to_load, [host + "/chart.asp" for host in hosts])
-    full_on, _ = alternate(by_page_clock, [host + "/full.asp" for host in hosts])
-    closed_on, closed_off = alternate(by_page_clock, [host + "/closed.asp" for host in hosts])
-    css_on, css_off = alternate(by_page_clock, [host + "/expressions.asp" for host in hosts])
-    dialect_on, plain_on = alternate(by_page_clock, [f"{hosts[0]}/dialect.asp", f"{hosts[0]}/full.asp"])
-    client.release(keep)
-    client.close()
-    return [summary("old page, service host (compatibility on)", demo_on, "ms"),
-            summary("same page, other host (compatibility off)", demo_off, "ms"),
-            ratio_line("compatibility layer, page load", [a / b for a, b in zip(demo_on, demo_off)], 1.05),
-            summary("full chart drawn, compatibility on", full_on, "ms"),
-            summary("lines closed, compatibility off", closed_off, "ms"),
-            ratio_line("full chart on / lines closed, off", [a / b for a, b in zip(full_on, closed_off)], 1.15),
-            ratio_line("lines closed, on / off", [a / b for a, b in zip(closed_on, closed_off)], 1.15),
-            summary("full chart, 10 expressions, on", css_on, "ms"),
-            summary("full chart, 10 expressions, off", css_off, "ms"),
-            ratio_line("10 expressions, on / off", [a / b for a, b in zip(css_on, css_off)], 1.10),
-            ratio_line("10 expressions on / full chart on", [a / b for a, b in zip(css_on, full_on)], 1.10),
-            summary("full chart in the old dialect, mended", dialect_on, "ms"),
-            ratio_line("old dialect mended / as WebKit reads it", [a / b for a, b in zip(dialect_on, plain_on)], 1.05),
-            ""] + chart_shapes(service)
-
-
-def chart_shapes(service):
-    # 7. The full chart in each shape its table comes in (bench/chart_shapes.py), each with
-    # VML from the markup, from document.write and from a script after load, on a service
-    # host and on another, alternately.
-    hosts = (f"http://{CONTENT_HOST}", "http://127.0.0.2")
-    for shape in SHAPES:
-        for host in hosts:
-            service.set(host.split("/")[-1], f"/shape-{shape}.asp", shaped_chart(shape), ctype="text/html")
-    start_shell()
-    client = Client()
-    keep = client.create()
-    lines = []
-    for shape in SHAPES:
-        on, off = alternate(lambda url: drawn_by_page_clock(client, url), [host + f"/shape-{shape}.asp" for host in hosts])
-        lines += [summary(f"table {SHAPE_NAMES[shape]}, on", on, "ms"),
-                  summary(f"table {SHAPE_NAMES[shape]}, off", off, "ms"),
-                  ratio_line(f"compatibility layer, table {SHAPE_NAMES[shape]}", [a / b for a, b in zip(on, off)], 1.10)]
-    client.release(keep)
-    client.close()
-    return lines + [""]
-
-
-SHAPE_NAMES = {"markup": "in markup", "write": "by document.write", "dom": "by DOM calls after load",
-               "innerHTML": "through innerHTML"}
 SECTIONS = {"start-up": start_up, "clicks": clicks, "memory": memory, "pages": old_pages,
             "chart-shapes": chart_shapes, "sandbox": sandbox_cost}
 
