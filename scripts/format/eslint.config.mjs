@@ -2,8 +2,9 @@
 // (prettier has those), for the files check-format.sh names from the top of the tree. The
 // compatibility scripts run as one function, prelude.js first (browser/compat/compat.cmake):
 // what an earlier script declares at its top level, a later one uses. The corpus of the
-// service's era (tests/e2e/legacy/) is written as pages of that time were, and stays so; the
-// libraries under node_modules are their authors'.
+// service's era (tests/e2e/legacy/) is written as pages of that time were, and stays so, as do
+// the scripts in the old engine's dialect that dialect.js's checks load; the libraries under
+// node_modules are their authors'.
 import js from "@eslint/js";
 import globals from "globals";
 
@@ -13,7 +14,7 @@ const prelude = Object.fromEntries(
 );
 
 export default [
-  { ignores: ["tests/e2e/legacy/", "**/node_modules/", "build*/"] },
+  { ignores: ["tests/e2e/legacy/", "tests/e2e/compat/dialect-*.js", "**/node_modules/", "build*/"] },
   js.configs.recommended,
   {
     files: ["browser/compat/*.js"],
@@ -28,4 +29,12 @@ export default [
       "no-unused-vars": ["error", { vars: "local", args: "none", caughtErrors: "none" }],
     },
   },
+  {
+    // The compatibility scripts' pages of checks share harness.js's functions as globals.
+    files: ["tests/e2e/compat/*.js"],
+    languageOptions: { sourceType: "script", globals: globals.browser },
+    rules: { "no-unused-vars": ["error", { vars: "local", args: "none", caughtErrors: "none" }] },
+  },
+  // The tools' own configurations run in Node.
+  { files: ["**/*.mjs"], languageOptions: { globals: globals.node } },
 ];
