@@ -13,8 +13,16 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "demo"))
 from figures import ROUNDS, XWAIT, ratio_line, summary, until_titled  # noqa: E402
 from pages import BIG_CHART, chart_shapes, old_pages  # noqa: E402
 from shell_client import Client, shell_pid, start_shell  # noqa: E402
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, browser_windows,  # noqa: E402
-                        close_browser_windows, shell_running, wait_until)
+from veltrano_e2e import (
+    CONTENT_HOST,
+    HOME_HOST,
+    Launcher,
+    Service,
+    browser_windows,  # noqa: E402
+    close_browser_windows,
+    shell_running,
+    wait_until,
+)
 
 BUILD = os.environ["VELTRANO_BUILD_DIR"]
 LAUNCHER_BIN = os.path.join(BUILD, "veltrano")
@@ -28,7 +36,7 @@ def status_kib(pid, field):
     with open(f"/proc/{pid}/status") as status:
         for line in status:
             if line.startswith(field + ":"):
-              return int(line.split()[1])
+                return int(line.split()[1])
     return 0
 
 
@@ -36,8 +44,8 @@ def pss_kib(pid):
     try:
         with open(f"/proc/{pid}/smaps_rollup") as rollup:
             for line in rollup:
-              if line.startswith("Pss:"):
-                  return int(line.split()[1])
+                if line.startswith("Pss:"):
+                    return int(line.split()[1])
     except OSError:
         pass
     return 0
@@ -48,11 +56,11 @@ def descendants(pid):
     for entry in os.listdir("/proc"):
         if entry.isdigit():
             try:
-              with open(f"/proc/{entry}/stat") as stat:
-                  parent = int(stat.read().rsplit(")", 1)[1].split()[1])
-              children.setdefault(parent, []).append(int(entry))
+                with open(f"/proc/{entry}/stat") as stat:
+                    parent = int(stat.read().rsplit(")", 1)[1].split()[1])
+                children.setdefault(parent, []).append(int(entry))
             except (OSError, ValueError, IndexError):
-              pass
+                pass
     found, todo = [], [pid]
     while todo:
         p = todo.pop()
@@ -82,10 +90,14 @@ def start_to_map(program):
 def machine():
     cpu = next((l.split(":", 1)[1].strip() for l in open("/proc/cpuinfo") if l.startswith("model name")), "?")
     total = next((int(l.split()[1]) // 1024 for l in open("/proc/meminfo") if l.startswith("MemTotal")), 0)
-    webkit = subprocess.run(["pkg-config", "--modversion", "webkit2gtk-4.1"], capture_output=True, text=True).stdout.strip()
+    webkit = subprocess.run(
+        ["pkg-config", "--modversion", "webkit2gtk-4.1"], capture_output=True, text=True
+    ).stdout.strip()
     gtk = subprocess.run(["pkg-config", "--modversion", "gtk+-3.0"], capture_output=True, text=True).stdout.strip()
-    return (f"machine: {cpu}, {os.cpu_count()} cores, {total} MiB; {platform.system()} {platform.release()}; "
-            f"GTK {gtk}, WebKitGTK {webkit}; Xvfb + openbox, software rendering; {ROUNDS} rounds")
+    return (
+        f"machine: {cpu}, {os.cpu_count()} cores, {total} MiB; {platform.system()} {platform.release()}; "
+        f"GTK {gtk}, WebKitGTK {webkit}; Xvfb + openbox, software rendering; {ROUNDS} rounds"
+    )
 
 
 def sandbox_cost(service):
@@ -96,13 +108,18 @@ def sandbox_cost(service):
     off = dict(os.environ, WEBKIT_DISABLE_SANDBOX_THIS_IS_DANGEROUS="1")
     figures = {mode: {"start": [], "window": [], "one": [], "five": []} for mode in ("on", "off")}
     for i in range(ROUNDS):
-        for mode in (("on", "off") if i % 2 == 0 else ("off", "on")):
+        for mode in ("on", "off") if i % 2 == 0 else ("off", "on"):
             close_browser_windows()
             wait_until(lambda: not shell_running(), 30, what="the shell to end")
             f = figures[mode]
             started = time.monotonic()
-            proc = subprocess.Popen([shell], env=None if mode == "on" else off, stdout=subprocess.DEVNULL,
-                                    stderr=subprocess.DEVNULL, start_new_session=True)
+            proc = subprocess.Popen(
+                [shell],
+                env=None if mode == "on" else off,
+                stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL,
+                start_new_session=True,
+            )
             wait_until(shell_running, 15, interval=0.005, what="the shell")
             client = Client()
             ms, _ = until_titled(HELP_TITLE, lambda: client.open(HELP_URL))
@@ -119,14 +136,17 @@ def sandbox_cost(service):
     lines = []
     for mode in ("on", "off"):
         f = figures[mode]
-        lines += [summary(f"sandbox {mode}: shell exec to page loaded", f["start"], "ms"),
-                  summary(f"sandbox {mode}: a further window, ask to loaded", f["window"], "ms"),
-                  summary(f"sandbox {mode}: PSS, 1 window", f["one"], "MiB"),
-                  summary(f"sandbox {mode}: PSS, 5 windows", f["five"], "MiB")]
+        lines += [
+            summary(f"sandbox {mode}: shell exec to page loaded", f["start"], "ms"),
+            summary(f"sandbox {mode}: a further window, ask to loaded", f["window"], "ms"),
+            summary(f"sandbox {mode}: PSS, 1 window", f["one"], "MiB"),
+            summary(f"sandbox {mode}: PSS, 5 windows", f["five"], "MiB"),
+        ]
     on, off_ = figures["on"], figures["off"]
-    lines += [ratio_line("sandbox: start-up, on / off", [a / b for a, b in zip(on["start"], off_["start"])], 1.25),
-              ratio_line("sandbox: further window, on / off", [a / b for a, b in zip(on["window"], off_["window"])],
-                         1.10)]
+    lines += [
+        ratio_line("sandbox: start-up, on / off", [a / b for a, b in zip(on["start"], off_["start"])], 1.25),
+        ratio_line("sandbox: further window, on / off", [a / b for a, b in zip(on["window"], off_["window"])], 1.10),
+    ]
     return lines
 
 
@@ -139,24 +159,30 @@ def start_up(service):
     holder.prepare()
     ours, ref, late, ours_mem, ref_mem = [], [], [], [], []
     for i in range(ROUNDS):
-        runs = [("prompt", LAUNCHER_BIN, ours, ours_mem), ("ref", REFERENCE_WINDOW, ref, ref_mem),
-              ("late", LAUNCHER_BIN, late, None)]
-        for kind, program, times, peaks in runs[i % 3:] + runs[:i % 3]:
+        runs = [
+            ("prompt", LAUNCHER_BIN, ours, ours_mem),
+            ("ref", REFERENCE_WINDOW, ref, ref_mem),
+            ("late", LAUNCHER_BIN, late, None),
+        ]
+        for kind, program, times, peaks in runs[i % 3 :] + runs[: i % 3]:
             service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain", delay=0.2 if kind == "late" else 0)
             ms, peak = start_to_map(program)
             times.append(ms)
             if peaks is not None:
-              peaks.append(peak / 1024)
+                peaks.append(peak / 1024)
     service.set(HOME_HOST, "/ver.html", b"1.0.2", ctype="text/plain")
     holder.close()
-    return [summary("start-up: veltrano, exec to window mapped", ours, "ms"),
-            summary("start-up: reference window", ref, "ms"),
-            ratio_line("start-up", [a / b for a, b in zip(ours, ref)], 1.05),
-            summary("start-up, version document 200 ms late", late, "ms"),
-            ratio_line("version late: (map - 200 ms) / reference", [(a - 200) / b for a, b in zip(late, ref)], 0.5),
-            summary("peak RSS: veltrano", ours_mem, "MiB"),
-            summary("peak RSS: reference window", ref_mem, "MiB"),
-            ratio_line("peak RSS", [a / b for a, b in zip(ours_mem, ref_mem)], 1.15), ""]
+    return [
+        summary("start-up: veltrano, exec to window mapped", ours, "ms"),
+        summary("start-up: reference window", ref, "ms"),
+        ratio_line("start-up", [a / b for a, b in zip(ours, ref)], 1.05),
+        summary("start-up, version document 200 ms late", late, "ms"),
+        ratio_line("version late: (map - 200 ms) / reference", [(a - 200) / b for a, b in zip(late, ref)], 0.5),
+        summary("peak RSS: veltrano", ours_mem, "MiB"),
+        summary("peak RSS: reference window", ref_mem, "MiB"),
+        ratio_line("peak RSS", [a / b for a, b in zip(ours_mem, ref_mem)], 1.15),
+        "",
+    ]
 
 
 def clicks(service):
@@ -195,16 +221,19 @@ def clicks(service):
     def ratios(times):
         return [a / b for a, b in zip(times, cold)]
 
-    return [summary("click to loaded page: first, 1.5 s after the window", first, "ms"),
-            summary("click to loaded page: second window, one open", second, "ms"),
-            summary("click to loaded page: third window, two open", third, "ms"),
-            summary("click to loaded page: while a chart loads", busy, "ms"),
-            summary("reference: cold WebKit window, same page", cold, "ms"),
-            ratio_line("first click", ratios(first), 0.25),
-            ratio_line("later clicks (second and third windows)", ratios(second) + ratios(third), 0.2),
-            ratio_line("second window", ratios(second), 0.2),
-            ratio_line("third window", ratios(third), 0.2),
-            ratio_line("click while a chart loads", ratios(busy), 0.3), ""]
+    return [
+        summary("click to loaded page: first, 1.5 s after the window", first, "ms"),
+        summary("click to loaded page: second window, one open", second, "ms"),
+        summary("click to loaded page: third window, two open", third, "ms"),
+        summary("click to loaded page: while a chart loads", busy, "ms"),
+        summary("reference: cold WebKit window, same page", cold, "ms"),
+        ratio_line("first click", ratios(first), 0.25),
+        ratio_line("later clicks (second and third windows)", ratios(second) + ratios(third), 0.2),
+        ratio_line("second window", ratios(second), 0.2),
+        ratio_line("third window", ratios(third), 0.2),
+        ratio_line("click while a chart loads", ratios(busy), 0.3),
+        "",
+    ]
 
 
 def process_kind(pid, ui):
@@ -235,8 +264,10 @@ def reference_memory():
     rss, pss, parts = by_kind(proc.pid)
     proc.terminate()
     proc.wait()
-    return (f"{'reference: minimal WebKit window, one page':44} RSS {rss:7.1f} MiB  PSS {pss:7.1f} MiB",
-            f"{'  of which, PSS MiB (processes)':44} {parts}")
+    return (
+        f"{'reference: minimal WebKit window, one page':44} RSS {rss:7.1f} MiB  PSS {pss:7.1f} MiB",
+        f"{'  of which, PSS MiB (processes)':44} {parts}",
+    )
 
 
 def memory(service):
@@ -258,17 +289,27 @@ def memory(service):
     close_browser_windows()
     (rss0, pss0, parts), (rss1, pss1, _), (rss5, pss5, _) = footprint[0], footprint[1], footprint[5]
     per_window = (rss5 - rss1) / 4
-    return [f"{'shell memory, warmed and idle':44} RSS {rss0:7.1f} MiB  PSS {pss0:7.1f} MiB"
-            f"  (target <= 150 MiB PSS: {'meets' if pss0 <= 150 else 'MISSES'})",
-            f"{'  of which, PSS MiB (processes)':44} {parts}",
-            f"{'shell memory, 1 window':44} RSS {rss1:7.1f} MiB  PSS {pss1:7.1f} MiB",
-            f"{'shell memory, 5 windows':44} RSS {rss5:7.1f} MiB  PSS {pss5:7.1f} MiB",
-            f"{'each further window':44} RSS {per_window:7.1f} MiB  PSS {(pss5 - pss1) / 4:7.1f} MiB"
-            f"  (target <= 60 MiB RSS: {'meets' if per_window <= 60 else 'MISSES'})", *reference_memory(), ""]
+    return [
+        f"{'shell memory, warmed and idle':44} RSS {rss0:7.1f} MiB  PSS {pss0:7.1f} MiB"
+        f"  (target <= 150 MiB PSS: {'meets' if pss0 <= 150 else 'MISSES'})",
+        f"{'  of which, PSS MiB (processes)':44} {parts}",
+        f"{'shell memory, 1 window':44} RSS {rss1:7.1f} MiB  PSS {pss1:7.1f} MiB",
+        f"{'shell memory, 5 windows':44} RSS {rss5:7.1f} MiB  PSS {pss5:7.1f} MiB",
+        f"{'each further window':44} RSS {per_window:7.1f} MiB  PSS {(pss5 - pss1) / 4:7.1f} MiB"
+        f"  (target <= 60 MiB RSS: {'meets' if per_window <= 60 else 'MISSES'})",
+        *reference_memory(),
+        "",
+    ]
 
 
-SECTIONS = {"start-up": start_up, "clicks": clicks, "memory": memory, "pages": old_pages,
-            "chart-shapes": chart_shapes, "sandbox": sandbox_cost}
+SECTIONS = {
+    "start-up": start_up,
+    "clicks": clicks,
+    "memory": memory,
+    "pages": old_pages,
+    "chart-shapes": chart_shapes,
+    "sandbox": sandbox_cost,
+}
 
 
 def main():

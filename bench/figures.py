@@ -29,7 +29,9 @@ def summary(name, values, unit):
 def ratio_line(name, ratios, target):
     median = statistics.median(ratios)
     verdict = "meets" if median <= target else "MISSES"
-    return f"{name:44} ratio  {median:6.3f}  (min {min(ratios):.3f}, max {max(ratios):.3f}; target <= {target}: {verdict})"
+    return (
+        f"{name:44} ratio  {median:6.3f}  (min {min(ratios):.3f}, max {max(ratios):.3f}; target <= {target}: {verdict})"
+    )
 
 
 def alternate(measure, urls):
@@ -40,5 +42,5 @@ def alternate(measure, urls):
         for k in (0, 1) if i % 2 == 0 else (1, 0):
             value = measure(urls[k])
             if i >= 0:
-              results[k].append(value)
+                results[k].append(value)
     return results

@@ -16,8 +16,11 @@ def drawn_by_page_clock(client, url):
     """The milliseconds a full chart's page gives in its title, from navigation to the second
     frame after its load event."""
     handle = client.open(url, 1000, 700)
-    title = wait_until(lambda: str(client.get(handle, "LocationName")).startswith("drawn ") and
-                       client.get(handle, "LocationName"), 60, what="the full chart drawn")
+    title = wait_until(
+        lambda: str(client.get(handle, "LocationName")).startswith("drawn ") and client.get(handle, "LocationName"),
+        60,
+        what="the full chart drawn",
+    )
     client.release(handle)
     close_browser_windows()
     return float(title.split()[1])
@@ -36,24 +39,33 @@ def documents():
     assert closed != big
     # The same chart with ten CSS expressions on it: a header and a side bar held in view, a
     # footer and a crosshair sized by the table, a tip in two style attributes.
-    rules = (b"#head { position: absolute; left: 0; height: 18px; top: expression(document.documentElement.scrollTop);"
-             b" width: expression(document.documentElement.clientWidth); }\n"
-             b"#side { position: absolute; top: 0; width: 60px; height: expression(document.documentElement.clientHeight);"
-             b" left: expression(document.documentElement.scrollLeft + document.documentElement.clientWidth - 60); }\n"
-             b"#foot { position: absolute; left: 0; top: expression(document.getElementById('grid').offsetHeight + 4);"
-             b" width: expression(document.getElementById('grid').offsetWidth); }\n"
-             b"#xcross { position: absolute; height: 1px; width: expression(grid.offsetWidth); }\n"
-             b"#ycross { position: absolute; width: 1px; height: expression(grid.offsetHeight); }\n")
+    rules = (
+        b"#head { position: absolute; left: 0; height: 18px; top: expression(document.documentElement.scrollTop);"
+        b" width: expression(document.documentElement.clientWidth); }\n"
+        b"#side { position: absolute; top: 0; width: 60px; height: expression(document.documentElement.clientHeight);"
+        b" left: expression(document.documentElement.scrollLeft + document.documentElement.clientWidth - 60); }\n"
+        b"#foot { position: absolute; left: 0; top: expression(document.getElementById('grid').offsetHeight + 4);"
+        b" width: expression(document.getElementById('grid').offsetWidth); }\n"
+        b"#xcross { position: absolute; height: 1px; width: expression(grid.offsetWidth); }\n"
+        b"#ycross { position: absolute; width: 1px; height: expression(grid.offsetHeight); }\n"
+    )
     parts = b"".join(b'<div id="%s"></div>' % name for name in (b"head", b"side", b"foot", b"xcross", b"ycross"))
-    parts += b'<div style="position: absolute; left: expression(document.body.scrollLeft + 10); top: expression(10)"></div>'
+    parts += (
+        b'<div style="position: absolute; left: expression(document.body.scrollLeft + 10); top: expression(10)"></div>'
+    )
     expressions = big.replace(b"</style>", rules + b"</style>").replace(b"</body>", parts + b"</body>")
     assert expressions.count(b"expression(") == 10
     # The same chart with its helpers declared in the old engine's dialect (function
     # window.cx() {...}): its first script fails to parse, and is mended and run again.
     dialect = big.replace(b"function cx(", b"function window.cx(").replace(b"function cy(", b"function window.cy(")
     assert dialect != big
-    return {"/chart.asp": chart, "/full.asp": big, "/closed.asp": closed, "/expressions.asp": expressions,
-            "/dialect.asp": dialect}
+    return {
+        "/chart.asp": chart,
+        "/full.asp": big,
+        "/closed.asp": closed,
+        "/expressions.asp": expressions,
+        "/dialect.asp": dialect,
+    }
 
 
 def old_pages(service):
@@ -94,22 +106,22 @@ def old_pages(service):
 
 
 def cost_lines(demo_on, demo_off, full_on, closed_on, closed_off, css_on, css_off, dialect_on, plain_on):
-    return [summary("old page, service host (compatibility on)", demo_on, "ms"),
-            summary("same page, other host (compatibility off)", demo_off, "ms"),
-            ratio_line("compatibility layer, page load", [a / b for a, b in zip(demo_on, demo_off)], 1.05),
-            summary("full chart drawn, compatibility on", full_on, "ms"),
-            summary("lines closed, compatibility off", closed_off, "ms"),
-            ratio_line("full chart on / lines closed, off", [a / b for a, b in zip(full_on, closed_off)], 1.15),
-            ratio_line("lines closed, on / off", [a / b for a, b in zip(closed_on, closed_off)], 1.15),
-            summary("full chart, 10 expressions, on", css_on, "ms"),
-            summary("full chart, 10 expressions, off", css_off, "ms"),
-            ratio_line("10 expressions, on / off", [a / b for a, b in zip(css_on, css_off)], 1.10),
-            ratio_line("10 expressions on / full chart on", [a / b for a, b in zip(css_on, full_on)], 1.10),
-            summary("full chart in the old dialect, mended", dialect_on, "ms"),
-            ratio_line("old dialect mended / as WebKit reads it", [a / b for a, b in zip(dialect_on, plain_on)], 1.05),
-            ""]
-
-
+    return [
+        summary("old page, service host (compatibility on)", demo_on, "ms"),
+        summary("same page, other host (compatibility off)", demo_off, "ms"),
+        ratio_line("compatibility layer, page load", [a / b for a, b in zip(demo_on, demo_off)], 1.05),
+        summary("full chart drawn, compatibility on", full_on, "ms"),
+        summary("lines closed, compatibility off", closed_off, "ms"),
+        ratio_line("full chart on / lines closed, off", [a / b for a, b in zip(full_on, closed_off)], 1.15),
+        ratio_line("lines closed, on / off", [a / b for a, b in zip(closed_on, closed_off)], 1.15),
+        summary("full chart, 10 expressions, on", css_on, "ms"),
+        summary("full chart, 10 expressions, off", css_off, "ms"),
+        ratio_line("10 expressions, on / off", [a / b for a, b in zip(css_on, css_off)], 1.10),
+        ratio_line("10 expressions on / full chart on", [a / b for a, b in zip(css_on, full_on)], 1.10),
+        summary("full chart in the old dialect, mended", dialect_on, "ms"),
+        ratio_line("old dialect mended / as WebKit reads it", [a / b for a, b in zip(dialect_on, plain_on)], 1.05),
+        "",
+    ]
 
 
 def chart_shapes(service):
@@ -125,14 +137,22 @@ def chart_shapes(service):
     keep = client.create()
     lines = []
     for shape in SHAPES:
-        on, off = alternate(lambda url: drawn_by_page_clock(client, url), [host + f"/shape-{shape}.asp" for host in hosts])
-        lines += [summary(f"table {SHAPE_NAMES[shape]}, on", on, "ms"),
-                  summary(f"table {SHAPE_NAMES[shape]}, off", off, "ms"),
-                  ratio_line(f"compatibility layer, table {SHAPE_NAMES[shape]}", [a / b for a, b in zip(on, off)], 1.10)]
+        on, off = alternate(
+            lambda url: drawn_by_page_clock(client, url), [host + f"/shape-{shape}.asp" for host in hosts]
+        )
+        lines += [
+            summary(f"table {SHAPE_NAMES[shape]}, on", on, "ms"),
+            summary(f"table {SHAPE_NAMES[shape]}, off", off, "ms"),
+            ratio_line(f"compatibility layer, table {SHAPE_NAMES[shape]}", [a / b for a, b in zip(on, off)], 1.10),
+        ]
     client.release(keep)
     client.close()
     return lines + [""]
 
 
-SHAPE_NAMES = {"markup": "in markup", "write": "by document.write", "dom": "by DOM calls after load",
-               "innerHTML": "through innerHTML"}
+SHAPE_NAMES = {
+    "markup": "in markup",
+    "write": "by document.write",
+    "dom": "by DOM calls after load",
+    "innerHTML": "through innerHTML",
+}

@@ -59,14 +59,20 @@ def page(title, body, user=None, members=True):
         who = f"会员：{html.escape(user)}"
     else:
         who = "游客 · <a style='color:#fff' href='/userlogin2.asp'>登录</a>"
-    return (f"<!DOCTYPE html><html lang='zh-CN'><head><meta charset='utf-8'><title>{html.escape(title)}</title>"
-            f"<style>{STYLE}</style></head><body><header><h1>{html.escape(title)}</h1><span>{who}</span></header>"
-            f"<main>{body}</main></body></html>")
+    return (
+        f"<!DOCTYPE html><html lang='zh-CN'><head><meta charset='utf-8'><title>{html.escape(title)}</title>"
+        f"<style>{STYLE}</style></head><body><header><h1>{html.escape(title)}</h1><span>{who}</span></header>"
+        f"<main>{body}</main></body></html>"
+    )
 
 
 def trend_chart(user):
-    head = "<tr><th>期号</th>" + "".join(f"<th>{n:02d}</th>" for n in range(1, RED + 1)) + \
-           "".join(f"<th>{n:02d}</th>" for n in range(1, BLUE + 1)) + "</tr>"
+    head = (
+        "<tr><th>期号</th>"
+        + "".join(f"<th>{n:02d}</th>" for n in range(1, RED + 1))
+        + "".join(f"<th>{n:02d}</th>" for n in range(1, BLUE + 1))
+        + "</tr>"
+    )
     rows = []
     for period, reds, blue in draws():
         cells = "".join(f"<td class='red'>{n:02d}</td>" if n in reds else "<td></td>" for n in range(1, RED + 1))
@@ -147,15 +153,23 @@ def blue_trend(history):
     rows, shapes = [], []
     prev = None  # the ball drawn before, which the line comes from
     for index, (period, _, blue) in enumerate(history):
-        rows.append(f"<tr><td class='period'>{period}</td>" + "".join(
-            f"<td>{'' if n == blue else n}</td>" for n in range(1, BLUE + 1)) + "</tr>")
+        rows.append(
+            f"<tr><td class='period'>{period}</td>"
+            + "".join(f"<td>{'' if n == blue else n}</td>" for n in range(1, BLUE + 1))
+            + "</tr>"
+        )
         x, y = left + (blue - 1) * width + width // 2, top + index * height + height // 2
         if index:
-            shapes.insert(0, f'<v:line from="{prev[0]},{prev[1]}" to="{x},{y}" strokecolor="#1f5fbf" '
-                             f'strokeweight="1.5pt" style="position:absolute;left:0;top:0" />')
-        shapes.append(f'<v:oval fillcolor="#1f5fbf" strokecolor="#1f5fbf" style="position:absolute;left:{x - 9}px;'
-                      f'top:{y - 9}px;width:18px;height:18px"><v:textbox inset="0,0,0,0" style="color:#fff;'
-                      f'text-align:center;padding:1px 0 0;font-size:11px">{blue:02d}</v:textbox></v:oval>')
+            shapes.insert(
+                0,
+                f'<v:line from="{prev[0]},{prev[1]}" to="{x},{y}" strokecolor="#1f5fbf" '
+                f'strokeweight="1.5pt" style="position:absolute;left:0;top:0" />',
+            )
+        shapes.append(
+            f'<v:oval fillcolor="#1f5fbf" strokecolor="#1f5fbf" style="position:absolute;left:{x - 9}px;'
+            f'top:{y - 9}px;width:18px;height:18px"><v:textbox inset="0,0,0,0" style="color:#fff;'
+            f'text-align:center;padding:1px 0 0;font-size:11px">{blue:02d}</v:textbox></v:oval>'
+        )
         prev = (x, y)
     return "".join(rows), "".join(shapes)
 
@@ -174,36 +188,54 @@ def omission_chart(user):
     gaps = [len(history) - 1 - last_seen.get(n, -1) for n in range(1, RED + 1)]
     cells = "".join(f"<td class='{'hot' if g >= 10 else 'miss'}'>{g}</td>" for g in gaps)
     rows, shapes = blue_trend(history)
-    return OMISSION_PAGE.format(blues=",".join(str(blue) for _, _, blue in history), last_blue=BLUE, style=STYLE,
-                                user=html.escape(user) if user else "游客", head=head, cells=cells, rows=rows,
-                                shapes=shapes).encode("gbk")
+    return OMISSION_PAGE.format(
+        blues=",".join(str(blue) for _, _, blue in history),
+        last_blue=BLUE,
+        style=STYLE,
+        user=html.escape(user) if user else "游客",
+        head=head,
+        cells=cells,
+        rows=rows,
+        shapes=shapes,
+    ).encode("gbk")
 
 
-HELP = page("帮助文档", """
+HELP = page(
+    "帮助文档",
+    """
 <h2>如何使用电子走势图</h2>
 <ol><li>点击“查电电子走势图”，走势图以全屏方式打开；同时按下 Alt+F4 退出。</li>
 <li>点击“查看遗漏走势图”，查看每个号码的当前遗漏。</li>
 <li>使用两台显示器时，点击“电子走势图(副屏)”，登录后把窗口拖到副屏。</li></ol>
-<p class='note'>这是演示服务，页面中的开奖数据都是虚构的。</p>""")
+<p class='note'>这是演示服务，页面中的开奖数据都是虚构的。</p>""",
+)
 
 
 def login_form(message=""):
-    return page("用户登录", f"""<form method='post' action='/userlogin2.asp'>
+    return page(
+        "用户登录",
+        f"""<form method='post' action='/userlogin2.asp'>
 <label>用户名</label><input name='user' value='彩民' autofocus>
 <label>密码</label><input name='password' type='password' value='demo'>
-<button type='submit'>登录</button><p class='note'>{message or '演示服务：任意用户名和密码都可以登录。'}</p></form>""")
+<button type='submit'>登录</button><p class='note'>{message or '演示服务：任意用户名和密码都可以登录。'}</p></form>""",
+    )
 
 
-HOME = page("电子走势图 · 官方网站", f"""
+HOME = page(
+    "电子走势图 · 官方网站",
+    f"""
 <h2>发现新版本 {LATEST_VERSION}</h2>
 <p>新版本改进了走势图的显示速度。</p>
 <p><a class='button' href='/download/veltrano-{LATEST_VERSION}.tar.gz'>下载新版本</a></p>
-<p class='note'>演示服务：下载的是一个很小的示例文件。</p>""", members=False)
+<p class='note'>演示服务：下载的是一个很小的示例文件。</p>""",
+    members=False,
+)
 
 
 class DemoHandler(http.server.BaseHTTPRequestHandler):
     """The demo service's pages. make_handler gives each server the hosts it answers for and
     its own log-in sessions."""
+
     server_version = "VeltranoDemo/1.0"
     home_host = content_host = None
     sessions = lock = None  # token -> user name, and the lock that guards them
@@ -237,8 +269,12 @@ class DemoHandler(http.server.BaseHTTPRequestHandler):
             if path == "/":
                 return self.reply(200, HOME)
             if path == f"/download/veltrano-{LATEST_VERSION}.tar.gz":
-                return self.reply(200, b"Veltrano demo download\n", "application/gzip",
-                                  [("Content-Disposition", f"attachment; filename=veltrano-{LATEST_VERSION}.tar.gz")])
+                return self.reply(
+                    200,
+                    b"Veltrano demo download\n",
+                    "application/gzip",
+                    [("Content-Disposition", f"attachment; filename=veltrano-{LATEST_VERSION}.tar.gz")],
+                )
         elif host == self.content_host:
             if path == "/freeVeltrano.asp":
                 return self.reply(200, trend_chart(self.user()))
@@ -261,16 +297,25 @@ class DemoHandler(http.server.BaseHTTPRequestHandler):
         token = secrets.token_hex(16)
         with self.lock:
             self.sessions[token] = user
-        self.reply(303, "", headers=[("Location", "/freeVeltrano.asp"),
-                                     ("Set-Cookie", f"veltrano_session={token}; Path=/; HttpOnly; SameSite=Lax")])
+        self.reply(
+            303,
+            "",
+            headers=[
+                ("Location", "/freeVeltrano.asp"),
+                ("Set-Cookie", f"veltrano_session={token}; Path=/; HttpOnly; SameSite=Lax"),
+            ],
+        )
 
     def log_message(self, fmt, *args):
         pass
 
 
 def make_handler(home_host, content_host):
-    return type("Handler", (DemoHandler,), {"home_host": home_host, "content_host": content_host, "sessions": {},
-                                             "lock": threading.Lock()})
+    return type(
+        "Handler",
+        (DemoHandler,),
+        {"home_host": home_host, "content_host": content_host, "sessions": {}, "lock": threading.Lock()},
+    )
 
 
 class DualStackServer(http.server.ThreadingHTTPServer):
@@ -288,8 +333,10 @@ def main():
     servers = [DualStackServer((args.bind, args.port), handler)]
     if socket.has_ipv6 and args.bind == "127.0.0.1":
         try:
+
             class V6(DualStackServer):
                 address_family = socket.AF_INET6
+
             servers.append(V6(("::1", args.port), handler))
         except OSError:
             pass  # no IPv6 loopback here: localhost is 127.0.0.1 alone

@@ -56,7 +56,7 @@ run(function () {
   function tokens(text) {
     const out = [];
     let regexAllowed = true;
-    for (let i = 0; i < text.length; ) {
+    for (let i = 0; i < text.length;) {
       const c = text[i];
       const start = i;
       const regex = c === "/" && regexAllowed ? regexEnd(text, i) : -1;

@@ -113,6 +113,7 @@ class Launcher:
             if frame is not None and pyatspi.STATE_SHOWING in states(frame) and self.placed():
                 return frame
             return None
+
         self.frame = wait_until(shown, timeout, what="the launcher window")
         return self.frame
 
@@ -124,8 +125,9 @@ class Launcher:
 
     def control(self, name):
         # A launcher busy with a click answers the accessibility bus only when it is done.
-        return wait_until(lambda: find(self.frame, lambda a: accessible_id(a) == name), 20, interval=0.1,
-                          what=f"control {name}")
+        return wait_until(
+            lambda: find(self.frame, lambda a: accessible_id(a) == name), 20, interval=0.1, what=f"control {name}"
+        )
 
     def panel_origin(self):
         x, y, _, _ = extents(self.control("Command1"))
@@ -142,8 +144,9 @@ class Launcher:
         if x("xdotool", "getactivewindow").strip() != str(self.xid()):
             subprocess.run(["xdotool", "windowactivate", "--sync", str(self.xid())], check=True, timeout=10)
         left, top, width, height = extents(self.control(name))
-        subprocess.run(["xdotool", "mousemove", str(left + width // 2), str(top + height // 2), "click", "1"],
-                       check=True)
+        subprocess.run(
+            ["xdotool", "mousemove", str(left + width // 2), str(top + height // 2), "click", "1"], check=True
+        )
 
     def running(self):
         return self.proc.poll() is None
@@ -185,8 +188,10 @@ def activate(xid, timeout=10):
         raise AssertionError(f"window {xid} did not become active")
 
     def active():
-        return (x("xdotool", "getactivewindow").strip() == str(xid) and
-                x("xdotool", "getwindowfocus").strip() == str(xid))
+        return x("xdotool", "getactivewindow").strip() == str(xid) and x("xdotool", "getwindowfocus").strip() == str(
+            xid
+        )
+
     wait_until(active, timeout, what=f"window {xid} to be active")
 
 
@@ -294,8 +299,12 @@ class BusMonitor:
 
     def __init__(self):
         self.members = []
-        self.proc = subprocess.Popen(["dbus-monitor", "--session", "type='method_call',interface='org.veltrano.Browser1'"],
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.proc = subprocess.Popen(
+            ["dbus-monitor", "--session", "type='method_call',interface='org.veltrano.Browser1'"],
+            stdout=subprocess.PIPE,
+            stderr=subprocess.DEVNULL,
+            text=True,
+        )
         started = threading.Event()
 
         def read():
@@ -303,6 +312,7 @@ class BusMonitor:
                 started.set()  # the monitor's own NameAcquired comes first
                 if "member=" in line and "interface=org.veltrano.Browser1" in line:
                     self.members.append(line.split("member=")[1].split()[0])
+
         threading.Thread(target=read, daemon=True).start()
         assert started.wait(10), "dbus-monitor did not start"
 
@@ -312,8 +322,18 @@ class BusMonitor:
 
 
 def shell_running():
-    out = x("gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-            "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.veltrano.Browser")
+    out = x(
+        "gdbus",
+        "call",
+        "--session",
+        "--dest",
+        "org.freedesktop.DBus",
+        "--object-path",
+        "/org/freedesktop/DBus",
+        "--method",
+        "org.freedesktop.DBus.NameHasOwner",
+        "org.veltrano.Browser",
+    )
     return "true" in out
 
 
