@@ -125,22 +125,14 @@ run(function () {
     const names = (list) => list.map((name) => prefix + "\\:" + name).join(",");
     const placed = "[style*=absolute i]:not(:has(>svg))";
     const style = document.createElement("style");
-    style.textContent =
-      names(SHAPES) +
-      "{display:inline-block;position:relative;overflow:visible}" +
-      names(POINTED).replace(/,|$/g, ":where(" + placed + ")$&") +
-      "{display:contents}" +
-      names(HIDDEN_PARTS) +
-      "," +
-      names(["group"]) +
-      ">:not(svg){display:none}" +
-      names(["textbox"]) +
-      "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}" +
-      "svg." +
-      DRAWING +
-      "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}" +
-      names(POINTED).replace(/,|$/g, ">svg." + DRAWING + "$&") +
-      "{position:static;display:block}";
+    style.textContent = [
+      names(SHAPES) + "{display:inline-block;position:relative;overflow:visible}",
+      names(POINTED).replace(/,|$/g, ":where(" + placed + ")$&") + "{display:contents}",
+      names(HIDDEN_PARTS) + "," + names(["group"]) + ">:not(svg){display:none}",
+      names(["textbox"]) + "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}",
+      "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}",
+      names(POINTED).replace(/,|$/g, ">svg." + DRAWING + "$&") + "{position:static;display:block}",
+    ].join("");
     (document.head || document.documentElement).appendChild(style);
   }
 
