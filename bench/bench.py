@@ -13,12 +13,12 @@ sys.path.insert(0, os.path.join(os.path.dirname(__file__), "..", "demo"))
 from figures import ROUNDS, XWAIT, ratio_line, summary, until_titled  # noqa: E402
 from pages import BIG_CHART, chart_shapes, old_pages  # noqa: E402
 from shell_client import Client, shell_pid, start_shell  # noqa: E402
-from veltrano_e2e import (
+from veltrano_e2e import (  # noqa: E402
     CONTENT_HOST,
     HOME_HOST,
     Launcher,
     Service,
-    browser_windows,  # noqa: E402
+    browser_windows,
     close_browser_windows,
     shell_running,
     wait_until,

@@ -18,13 +18,13 @@ from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 from servers import QuietHandler, Server  # noqa: E402
 from shell_client import Client, ShellTest, dbus_error, no_shell, shell_pid, start_shell, web_processes  # noqa: E402
 from shell_frames import frame_titled, frames, shell_app, status_bars  # noqa: E402
-from veltrano_e2e import (
+from veltrano_e2e import (  # noqa: E402
     BUILD,
     CONTENT_HOST,
     Service,
     browser_windows,
     close_browser_windows,
-    find,  # noqa: E402
+    find,
     read_text,
     shell_running,
     states,

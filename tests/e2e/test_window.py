@@ -7,7 +7,7 @@ import unittest
 
 import pyatspi
 
-from test_legacy import Screen
+from screen_pixels import Screen
 from veltrano_e2e import (
     TWIPS_PER_PIXEL,
     Launcher,

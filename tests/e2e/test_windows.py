@@ -10,7 +10,8 @@ import pyatspi
 from gi.repository import GLib
 
 from shell_client import ShellTest
-from test_legacy import Screen, corpus, serve_corpus
+from screen_pixels import Screen
+from test_legacy import corpus, serve_corpus
 from shell_frames import bars_of, shell_app
 from veltrano_e2e import (
     CONTENT_HOST,
