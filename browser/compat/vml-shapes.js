@@ -358,9 +358,8 @@ run(function () {
           if (!SHAPES.includes(childKind)) continue;
           const style = writtenStyle(child);
           const at = (name) => length(style[name]) || 0;
-          space.appendChild(
-            draw(child, childKind, { x: at("left"), y: at("top"), w: at("width"), h: at("height") }, defs)
-          );
+          const childBox = { x: at("left"), y: at("top"), w: at("width"), h: at("height") };
+          space.appendChild(draw(child, childKind, childBox, defs));
         }
         return space;
       }
