@@ -124,21 +124,17 @@ class StuckShell:
         context.push_thread_default()
         self.bus = Client().bus  # made here, its calls come to this thread
         self.bus.register_object(PATH, interface_info(), self._on_any_call, None, None)
-        self.bus.call_sync(
-            "org.freedesktop.DBus",
-            "/org/freedesktop/DBus",
-            "org.freedesktop.DBus",
-            "RequestName",
-            GLib.Variant("(su)", (NAME, 4)),
-            None,
-            0,
-            5000,
-            None,
-        )
+        self.bus_daemon("RequestName", GLib.Variant("(su)", (NAME, 4)))
         self.loop = GLib.MainLoop(context)
         ready.set()
         self.loop.run()
         self.bus.close_sync(None)
+
+    def bus_daemon(self, method, args):
+        """The bus daemon's method called for the stand-in's name: taken, or given up."""
+        self.bus.call_sync(
+            "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method, args, None, 0, 5000, None
+        )
 
     def _on_any_call(self, bus, sender, path, interface, method, parameters, invocation):
         if method == "Prepare":  # the launcher's warm-up, answered as before the shell got stuck
@@ -164,17 +160,7 @@ class EndingShell(StuckShell):
     def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
         self.calls.append((method, time.monotonic()))
         self.unanswered.append(invocation)
-        bus.call_sync(
-            "org.freedesktop.DBus",
-            "/org/freedesktop/DBus",
-            "org.freedesktop.DBus",
-            "ReleaseName",
-            GLib.Variant("(s)", (NAME,)),
-            None,
-            0,
-            5000,
-            None,
-        )
+        self.bus_daemon("ReleaseName", GLib.Variant("(s)", (NAME,)))
         self.loop.quit()  # and the connection closes
 
 
@@ -185,17 +171,7 @@ class VanishedShell(StuckShell):
 
     def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
         self.calls.append((method, time.monotonic()))
-        bus.call_sync(
-            "org.freedesktop.DBus",
-            "/org/freedesktop/DBus",
-            "org.freedesktop.DBus",
-            "ReleaseName",
-            GLib.Variant("(s)", (NAME,)),
-            None,
-            0,
-            5000,
-            None,
-        )
+        self.bus_daemon("ReleaseName", GLib.Variant("(s)", (NAME,)))
         invocation.return_dbus_error(
             "org.freedesktop.DBus.Error.ServiceUnknown",
             "The name org.veltrano.Browser was not provided by any .service files",
