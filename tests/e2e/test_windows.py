@@ -9,10 +9,10 @@ import zlib
 import pyatspi
 from gi.repository import GLib
 
-from shell_client import ShellTest
 from screen_pixels import Screen
-from test_legacy import corpus, serve_corpus
+from shell_client import ShellTest
 from shell_frames import bars_of, shell_app
+from test_legacy import corpus, serve_corpus
 from veltrano_e2e import (
     CONTENT_HOST,
     Service,
