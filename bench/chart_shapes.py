@@ -62,7 +62,8 @@ def polylines(reds):
     return "\n".join(
         f'<v:polyline points="{number(cx(mean[d]))},{number(cy(d))} {number(cx(mean[d + 1]))},{number(cy(d + 1))}" '
         f'filled="f" strokecolor="#008000" strokeweight="1px" style="position:absolute;left:0;top:0"></v:polyline>'
-        for d in range(DRAWS))
+        for d in range(DRAWS)
+    )
 
 
 # The rows as the page's script makes them: a row's markup, and a row made by DOM calls.
@@ -89,14 +90,15 @@ function rowByCalls(table, d) {
 """
 
 TABLES = {
-    "markup": lambda reds, blues: '<table id="grid">\n' + "\n".join(
-        row_markup(d, reds, blues) for d in range(DRAWS)) + "\n</table>",
+    "markup": lambda reds, blues: '<table id="grid">\n'
+    + "\n".join(row_markup(d, reds, blues) for d in range(DRAWS))
+    + "\n</table>",
     "write": lambda reds, blues: '<table id="grid">\n<script>\nfor (var d = 0; d < DRAWS; d++) '
-                                 'document.write(rowMarkup(d));\n</script>\n</table>',
+    "document.write(rowMarkup(d));\n</script>\n</table>",
     "dom": lambda reds, blues: '<table id="grid"></table>',
     "innerHTML": lambda reds, blues: '<div id="holder"></div>\n<script>\nvar rows = [];\nfor (var d = 0; d < DRAWS; d++) '
-                                     'rows.push(rowMarkup(d));\ndocument.getElementById("holder").innerHTML = '
-                                     '"<table id=\\"grid\\">" + rows.join("") + "</table>";\n</script>',
+    'rows.push(rowMarkup(d));\ndocument.getElementById("holder").innerHTML = '
+    '"<table id=\\"grid\\">" + rows.join("") + "</table>";\n</script>',
 }
 
 # The blue ball's lines, written beside the table; after load, the rows made by DOM calls

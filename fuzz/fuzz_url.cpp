@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "policy.h"
+#include "addresses.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string url(reinterpret_cast<const char*>(data), size);

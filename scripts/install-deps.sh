@@ -1,7 +1,7 @@
 #!/bin/sh
 # Installs what building, testing and packaging need, where anything is missing. Debian 12
 # (bookworm) and Debian 13 (trixie) are supported; the names below are the same on both.
-#   install-deps.sh [build|run|test|package|check]    (default: test, which includes build)
+#   install-deps.sh [build|run|test|package|check|format]    (default: test, which includes build)
 set -eu
 what=${1:-test}
 . /etc/os-release
@@ -17,6 +17,7 @@ run="xvfb xauth openbox dbus dbus-x11 at-spi2-core libglib2.0-bin bubblewrap xdg
 test="$run mutter locales python3 python3-pyatspi python3-gi gir1.2-atspi-2.0 gir1.2-gtk-3.0 xdotool x11-utils iproute2 util-linux procps openssl
       libjs-prototype libjs-mootools libjs-excanvas"
 package="$build dpkg-dev file desktop-file-utils appstream"
+format="clang-format black pyflakes3"
 check="debootstrap xvfb xauth openbox xdotool x11-utils python3 iproute2 util-linux procps"
 case "$what" in
   build) wanted=$build ;;
@@ -24,7 +25,8 @@ case "$what" in
   run) wanted="$build $run" ;;
   test) wanted="$build $test" ;;
   check) wanted=$check ;;
-  *) echo "usage: $0 [build|run|test|package|check]" >&2; exit 2 ;;
+  format) wanted=$format ;;
+  *) echo "usage: $0 [build|run|test|package|check|format]" >&2; exit 2 ;;
 esac
 
 missing=""
@@ -32,7 +34,7 @@ for package in $wanted; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing="$missing $package"
 done
 # npm where there is none: a system may have its own Node.js, which Debian's npm conflicts with.
-[ "$what" != test ] || command -v npm >/dev/null || missing="$missing npm"
+case "$what" in test | format) command -v npm >/dev/null || missing="$missing npm" ;; esac
 if [ -n "$missing" ]; then
   sudo=""
   [ "$(id -u)" -eq 0 ] || sudo="sudo"
@@ -43,8 +45,10 @@ fi
 
 # The tests' script libraries from npm, as tests/package-lock.json pins them; none of their
 # scripts run.
-if [ "$what" = test ]; then
-  tests=$(dirname "$0")/../tests
-  [ "$tests/node_modules/.package-lock.json" -nt "$tests/package-lock.json" ] ||
-    (cd "$tests" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
-fi
+# The JavaScript formatter and linter likewise, as scripts/format/package-lock.json pins them.
+npm_ci() {
+  [ "$1/node_modules/.package-lock.json" -nt "$1/package-lock.json" ] ||
+    (cd "$1" && npm ci --ignore-scripts --no-audit --no-fund --loglevel=error)
+}
+[ "$what" != test ] || npm_ci "$(dirname "$0")/../tests"
+[ "$what" != format ] || npm_ci "$(dirname "$0")/format"

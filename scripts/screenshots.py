@@ -13,8 +13,9 @@ docs = sys.argv[1]
 
 
 def shoot(name, x, y, w, h):
-    subprocess.run(["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage",
-                    os.path.join(docs, name)], check=True)
+    subprocess.run(
+        ["import", "-window", "root", "-crop", f"{w}x{h}+{x}+{y}", "+repage", os.path.join(docs, name)], check=True
+    )
 
 
 launcher = Launcher()

@@ -60,7 +60,9 @@ run(function () {
     try {
       fn();
     } catch (error) {
-      queueMicrotask(() => { throw error; }); // reported, as from an observer of its own; the others still run
+      queueMicrotask(() => {
+        throw error;
+      }); // reported, as from an observer of its own; the others still run
     }
   }
   const observer = new MutationObserver((records) => deliver(records));

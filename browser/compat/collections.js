@@ -73,7 +73,17 @@ run(function () {
   function wrapGetter(proto, name) {
     const descriptor = Object.getOwnPropertyDescriptor(proto, name);
     const get = descriptor.get;
-    Object.defineProperty(proto, name, Object.assign({}, descriptor, { get: { [name]() { return callable(get.call(this)); } }[name] }));
+    Object.defineProperty(
+      proto,
+      name,
+      Object.assign({}, descriptor, {
+        get: {
+          [name]() {
+            return callable(get.call(this));
+          },
+        }[name],
+      })
+    );
   }
 
   for (const name of ["forms", "images", "links", "anchors", "scripts"]) wrapGetter(Document.prototype, name);
@@ -86,9 +96,15 @@ run(function () {
   wrapGetter(Node.prototype, "childNodes");
   wrapGetter(Element.prototype, "children");
   const byName = Object.getOwnPropertyDescriptor(Document.prototype, "getElementsByName");
-  Object.defineProperty(Document.prototype, "getElementsByName", Object.assign({}, byName, {
-    value: function getElementsByName() { return callable(byName.value.apply(this, arguments)); },
-  }));
+  Object.defineProperty(
+    Document.prototype,
+    "getElementsByName",
+    Object.assign({}, byName, {
+      value: function getElementsByName() {
+        return callable(byName.value.apply(this, arguments));
+      },
+    })
+  );
 
   // document.all.tags("TD"), element.all and element.all.tags("A").
   const tagsOf = (root) => (name) => callable(root.getElementsByTagName(String(name)));
@@ -106,7 +122,9 @@ run(function () {
       const target = (key) => {
         if (isIndex(key)) return win[+key] || null;
         const name = CSS.escape(String(key));
-        const frame = win.document.querySelector(`iframe[name="${name}"], frame[name="${name}"], iframe[id="${name}"], frame[id="${name}"]`);
+        const frame = win.document.querySelector(
+          `iframe[name="${name}"], frame[name="${name}"], iframe[id="${name}"], frame[id="${name}"]`
+        );
         return frame ? frame.contentWindow : null;
       };
       delete target.length;
@@ -117,7 +135,11 @@ run(function () {
     return framesOf.get(win);
   }
   // Only the getter changes: the setter WebKit's replaceable member has, and its attributes, stay.
-  Object.defineProperty(window, "frames", { get: function frames() { return frameList(window); } });
+  Object.defineProperty(window, "frames", {
+    get: function frames() {
+      return frameList(window);
+    },
+  });
   defineGetter(Document.prototype, "frames", function () {
     return this.defaultView ? frameList(this.defaultView) : null;
   });
@@ -127,7 +149,9 @@ run(function () {
   const blank = (node) => node.nodeType === 3 && !/\S/.test(node.data);
   // Walked with Node's own getters: a table part's, and while the parser reads a node's
   // siblings, are this script's, which strip the part first.
-  const [firstOf, nextOf] = ["firstChild", "nextSibling"].map((name) => Object.getOwnPropertyDescriptor(Node.prototype, name).get);
+  const [firstOf, nextOf] = ["firstChild", "nextSibling"].map(
+    (name) => Object.getOwnPropertyDescriptor(Node.prototype, name).get
+  );
   function stripTable(part) {
     for (let child = firstOf.call(part), next; child; child = next) {
       next = nextOf.call(child);
@@ -144,7 +168,8 @@ run(function () {
         const added = nodes[i];
         if (added.nodeType === 3) {
           if (part && blank(added) && added.parentNode === record.target) added.remove();
-        } else if (added.firstElementChild) { // of text, comments and the like: undefined
+        } else if (added.firstElementChild) {
+          // of text, comments and the like: undefined
           for (const inner of added.querySelectorAll("table,thead,tbody,tfoot,tr")) stripTable(inner);
         }
       }
@@ -165,14 +190,19 @@ run(function () {
   // What a script changed a moment ago is taken out before it reads a table part's children,
   // and, while the parser reads, what the parser put in the part it reads.
   const inherited = (name) => Object.getOwnPropertyDescriptor(Node.prototype, name);
-  const flushed = (get) => function () {
-    strip(changes.take());
-    if (changes.reading()) stripTable(this);
-    return get.call(this);
-  };
+  const flushed = (get) =>
+    function () {
+      strip(changes.take());
+      if (changes.reading()) stripTable(this);
+      return get.call(this);
+    };
   for (const proto of [HTMLTableElement.prototype, HTMLTableSectionElement.prototype, HTMLTableRowElement.prototype])
     for (const name of ["childNodes", "firstChild", "lastChild"])
-      Object.defineProperty(proto, name, { configurable: true, enumerable: inherited(name).enumerable, get: flushed(inherited(name).get) });
+      Object.defineProperty(proto, name, {
+        configurable: true,
+        enumerable: inherited(name).enumerable,
+        get: flushed(inherited(name).get),
+      });
 
   // A script that runs while the parser reads may step from a cell to its neighbours: the
   // part is stripped first. Only until the parser is done, when stripAll() has no part hold
@@ -180,13 +210,19 @@ run(function () {
   const siblings = ["nextSibling", "previousSibling"].map((name) => ({ name, native: inherited(name) }));
   function wrapSiblings() {
     for (const { name, native } of siblings)
-      Object.defineProperty(Node.prototype, name, Object.assign({}, native, {
-        get: { [name]() {
-          const part = this.parentNode;
-          if (part && TABLE_PARTS.has(part.nodeName)) stripTable(part);
-          return native.get.call(this);
-        } }[name],
-      }));
+      Object.defineProperty(
+        Node.prototype,
+        name,
+        Object.assign({}, native, {
+          get: {
+            [name]() {
+              const part = this.parentNode;
+              if (part && TABLE_PARTS.has(part.nodeName)) stripTable(part);
+              return native.get.call(this);
+            },
+          }[name],
+        })
+      );
   }
   function unwrapSiblings() {
     for (const { name, native } of siblings.splice(0)) Object.defineProperty(Node.prototype, name, native);

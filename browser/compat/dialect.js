@@ -56,7 +56,7 @@ run(function () {
   function tokens(text) {
     const out = [];
     let regexAllowed = true;
-    for (let i = 0; i < text.length; ) {
+    for (let i = 0; i < text.length;) {
       const c = text[i];
       const start = i;
       const regex = c === "/" && regexAllowed ? regexEnd(text, i) : -1;
@@ -127,6 +127,7 @@ run(function () {
     const raw = request.responseText;
     // A byte-order mark wins over the charset asked for, here as in WebKit's reading of the
     // script: the text then comes decoded, its mark dropped, not as one character a byte.
+    // eslint-disable-next-line no-control-regex -- the bytes as x-user-defined gives them, 0 and all
     if (/[^\x00-\x7f\uf780-\uf7ff]/.test(raw)) return raw;
     const bytes = Uint8Array.from(raw, (c) => c.charCodeAt(0) & 0xff);
     // No Content-Type reads "null", which names no charset. No space around "=", as WebKit

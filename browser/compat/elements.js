@@ -6,45 +6,57 @@ run(function () {
   // createElement("<input name='q' value='1'>") and createElement("<v:line from='0,0' to='9,9'>"):
   // the tag as the parser reads it, attributes included, without its content. A VML shape
   // made so is the same kind of element as one in the markup, and is drawn when placed.
-  replace(Document.prototype, "createElement", (createElement) =>
-    function createElement_(name) {
-      if (typeof name === "string" && name.charAt(0) === "<" && this instanceof HTMLDocument) {
-        const template = createElement.call(this, "template");
-        template.innerHTML = name;
-        const made = template.content.firstElementChild;
-        if (made) return this.importNode(made, false);
+  replace(
+    Document.prototype,
+    "createElement",
+    (createElement) =>
+      function createElement_(name) {
+        if (typeof name === "string" && name.charAt(0) === "<" && this instanceof HTMLDocument) {
+          const template = createElement.call(this, "template");
+          template.innerHTML = name;
+          const made = template.content.firstElementChild;
+          if (made) return this.importNode(made, false);
+        }
+        return createElement.apply(this, arguments);
       }
-      return createElement.apply(this, arguments);
-    }
   );
 
   // insertBefore(node) without a place appends it: WebKit takes a place given as undefined
   // for none, and refuses only a call without one.
-  replace(Node.prototype, "insertBefore", (insertBefore) =>
-    function insertBefore_(node, child) {
-      return insertBefore.call(this, node, child);
-    }
+  replace(
+    Node.prototype,
+    "insertBefore",
+    (insertBefore) =>
+      function insertBefore_(node, child) {
+        return insertBefore.call(this, node, child);
+      }
   );
 
   // getElementById(x) finds the element named x when no element has that id. Such an
   // element answers getAttributeNode("id") with an empty attribute, as there: libraries
   // that know this of the old browser read the id through it.
   const foundByName = new WeakSet();
-  replace(Document.prototype, "getElementById", (getElementById) =>
-    function getElementById_(id) {
-      const found = getElementById.apply(this, arguments);
-      if (found || id === "" || id == null) return found;
-      const named = this.querySelector(`[name="${CSS.escape(String(id))}"]`);
-      if (named) foundByName.add(named);
-      return named;
-    }
+  replace(
+    Document.prototype,
+    "getElementById",
+    (getElementById) =>
+      function getElementById_(id) {
+        const found = getElementById.apply(this, arguments);
+        if (found || id === "" || id == null) return found;
+        const named = this.querySelector(`[name="${CSS.escape(String(id))}"]`);
+        if (named) foundByName.add(named);
+        return named;
+      }
   );
-  replace(Element.prototype, "getAttributeNode", (getAttributeNode) =>
-    function getAttributeNode_(name) {
-      const node = getAttributeNode.apply(this, arguments);
-      if (node || !foundByName.has(this) || String(name).toLowerCase() !== "id") return node;
-      return this.ownerDocument.createAttribute("id");
-    }
+  replace(
+    Element.prototype,
+    "getAttributeNode",
+    (getAttributeNode) =>
+      function getAttributeNode_(name) {
+        const node = getAttributeNode.apply(this, arguments);
+        if (node || !foundByName.has(this) || String(name).toLowerCase() !== "id") return node;
+        return this.ownerDocument.createAttribute("id");
+      }
   );
 
   // el.removeNode(deep), el.replaceNode(other), el.swapNode(other).
@@ -93,7 +105,9 @@ run(function () {
     return name !== key && isElement(node) ? name : undefined;
   }
   function attributeOf(node, name) {
-    return node instanceof HTMLElement && isElement(node) && node.hasAttribute(name) ? node.getAttribute(name) : undefined;
+    return node instanceof HTMLElement && isElement(node) && node.hasAttribute(name)
+      ? node.getAttribute(name)
+      : undefined;
   }
   const above = Object.getPrototypeOf(Node.prototype);
   Object.setPrototypeOf(
@@ -143,26 +157,42 @@ run(function () {
   // document.documentElement.doScroll("left") failed while the document was being read:
   // pages called it over and over to learn when they could start.
   const SCROLLS = {
-    left: [-40, 0], right: [40, 0], up: [0, -40], down: [0, 40],
-    pageleft: [-0.9, 0, true], pageright: [0.9, 0, true], pageup: [0, -0.9, true], pagedown: [0, 0.9, true],
+    left: [-40, 0],
+    right: [40, 0],
+    up: [0, -40],
+    down: [0, 40],
+    pageleft: [-0.9, 0, true],
+    pageright: [0.9, 0, true],
+    pageup: [0, -0.9, true],
+    pagedown: [0, 0.9, true],
   };
   defineMethod(Element.prototype, "doScroll", function doScroll(action) {
     const doc = this.ownerDocument;
     if (doc.readyState === "loading") throw new Error("未指明的错误。");
-    const step = SCROLLS[String(action === undefined ? "down" : action).toLowerCase().replace(/^scrollbar/, "")];
+    const step =
+      SCROLLS[
+        String(action === undefined ? "down" : action)
+          .toLowerCase()
+          .replace(/^scrollbar/, "")
+      ];
     if (!step) return;
     const whole = this === doc.documentElement || this === doc.body;
-    const box = whole ? { width: doc.defaultView.innerWidth, height: doc.defaultView.innerHeight } : { width: this.clientWidth, height: this.clientHeight };
+    const box = whole
+      ? { width: doc.defaultView.innerWidth, height: doc.defaultView.innerHeight }
+      : { width: this.clientWidth, height: this.clientHeight };
     const [x, y] = step[2] ? [step[0] * box.width, step[1] * box.height] : step;
     (whole ? doc.defaultView : this).scrollBy(x, y);
   });
 
   // --- Built-in objects -------------------------------------------------------------------
   // getYear(): the year less 1900 in the twentieth century, the full year otherwise.
-  replace(Date.prototype, "getYear", () =>
-    function getYear() {
-      const year = this.getFullYear();
-      return year >= 1900 && year < 2000 ? year - 1900 : year;
-    }
+  replace(
+    Date.prototype,
+    "getYear",
+    () =>
+      function getYear() {
+        const year = this.getFullYear();
+        return year >= 1900 && year < 2000 ? year - 1900 : year;
+      }
   );
 });

@@ -36,7 +36,10 @@ run(function () {
   function rulesOf(text) {
     // Stryker disable next-line ArrayDeclaration: a text among the rules has no block with an expression, and is filtered out
     const rules = [];
-    let start = 0, open = 0, depth = 0, parens = 0;
+    let start = 0,
+      open = 0,
+      depth = 0,
+      parens = 0;
     // Stryker disable next-line EqualityOperator: text[text.length] is undefined, which ends nothing
     for (let at = 0; at < text.length; at++) {
       const c = text[at];
@@ -95,10 +98,15 @@ run(function () {
   function readLink(link) {
     const fetchText = () => {
       if (!link.sheet || new URL(link.href).origin !== location.origin) return;
-      fetch(link.href).then((response) => response.text()).then((text) => {
-        readSheet(link, text);
-        later();
-      }, () => {});
+      fetch(link.href)
+        .then((response) => response.text())
+        .then(
+          (text) => {
+            readSheet(link, text);
+            later();
+          },
+          () => {}
+        );
     };
     linked.add(link);
     link.addEventListener("load", fetchText);
@@ -181,7 +189,9 @@ run(function () {
   // a write between two reads would have the page laid out again for the second. Values
   // that depend on others written in this frame follow in the next ones, a few at most.
   const SETTLING = 4;
-  let frame = 0, stale = true, settling = 0;
+  let frame = 0,
+    stale = true,
+    settling = 0;
   function evaluate() {
     // First, what a script changed since the last checkpoint: recalc() right after adding an
     // element with an expression must see it, and nodes added unlisted make the sources stale.
@@ -266,6 +276,7 @@ run(function () {
     settling = 0; // the page's own call: what depends on it follows in the next frames
     evaluate();
   });
+  // prettier-ignore
   const mayAddExpressions = (record) =>
     // Stryker disable next-line ConditionalExpression: cost only, where more records than these have the sources read again
     record.type === "childList" || record.attributeName === "style" ||

@@ -33,7 +33,9 @@ run(function () {
   function readSheet(sheet, text) {
     if (!sheet || read.has(sheet)) return;
     read.add(sheet);
-    const rules = String(text).replace(/\/\*[\s\S]*?\*\//g, "").matchAll(/([^{}@;]+)\{([^{}]*)\}/g);
+    const rules = String(text)
+      .replace(/\/\*[\s\S]*?\*\//g, "")
+      .matchAll(/([^{}@;]+)\{([^{}]*)\}/g);
     for (const [, selector, declarations] of rules) {
       const opacity = alphaIn(declarations);
       if (opacity === null) continue;
@@ -105,10 +107,17 @@ run(function () {
       get: () => (alphas.has(el) ? alphas.get(el) : Math.round(parseFloat(getComputedStyle(el).opacity) * 100)),
       set: (value) => setAlpha(el, Math.max(0, Math.min(100, parseFloat(value) || 0))),
     };
-    return caselessly(Object.defineProperties(transition(), {
-      opacity,
-      enabled: { get: () => el.style.opacity !== "1", set: (on) => { el.style.opacity = on ? String(opacity.get() / 100) : "1"; } },
-    }));
+    return caselessly(
+      Object.defineProperties(transition(), {
+        opacity,
+        enabled: {
+          get: () => el.style.opacity !== "1",
+          set: (on) => {
+            el.style.opacity = on ? String(opacity.get() / 100) : "1";
+          },
+        },
+      })
+    );
   }
   // The transitions banners played as they changed a picture (revealTrans, blendTrans),
   // reached through the filters that pages test for: the change shows at once, and
@@ -121,10 +130,22 @@ run(function () {
     if (!filterLists.has(this)) {
       const alpha = alphaFilter(this);
       const item = (key) => (key === 0 || ALPHA.test(String(key) + "()") ? alpha : null);
-      filterLists.set(this, caselessly(Object.defineProperties({}, {
-        alpha: { value: alpha }, "dximagetransform.microsoft.alpha": { value: alpha }, item: { value: item }, length: { value: 1 },
-        revealtrans: { value: caselessly(transition()) }, blendtrans: { value: caselessly(transition()) },
-      })));
+      filterLists.set(
+        this,
+        caselessly(
+          Object.defineProperties(
+            {},
+            {
+              alpha: { value: alpha },
+              "dximagetransform.microsoft.alpha": { value: alpha },
+              item: { value: item },
+              length: { value: 1 },
+              revealtrans: { value: caselessly(transition()) },
+              blendtrans: { value: caselessly(transition()) },
+            }
+          )
+        )
+      );
     }
     return filterLists.get(this);
   });

@@ -102,8 +102,10 @@ run(function () {
   function linkedText(href) {
     // Stryker disable next-line ConditionalExpression: a sheet fetched again gives the same text
     if (!linked.has(href)) {
+      // prettier-ignore
       // Stryker disable next-line StringLiteral: "" holds no rule, nor does any other text put for it
       const text = own(href) ? fetchText(href).then((response) => (response.ok ? response.text() : "")) : Promise.resolve("");
+      // prettier-ignore
       // Stryker disable next-line ArrowFunction,StringLiteral: its readers take String(text), and "undefined" holds no rule either
       linked.set(href, text.catch(() => ""));
     }
@@ -131,15 +133,18 @@ run(function () {
   // sheet.addRule("v\\:*", "behavior: url(#default#VML)") is how pages turned VML on: WebKit
   // throws on such selectors, the old browser took them. A rule WebKit cannot read is
   // dropped, as a style sheet drops it, and the script goes on.
-  replace(CSSStyleSheet.prototype, "addRule", (addRule) =>
-    function addRule_(selector, declarations) {
-      record(this, String(selector) + "{" + String(declarations) + "}");
-      try {
-        return addRule.apply(this, arguments);
-      } catch (error) {
-        return -1;
+  replace(
+    CSSStyleSheet.prototype,
+    "addRule",
+    (addRule) =>
+      function addRule_(selector, declarations) {
+        record(this, String(selector) + "{" + String(declarations) + "}");
+        try {
+          return addRule.apply(this, arguments);
+        } catch (error) {
+          return -1;
+        }
       }
-    }
   );
 
   // document.createStyleSheet([url][, index]): a new style sheet, with the url imported
@@ -148,7 +153,8 @@ run(function () {
     const style = this.createElement("style");
     if (url)
       style.textContent =
-        '@import url("' + String(url).replace(/["\\]/g, "\\$&") +
+        '@import url("' +
+        String(url).replace(/["\\]/g, "\\$&") +
         // Stryker disable next-line StringLiteral: CSS closes a url( left open at the end of the sheet
         '");';
     const head = this.head || this.documentElement;

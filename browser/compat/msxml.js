@@ -22,7 +22,10 @@ run(function () {
 
   function parseError(doc) {
     const error = stateOf(doc).error;
-    return Object.assign({ errorCode: 0, reason: "", line: 0, linepos: 0, filepos: 0, srcText: "", url: "" }, error || {});
+    return Object.assign(
+      { errorCode: 0, reason: "", line: 0, linepos: 0, filepos: 0, srcText: "", url: "" },
+      error || {}
+    );
   }
 
   // The document's content becomes that of source, a parsed document; a source that did
@@ -37,7 +40,9 @@ run(function () {
       state.error = {
         errorCode: source ? PARSE_FAILED : LOAD_FAILED,
         reason: source ? at[3] || "XML 文档无效。" : "系统未找到指定的资源。",
-        line: +at[1] || 0, linepos: +at[2] || 0, url: url || "",
+        line: +at[1] || 0,
+        linepos: +at[2] || 0,
+        url: url || "",
       };
       return false;
     }
@@ -60,7 +65,11 @@ run(function () {
     request.overrideMimeType("text/xml");
     const done = () => {
       const ok = request.status >= 200 && request.status < 300;
-      const result = fill(doc, ok ? request.responseXML || new DOMParser().parseFromString("", "text/xml") : null, address);
+      const result = fill(
+        doc,
+        ok ? request.responseXML || new DOMParser().parseFromString("", "text/xml") : null,
+        address
+      );
       if (state.async) readyStateChanged(doc, 4);
       return result;
     };
@@ -86,7 +95,8 @@ run(function () {
   function resolver(doc) {
     const text = stateOf(doc).properties.selectionnamespaces || "";
     const prefixes = {};
-    for (const [, prefix, uri] of text.matchAll(/xmlns(?::([\w.-]+))?\s*=\s*["']([^"']*)["']/g)) prefixes[prefix || ""] = uri;
+    for (const [, prefix, uri] of text.matchAll(/xmlns(?::([\w.-]+))?\s*=\s*["']([^"']*)["']/g))
+      prefixes[prefix || ""] = uri;
     return (prefix) => prefixes[prefix || ""] || null;
   }
 
@@ -101,7 +111,11 @@ run(function () {
     Object.defineProperties(list, {
       item: { value: (i) => list[i] || null },
       nextNode: { value: () => list[next++] || null },
-      reset: { value: () => { next = 0; } },
+      reset: {
+        value: () => {
+          next = 0;
+        },
+      },
     });
     return list;
   }
@@ -109,29 +123,55 @@ run(function () {
   // --- The members ----------------------------------------------------------------------
   const DocumentProto = XMLDocument.prototype;
   define(DocumentProto, "async", {
-    get() { return stateOf(this).async; },
-    set(value) { stateOf(this).async = !!value; },
+    get() {
+      return stateOf(this).async;
+    },
+    set(value) {
+      stateOf(this).async = !!value;
+    },
   });
   for (const name of ["validateOnParse", "resolveExternals", "preserveWhiteSpace"])
     define(DocumentProto, name, {
-      get() { return !!stateOf(this).properties[name]; },
-      set(value) { stateOf(this).properties[name] = !!value; },
+      get() {
+        return !!stateOf(this).properties[name];
+      },
+      set(value) {
+        stateOf(this).properties[name] = !!value;
+      },
     });
   define(DocumentProto, "load", { writable: true, value: load });
   define(DocumentProto, "loadXML", { writable: true, value: loadXML });
-  define(DocumentProto, "parseError", { get() { return parseError(this); } });
+  define(DocumentProto, "parseError", {
+    get() {
+      return parseError(this);
+    },
+  });
   define(DocumentProto, "setProperty", {
     writable: true,
-    value(name, value) { stateOf(this).properties[String(name).toLowerCase()] = String(value); },
+    value(name, value) {
+      stateOf(this).properties[String(name).toLowerCase()] = String(value);
+    },
   });
   define(DocumentProto, "getProperty", {
     writable: true,
-    value(name) { return stateOf(this).properties[String(name).toLowerCase()]; },
+    value(name) {
+      return stateOf(this).properties[String(name).toLowerCase()];
+    },
   });
 
   for (const proto of [XMLDocument.prototype, Element.prototype]) {
-    define(proto, "selectNodes", { writable: true, value(expression) { return select(this, expression, false); } });
-    define(proto, "selectSingleNode", { writable: true, value(expression) { return select(this, expression, true); } });
+    define(proto, "selectNodes", {
+      writable: true,
+      value(expression) {
+        return select(this, expression, false);
+      },
+    });
+    define(proto, "selectSingleNode", {
+      writable: true,
+      value(expression) {
+        return select(this, expression, true);
+      },
+    });
   }
 
   // node.text and node.xml, on the nodes of XML documents; elsewhere they are plain
@@ -149,7 +189,9 @@ run(function () {
       },
     });
   }
-  nodeMember("text", (node) => (node.nodeType === 9 ? (node.documentElement ? node.documentElement.textContent : "") : node.textContent));
+  nodeMember("text", (node) =>
+    node.nodeType === 9 ? (node.documentElement ? node.documentElement.textContent : "") : node.textContent
+  );
   nodeMember("xml", (node) => new XMLSerializer().serializeToString(node));
 
   // --- Making them ----------------------------------------------------------------------
@@ -173,7 +215,9 @@ run(function () {
   const ActiveXObject = window.ActiveXObject;
   if (typeof ActiveXObject === "function")
     Object.defineProperty(window, "ActiveXObject", {
-      configurable: true, enumerable: false, writable: true,
+      configurable: true,
+      enumerable: false,
+      writable: true,
       value: function ActiveXObject_(name) {
         if (DOCUMENT.test(String(name))) {
           // readyState counts to 4 while an asynchronous load() runs, as there.

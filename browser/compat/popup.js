@@ -10,8 +10,7 @@ run(function () {
   function newFrame() {
     const frame = document.createElement("iframe");
     frame.setAttribute("frameborder", "0");
-    frame.style.cssText =
-      "position:fixed;display:none;border:0;margin:0;padding:0;z-index:2147483647;background:#fff";
+    frame.style.cssText = "position:fixed;display:none;border:0;margin:0;padding:0;z-index:2147483647;background:#fff";
     document.documentElement.appendChild(frame);
     const body = frame.contentDocument.body || frame.contentDocument.documentElement;
     body.style.cssText = "margin:0;overflow:hidden";

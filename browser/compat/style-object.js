@@ -15,10 +15,30 @@ run(function () {
 
   // --- Bare numbers --------------------------------------------------------------------
   const SIDES = ["Top", "Right", "Bottom", "Left"];
-  const LENGTHS = ["top", "right", "bottom", "left", "width", "height", "minWidth", "minHeight", "maxWidth",
-    "maxHeight", "margin", "padding", "borderWidth", "fontSize", "textIndent", "letterSpacing", "wordSpacing",
-    "outlineWidth", "verticalAlign", "backgroundPositionX", "backgroundPositionY",
-    ...SIDES.flatMap((side) => ["margin" + side, "padding" + side, "border" + side + "Width"])];
+  const LENGTHS = [
+    "top",
+    "right",
+    "bottom",
+    "left",
+    "width",
+    "height",
+    "minWidth",
+    "minHeight",
+    "maxWidth",
+    "maxHeight",
+    "margin",
+    "padding",
+    "borderWidth",
+    "fontSize",
+    "textIndent",
+    "letterSpacing",
+    "wordSpacing",
+    "outlineWidth",
+    "verticalAlign",
+    "backgroundPositionX",
+    "backgroundPositionY",
+    ...SIDES.flatMap((side) => ["margin" + side, "padding" + side, "border" + side + "Width"]),
+  ];
   const dashed = (name) => name.replace(/[A-Z]/g, (letter) => "-" + letter.toLowerCase());
   const pixels = (value) => (Number.isFinite(value) ? value + "px" : value); // a number, not "7"
   // The same for a value an expression gives a property, by its name in CSS.
@@ -30,9 +50,17 @@ run(function () {
     const descriptor = descriptorOf(name);
     const set = descriptor.set;
     setters.set(name, set);
-    Object.defineProperty(proto, name, Object.assign({}, descriptor, {
-      set: { [name](value) { set.call(this, pixels(value)); } }[name],
-    }));
+    Object.defineProperty(
+      proto,
+      name,
+      Object.assign({}, descriptor, {
+        set: {
+          [name](value) {
+            set.call(this, pixels(value));
+          },
+        }[name],
+      })
+    );
   }
 
   // el.style.filter = "alpha(opacity=50)": WebKit drops the value, and the opacity it
@@ -40,16 +68,22 @@ run(function () {
   const filter = descriptorOf("filter");
   const opacity = descriptorOf("opacity");
   const filtered = new WeakSet(); // style declarations whose opacity a filter set
-  Object.defineProperty(proto, "filter", Object.assign({}, filter, {
-    set: { filter(value) {
-      filter.set.call(this, value);
-      const alpha = shared.alphaIn(String(value));
-      if (alpha !== null) {
-        opacity.set.call(this, String(alpha / 100));
-        filtered.add(this);
-      } else if (filtered.delete(this)) opacity.set.call(this, "");
-    } }.filter,
-  }));
+  Object.defineProperty(
+    proto,
+    "filter",
+    Object.assign({}, filter, {
+      set: {
+        filter(value) {
+          filter.set.call(this, value);
+          const alpha = shared.alphaIn(String(value));
+          if (alpha !== null) {
+            opacity.set.call(this, String(alpha / 100));
+            filtered.add(this);
+          } else if (filtered.delete(this)) opacity.set.call(this, "");
+        },
+      }.filter,
+    })
+  );
 
   // styleFloat: the old browser's name for float, which libraries of the time set when it was there.
   const cssFloat = descriptorOf("cssFloat");

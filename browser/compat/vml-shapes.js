@@ -36,7 +36,9 @@ run(function () {
   const BINDING = /([^{}]*)\{[^{}]*behavior\s*:\s*url\(\s*['"]?#default#vml['"]?\s*\)[^{}]*\}/gi;
   const PREFIX = /([a-z_][\w-]*)(?:\\:\s*|:)(?=\*|[a-z])/gi;
   function bindIn(text) {
-    for (const [, selectors] of String(text).replace(/\/\*[\s\S]*?\*\//g, "").matchAll(BINDING))
+    for (const [, selectors] of String(text)
+      .replace(/\/\*[\s\S]*?\*\//g, "")
+      .matchAll(BINDING))
       for (const [, prefix] of selectors.matchAll(PREFIX)) bind(prefix.toLowerCase());
   }
   const unread = new Set(); // the linked sheets whose text has not come yet
@@ -59,7 +61,8 @@ run(function () {
     } catch (error) {
       // a sheet of another origin
     }
-    for (const rule of rules) if (rule instanceof CSSImportRule) fetchSheet(new URL(rule.href, sheet.href || document.baseURI).href);
+    for (const rule of rules)
+      if (rule instanceof CSSImportRule) fetchSheet(new URL(rule.href, sheet.href || document.baseURI).href);
   }
   shared.sheets.listen((sheet, text) => bindIn(text));
 
@@ -98,7 +101,10 @@ run(function () {
   const shapeSelector = () => {
     // Stryker disable next-line ConditionalExpression: a cache, built again to the same text
     if (selector.size !== prefixes.size)
-      selector = { size: prefixes.size, text: [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(",") };
+      selector = {
+        size: prefixes.size,
+        text: [...prefixes].flatMap((p) => SHAPES.map((s) => p + "\\:" + s)).join(","),
+      };
     return selector.text;
   };
 
@@ -119,13 +125,14 @@ run(function () {
     const names = (list) => list.map((name) => prefix + "\\:" + name).join(",");
     const placed = "[style*=absolute i]:not(:has(>svg))";
     const style = document.createElement("style");
-    style.textContent =
-      names(SHAPES) + "{display:inline-block;position:relative;overflow:visible}" +
-      names(POINTED).replace(/,|$/g, ":where(" + placed + ")$&") + "{display:contents}" +
-      names(HIDDEN_PARTS) + "," + names(["group"]) + ">:not(svg){display:none}" +
-      names(["textbox"]) + "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}" +
-      "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}" +
-      names(POINTED).replace(/,|$/g, ">svg." + DRAWING + "$&") + "{position:static;display:block}";
+    style.textContent = [
+      names(SHAPES) + "{display:inline-block;position:relative;overflow:visible}",
+      names(POINTED).replace(/,|$/g, ":where(" + placed + ")$&") + "{display:contents}",
+      names(HIDDEN_PARTS) + "," + names(["group"]) + ">:not(svg){display:none}",
+      names(["textbox"]) + "{display:block;position:absolute;inset:0;padding:.05in .1in;overflow:hidden}",
+      "svg." + DRAWING + "{position:absolute;left:0;top:0;overflow:visible;pointer-events:none}",
+      names(POINTED).replace(/,|$/g, ">svg." + DRAWING + "$&") + "{position:static;display:block}",
+    ].join("");
     (document.head || document.documentElement).appendChild(style);
   }
 
@@ -136,7 +143,11 @@ run(function () {
     // Stryker disable next-line StringLiteral: no unit written nor asked for has no entry in UNITS, and the || 1 makes it pixels too
     return match ? parseFloat(match[1]) * (UNITS[(match[2] || unit || "px").toLowerCase()] || 1) : NaN;
   }
-  const lengths = (text) => String(text || "").split(/[\s,]/).filter(Boolean).map((t) => length(t));
+  const lengths = (text) =>
+    String(text || "")
+      .split(/[\s,]/)
+      .filter(Boolean)
+      .map((t) => length(t));
   const pair = (text, fallback) => {
     const [x, y] = lengths(text);
     return Number.isFinite(x) && Number.isFinite(y) ? [x, y] : fallback;
@@ -151,7 +162,10 @@ run(function () {
     const number = parseFloat(value);
     return Number.isFinite(number) ? number : fallback;
   }
-  const color = (text, fallback) => String(text || fallback).trim().split(/\s|\[/)[0] || fallback;
+  const color = (text, fallback) =>
+    String(text || fallback)
+      .trim()
+      .split(/\s|\[/)[0] || fallback;
 
   // The style attribute as written: in a group, "left:100;width:300" are in the group's
   // units, which CSS would not take.
@@ -181,18 +195,30 @@ run(function () {
     return list;
   }
   const part = (el, name) => {
-    for (let child = el.firstElementChild; child; child = child.nextElementSibling) if (vmlName(child) === name) return child;
+    for (let child = el.firstElementChild; child; child = child.nextElementSibling)
+      if (vmlName(child) === name) return child;
     return null;
   };
 
   const DASHES = {
-    solid: null, shortdash: [3, 1], shortdot: [1, 1], shortdashdot: [3, 1, 1, 1], shortdashdotdot: [3, 1, 1, 1, 1, 1],
-    dot: [1, 3], dash: [4, 3], longdash: [8, 3], dashdot: [4, 3, 1, 3], longdashdot: [8, 3, 1, 3],
+    solid: null,
+    shortdash: [3, 1],
+    shortdot: [1, 1],
+    shortdashdot: [3, 1, 1, 1],
+    shortdashdotdot: [3, 1, 1, 1, 1, 1],
+    dot: [1, 3],
+    dash: [4, 3],
+    longdash: [8, 3],
+    dashdot: [4, 3, 1, 3],
+    longdashdot: [8, 3, 1, 3],
     longdashdotdot: [8, 3, 1, 3, 1, 3],
   };
   const ARROWS = {
-    block: "M0,0 L10,5 L0,10 z", classic: "M0,0 L10,5 L0,10 L3,5 z", diamond: "M0,5 L5,0 L10,5 L5,10 z",
-    oval: "M0,5 A5,5 0 1 1 10,5 A5,5 0 1 1 0,5 z", open: "M0,0 L10,5 L0,10",
+    block: "M0,0 L10,5 L0,10 z",
+    classic: "M0,0 L10,5 L0,10 L3,5 z",
+    diamond: "M0,5 L5,0 L10,5 L5,10 z",
+    oval: "M0,5 A5,5 0 1 1 10,5 A5,5 0 1 1 0,5 z",
+    open: "M0,0 L10,5 L0,10",
   };
 
   function arrow(defs, style, stroke, start) {
@@ -201,8 +227,14 @@ run(function () {
     // Stryker disable next-line MethodExpression: any text unlike the others is as good an id
     const id = "veltrano-vml-" + Math.random().toString(36).slice(2);
     const marker = make("marker", {
-      id, viewBox: "0 0 10 10", refX: start ? 0 : 10, refY: 5, markerWidth: 3, markerHeight: 3,
-      orient: start ? "auto-start-reverse" : "auto", markerUnits: "strokeWidth",
+      id,
+      viewBox: "0 0 10 10",
+      refX: start ? 0 : 10,
+      refY: 5,
+      markerWidth: 3,
+      markerHeight: 3,
+      orient: start ? "auto-start-reverse" : "auto",
+      markerUnits: "strokeWidth",
     });
     const open = style === "open";
     marker.appendChild(make("path", { d: path, fill: open ? "none" : stroke, stroke: open ? stroke : "none" }));
@@ -273,8 +305,13 @@ run(function () {
     const [width, height] = pair(el.getAttribute("coordsize"), [1000, 1000]);
     const [x, y] = pair(el.getAttribute("coordorigin"), [0, 0]);
     return make("svg", {
-      x: box.x, y: box.y, width: box.w, height: box.h, viewBox: [x, y, width || 1, height || 1].join(" "),
-      preserveAspectRatio: "none", overflow: "visible",
+      x: box.x,
+      y: box.y,
+      width: box.w,
+      height: box.h,
+      viewBox: [x, y, width || 1, height || 1].join(" "),
+      preserveAspectRatio: "none",
+      overflow: "visible",
     });
   }
 
@@ -321,7 +358,8 @@ run(function () {
           if (!SHAPES.includes(childKind)) continue;
           const style = writtenStyle(child);
           const at = (name) => length(style[name]) || 0;
-          space.appendChild(draw(child, childKind, { x: at("left"), y: at("top"), w: at("width"), h: at("height") }, defs));
+          const childBox = { x: at("left"), y: at("top"), w: at("width"), h: at("height") };
+          space.appendChild(draw(child, childKind, childBox, defs));
         }
         return space;
       }
@@ -332,7 +370,24 @@ run(function () {
 
   // Handed to vml.js, which comes next.
   shared.vml = {
-    SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnSheets, learnt, vmlName, isShape, shapeSelector, addStyles,
-    length, lengths, flag, make, elementsOf, part, draw,
+    SVG,
+    SHAPES,
+    HIDDEN_PARTS,
+    POINTED,
+    DRAWING,
+    learnPrefixes,
+    learnSheets,
+    learnt,
+    vmlName,
+    isShape,
+    shapeSelector,
+    addStyles,
+    length,
+    lengths,
+    flag,
+    make,
+    elementsOf,
+    part,
+    draw,
   };
 });

@@ -5,7 +5,8 @@
 // style, its parts).
 run(function () {
   const { watch } = shared;
-  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnSheets, learnt, vmlName, isShape } = shared.vml;
+  const { SVG, SHAPES, HIDDEN_PARTS, POINTED, DRAWING, learnPrefixes, learnSheets, learnt, vmlName, isShape } =
+    shared.vml;
   const { shapeSelector, addStyles, length, lengths, flag, make, elementsOf, part, draw } = shared.vml;
 
   // --- Drawing what changed, once a frame -------------------------------------------------
@@ -158,6 +159,7 @@ run(function () {
       const nodes = record.addedNodes;
       for (let i = 0; i < nodes.length; i++) {
         const node = nodes[i];
+        // prettier-ignore
         // Stryker disable next-line ConditionalExpression: cost only: any other node looked through holds no shape
         if (node.nodeType === 1 && node.namespaceURI !== SVG && (mayBeVml(node) || node.firstElementChild)) added.push(node);
       }
@@ -194,6 +196,7 @@ run(function () {
   function partsIn(shape) {
     // Stryker disable next-line ArrayDeclaration: the same text heads what a shape held and holds
     const parts = [];
+    // prettier-ignore
     // Stryker disable next-line ConditionalExpression,EqualityOperator: cost only: a drawing counted, every shape drawn is drawn again at the next look
     for (let child = shape.firstElementChild; child; child = child.nextElementSibling) if (child.namespaceURI !== SVG) parts.push(child);
     return parts;
@@ -303,8 +306,26 @@ run(function () {
   // el.from = "10,20", el.strokecolor = "red", el.filled = false... set the attribute, so
   // the shape is drawn again. On elements that are not VML they stay plain properties.
   const MEMBERS = [
-    "from", "to", "points", "strokecolor", "strokeweight", "stroked", "fillcolor", "filled", "coordsize",
-    "coordorigin", "path", "arcsize", "color", "weight", "dashstyle", "startarrow", "endarrow", "opacity", "on", "v",
+    "from",
+    "to",
+    "points",
+    "strokecolor",
+    "strokeweight",
+    "stroked",
+    "fillcolor",
+    "filled",
+    "coordsize",
+    "coordorigin",
+    "path",
+    "arcsize",
+    "color",
+    "weight",
+    "dashstyle",
+    "startarrow",
+    "endarrow",
+    "opacity",
+    "on",
+    "v",
   ];
   const BOOLEAN = new Set(["stroked", "filled", "on"]);
   const plain = new WeakMap(); // element -> the members set on it while it is not VML

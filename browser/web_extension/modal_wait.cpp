@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "policy.h"
+#include "addresses.h"
 #include "support/glib_ptr.h"
 
 namespace {

@@ -15,4 +15,11 @@ std::string_view trimmed(std::string_view text, std::span<const std::string_view
   return text;
 }
 
+std::string shortened(std::string_view text, std::size_t max_bytes) {
+  if (text.size() <= max_bytes) return std::string(text);
+  std::size_t end = max_bytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;  // inside a character
+  return std::string(text.substr(0, end)) + "…";
+}
+
 }  // namespace veltrano::support

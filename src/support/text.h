@@ -2,6 +2,7 @@
 #pragma once
 
 #include <span>
+#include <string>
 #include <string_view>
 
 namespace veltrano::support {
@@ -14,5 +15,8 @@ inline constexpr std::string_view kDocumentBlanks[] = {" ", "\t", "\r", "\n", "\
 
 // text without any of blanks at either end; blanks inside stay.
 std::string_view trimmed(std::string_view text, std::span<const std::string_view> blanks = kAsciiBlanks);
+
+// text, shortened to at most max_bytes of whole UTF-8 characters ("…" marks the cut).
+std::string shortened(std::string_view text, std::size_t max_bytes);
 
 }  // namespace veltrano::support

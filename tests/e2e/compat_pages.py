@@ -31,13 +31,20 @@ PLAIN_HOST = "localhost:8731"
 # A mutation run's pages are under /m<id>/, whose id the instrumented scripts read from
 # their own address (tests/mutation/serve.py); they are the same pages.
 MUTANT = re.compile(r"^/m[0-9]*/")
-CTYPES = {".html": "text/html; charset=utf-8", ".js": "application/javascript", ".css": "text/css",
-          ".xml": "text/xml", "dialect-served.js": "application/javascript; charset=gbk"}
+CTYPES = {
+    ".html": "text/html; charset=utf-8",
+    ".js": "application/javascript",
+    ".css": "text/css",
+    ".xml": "text/xml",
+    "dialect-served.js": "application/javascript; charset=gbk",
+}
 # Files the server answers with no success: a body that would bind a VML prefix, or make a
 # document, if read. name -> (status, body)
-REFUSED = {"missing.css": (404, b"e\\:* { behavior: url(#default#VML) }"),
-           "choices.css": (300, b"u\\:* { behavior: url(#default#VML) }"),
-           "choices.xml": (300, b"<draws/>")}
+REFUSED = {
+    "missing.css": (404, b"e\\:* { behavior: url(#default#VML) }"),
+    "choices.css": (300, b"u\\:* { behavior: url(#default#VML) }"),
+    "choices.xml": (300, b"<draws/>"),
+}
 
 
 class Walk:
@@ -82,6 +89,7 @@ def script_of(path):
 def handler_for(walks):
     """The pages, and what they tell handed to their walk: walks, by a mutant's /m<id> (or
     "" for the pages themselves)."""
+
     def walk_of(path):
         mutant = MUTANT.match(path)
         return walks.get(mutant.group(0)[:-1] if mutant else "")
@@ -159,15 +167,23 @@ def closes(client, window):
 
 def all_scripts():
     """The scripts with a page, by name."""
-    return sorted(name[:-5] for name in os.listdir(PAGES) if name.endswith(".html")
-                  and os.path.exists(os.path.join(SOURCE, "browser", "compat", name[:-5] + ".js")))
+    return sorted(
+        name[:-5]
+        for name in os.listdir(PAGES)
+        if name.endswith(".html") and os.path.exists(os.path.join(SOURCE, "browser", "compat", name[:-5] + ".js"))
+    )
 
 
 def main(scripts):
     scripts = scripts or all_scripts()
     # On the other host only the rows that compare with plain WebKit are run.
-    walk = Walk([f"http://{host}/{script}.html{query}" for host, query in
-                 ((PLAIN_HOST, "?plain"), (CONTENT_HOST, "")) for script in scripts])
+    walk = Walk(
+        [
+            f"http://{host}/{script}.html{query}"
+            for host, query in ((PLAIN_HOST, "?plain"), (CONTENT_HOST, ""))
+            for script in scripts
+        ]
+    )
     servers = serve({"": walk})
     start_shell()
     client = Client()

@@ -53,7 +53,8 @@ class Service(Server):
                 host = (self.headers.get("Host") or "").split(":")[0]
                 service.requests.append((host, self.path, time.monotonic()))
                 status, body, delay, ctype = service.routes.get(
-                    (host, self.path), (404, b"404 page not found", 0, "text/plain"))
+                    (host, self.path), (404, b"404 page not found", 0, "text/plain")
+                )
                 if delay:
                     time.sleep(delay)
                 self.respond(status, body, ctype)
@@ -64,8 +65,10 @@ class Service(Server):
         self.routes[(host, path)] = (status, body, delay, ctype)
 
     def page(self, host, path, title):
-        html = f"<!DOCTYPE html><html><head><meta charset='utf-8'><title>{title}</title></head>" \
-               f"<body><h1>{title}</h1></body></html>"
+        html = (
+            f"<!DOCTYPE html><html><head><meta charset='utf-8'><title>{title}</title></head>"
+            f"<body><h1>{title}</h1></body></html>"
+        )
         self.set(host, path, html.encode())
 
     def seen(self, host, path):

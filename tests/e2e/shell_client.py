@@ -24,8 +24,14 @@ _started = []  # shells this process started; they end by themselves
 
 def start_shell():
     if not shell_running():
-        _started.append(subprocess.Popen([os.path.join(BUILD, "veltrano-browser")], stdout=subprocess.DEVNULL,
-                         stderr=subprocess.DEVNULL, start_new_session=True))
+        _started.append(
+            subprocess.Popen(
+                [os.path.join(BUILD, "veltrano-browser")],
+                stdout=subprocess.DEVNULL,
+                stderr=subprocess.DEVNULL,
+                start_new_session=True,
+            )
+        )
     wait_until(shell_running, 15, what="the browser shell on the bus")
 
 
@@ -37,14 +43,23 @@ def no_shell():
 
 def shell_pid():
     bus = Gio.bus_get_sync(Gio.BusType.SESSION)
-    reply = bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus",
-                          "GetConnectionUnixProcessID", GLib.Variant("(s)", (NAME,)), None,
-                          Gio.DBusCallFlags.NONE, 5000, None)
+    reply = bus.call_sync(
+        "org.freedesktop.DBus",
+        "/org/freedesktop/DBus",
+        "org.freedesktop.DBus",
+        "GetConnectionUnixProcessID",
+        GLib.Variant("(s)", (NAME,)),
+        None,
+        Gio.DBusCallFlags.NONE,
+        5000,
+        None,
+    )
     return reply.unpack()[0]
 
 
 def web_processes():
     """The WebKit web processes of the shell on our bus: other sessions may have theirs."""
+
     def parent(pid):
         try:
             with open(f"/proc/{pid}/stat") as stat:
@@ -78,14 +93,25 @@ class Client:
     def __init__(self):
         address = Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, None)
         self.bus = Gio.DBusConnection.new_for_address_sync(
-            address, Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT |
-            Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+            address,
+            Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION,
+            None,
+            None,
+        )
 
     def call(self, method, signature=None, args=None, reply=None):
         params = GLib.Variant(signature, args) if signature else None
-        result = self.bus.call_sync(NAME, PATH, INTERFACE, method, params,
-                                    GLib.VariantType(reply) if reply else None,
-                                    Gio.DBusCallFlags.NO_AUTO_START, 10000, None)
+        result = self.bus.call_sync(
+            NAME,
+            PATH,
+            INTERFACE,
+            method,
+            params,
+            GLib.VariantType(reply) if reply else None,
+            Gio.DBusCallFlags.NO_AUTO_START,
+            10000,
+            None,
+        )
         return result.unpack() if result is not None else None
 
     def prepare(self):
@@ -162,5 +188,8 @@ class ShellTest(unittest.TestCase):
         subprocess.run(["xdotool", "mousemove", "400", "320", "click", "1"], check=True)
 
     def title_becomes(self, h, wanted, timeout=15):
-        return wait_until(lambda: self.client.get(h, "LocationName") in wanted and
-                          self.client.get(h, "LocationName"), timeout, what=f"title {wanted}")
+        return wait_until(
+            lambda: self.client.get(h, "LocationName") in wanted and self.client.get(h, "LocationName"),
+            timeout,
+            what=f"title {wanted}",
+        )

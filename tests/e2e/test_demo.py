@@ -22,9 +22,21 @@ def listening(address):
 
 class DemoService(unittest.TestCase):
     def setUp(self):
-        self.service = subprocess.Popen([sys.executable, SERVICE, "--bind", "127.0.0.2", "--port", "80",
-                                         "--home-host", HOME_HOST, "--content-host", CONTENT_HOST],
-                                        stdout=subprocess.DEVNULL)
+        self.service = subprocess.Popen(
+            [
+                sys.executable,
+                SERVICE,
+                "--bind",
+                "127.0.0.2",
+                "--port",
+                "80",
+                "--home-host",
+                HOME_HOST,
+                "--content-host",
+                CONTENT_HOST,
+            ],
+            stdout=subprocess.DEVNULL,
+        )
         # Whatever fails later, the stand-in goes: left running, it would hold the sandbox open.
         self.addCleanup(self.service.wait)
         self.addCleanup(self.service.terminate)

@@ -14,8 +14,11 @@ OPENER = """<!DOCTYPE html><meta charset="utf-8"><title>帮助文档</title><bod
 def in_front():
     """The window on top, the active one and the one with the keyboard focus."""
     stacking = x("xprop", "-root", "_NET_CLIENT_LIST_STACKING").split("#")[-1].replace(",", " ").split()
-    return (int(stacking[-1], 16) if stacking else None, int(x("xdotool", "getactivewindow") or 0),
-            int(x("xdotool", "getwindowfocus") or 0))
+    return (
+        int(stacking[-1], 16) if stacking else None,
+        int(x("xdotool", "getactivewindow") or 0),
+        int(x("xdotool", "getwindowfocus") or 0),
+    )
 
 
 class InFront(LauncherTest):

@@ -11,28 +11,41 @@ from gi.repository import GLib
 
 from servers import PageServer
 from shell_client import ShellTest, no_shell, shell_pid, web_processes
-from test_safety import DOWNLOADS, FULL, frames, listing, start_shell_with, statuses
-from veltrano_e2e import (CONTENT_HOST, Launcher, close_browser_windows, find, shell_app, states, texts, wait_until,
-                          window_titled, windows_titled)
+from test_safety import DOWNLOADS, FULL, listing, start_shell_with, statuses
+from shell_frames import frame_titled, frames, shell_app
+from veltrano_e2e import (
+    CONTENT_HOST,
+    Launcher,
+    close_browser_windows,
+    find,
+    states,
+    texts,
+    wait_until,
+    window_titled,
+    windows_titled,
+)
 
 HELP = ("/readme.html", "帮助文档")
 ELSEWHERE = "http://127.0.0.3"
-CLICK_OPENS = f"<a href='#' {FULL} onclick=\"window.open(wanted(), '', 'fullscreen=yes'); return false\">open</a>" \
-              "<script>function wanted() { return decodeURIComponent(location.hash.slice(1)) }</script>"
+CLICK_OPENS = (
+    f"<a href='#' {FULL} onclick=\"window.open(wanted(), '', 'fullscreen=yes'); return false\">open</a>"
+    "<script>function wanted() { return decodeURIComponent(location.hash.slice(1)) }</script>"
+)
 PAGES = {
     "/hang.html": "<title>卡住</title><script>setTimeout(function () { for (;;) {} }, 300)</script>",
     "/page.html": "<title>测试页</title>",
     # Asks to print at a click, and again every 50 ms whatever came of it.
     "/print.html": f"<title>打印</title><a href='#' {FULL} onclick='print(); return false'>print</a>"
-                   "<script>setInterval(function () { print() }, 50)</script>",
+    "<script>setInterval(function () { print() }, 50)</script>",
     "/opens.html": "<title>打开</title>" + CLICK_OPENS,
     # One click, then forty downloads, one every 40 ms.
-    "/forty.html": "<title>四十</title>" + "".join(f"<a id='d{i}' href='/f{i}.bin' download></a>" for i in range(40)) +
-                   f"<a href='#' {FULL} onclick=\"var i = 0; var t = setInterval(function () {{"
-                   " document.getElementById('d' + i).click(); if (++i == 40) clearInterval(t) }, 40);"
-                   " return false\">go</a>",
+    "/forty.html": "<title>四十</title>"
+    + "".join(f"<a id='d{i}' href='/f{i}.bin' download></a>" for i in range(40))
+    + f"<a href='#' {FULL} onclick=\"var i = 0; var t = setInterval(function () {{"
+    " document.getElementById('d' + i).click(); if (++i == 40) clearInterval(t) }, 40);"
+    ' return false">go</a>',
     "/user-info.html": "<title>用户名</title><script>setTimeout(function () {"
-                       f" location = 'http://{CONTENT_HOST}@127.0.0.3/' }}, 300)</script>",
+    f" location = 'http://{CONTENT_HOST}@127.0.0.3/' }}, 300)</script>",
 }
 
 
@@ -44,15 +57,17 @@ def serve(service):
         service.set(CONTENT_HOST, f"/f{i}.bin", b"file", ctype="application/octet-stream")
 
 
-def frame_titled(title):
-    return wait_until(lambda: next((f for f in frames() if f.name == title), None), 15, what=f"window {title}")
-
-
 def prompt_of(frame):
     """The prompt for a hung page, when the window shows it. Only the window's own widgets are
     read: the accessibility of a hung page does not answer."""
-    return next((part for part in frame[0] if part.getRole() == pyatspi.ROLE_INFO_BAR and
-                 pyatspi.STATE_SHOWING in states(part)), None)
+    return next(
+        (
+            part
+            for part in frame[0]
+            if part.getRole() == pyatspi.ROLE_INFO_BAR and pyatspi.STATE_SHOWING in states(part)
+        ),
+        None,
+    )
 
 
 def press(within, name):
@@ -92,8 +107,11 @@ class Isolation(ShellTest):
         self.title_becomes(other, ("测试页",))
         self.title_becomes(self.open("/print.html"), ("打印",))
         self.click_middle()
-        dialog = wait_until(lambda: next((w for w in shell_app() if w and w.getRole() == pyatspi.ROLE_DIALOG), None),
-                            10, what="the print dialog")
+        dialog = wait_until(
+            lambda: next((w for w in shell_app() if w and w.getRole() == pyatspi.ROLE_DIALOG), None),
+            10,
+            what="the print dialog",
+        )
         # The other window is the user's meanwhile: it closes at its key.
         (window,) = window_titled("测试页")
         window.key("ctrl+w")
@@ -114,8 +132,14 @@ class Isolation(ShellTest):
                 (opened,) = window_titled(title)
                 if full:  # and it says how to leave, for a while
                     wait_until(opened.fullscreen, 10, what="full screen")
-                    wait_until(lambda: find(frame_titled(title), lambda a: "退出全屏" in (a.name or "") and
-                                            pyatspi.STATE_SHOWING in states(a)), 10, what="the hint")
+                    wait_until(
+                        lambda: find(
+                            frame_titled(title),
+                            lambda a: "退出全屏" in (a.name or "") and pyatspi.STATE_SHOWING in states(a),
+                        ),
+                        10,
+                        what="the hint",
+                    )
                 else:
                     time.sleep(1.0)
                     self.assertFalse(opened.fullscreen())
@@ -136,8 +160,10 @@ class Isolation(ShellTest):
         wait_until(lambda: "网址中不能含有用户名或密码" in statuses(), 10, what="the refusal")
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/user-info.html")
         # A window it opens with one is refused alike, and none opens.
-        self.title_becomes(self.open("/opens.html#" + GLib.Uri.escape_string(
-            f"http://{CONTENT_HOST}@127.0.0.3/", None, False)), ("打开",))
+        self.title_becomes(
+            self.open("/opens.html#" + GLib.Uri.escape_string(f"http://{CONTENT_HOST}@127.0.0.3/", None, False)),
+            ("打开",),
+        )
         self.click_middle()
         time.sleep(1.0)
         self.assertEqual(sorted(f.name for f in frames()), ["打开", "用户名"])

@@ -9,8 +9,20 @@ import unittest
 from gi.repository import GLib
 
 from shell_client import NAME, PATH, Client, interface_info, no_shell
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, BusMonitor, LaunchTest, LauncherTest, bars_of, browser_windows,
-                          close_browser_windows, launcher_without_browser, shell_running, wait_until, window_titled)
+from shell_frames import bars_of
+from veltrano_e2e import (
+    CONTENT_HOST,
+    HOME_HOST,
+    BusMonitor,
+    LaunchTest,
+    LauncherTest,
+    browser_windows,
+    close_browser_windows,
+    launcher_without_browser,
+    shell_running,
+    wait_until,
+    window_titled,
+)
 
 PAGES = {
     "Command1": ("/freeVeltrano.asp", "电子走势图（全屏）"),
@@ -60,8 +72,7 @@ class Launches(LauncherTest):
                 self.launcher.press(button)
                 (window,) = window_titled(title)
                 self.assertEqual(window.geometry(), (0, 0, 1024, 768))
-                self.assertEqual(bars_of(title),
-                                 {"menu": False, "tool": False, "address": False, "status": status_bar})
+                self.assertEqual(bars_of(title), {"menu": False, "tool": False, "address": False, "status": status_bar})
                 self.assertEqual(self.service.seen(CONTENT_HOST, path), 1)
 
     def test_windows_outlive_the_launcher_and_keep_loading(self):
@@ -113,12 +124,17 @@ class StuckShell:
         context.push_thread_default()
         self.bus = Client().bus  # made here, its calls come to this thread
         self.bus.register_object(PATH, interface_info(), self._on_any_call, None, None)
-        self.bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "RequestName",
-                           GLib.Variant("(su)", (NAME, 4)), None, 0, 5000, None)
+        self.bus_daemon("RequestName", GLib.Variant("(su)", (NAME, 4)))
         self.loop = GLib.MainLoop(context)
         ready.set()
         self.loop.run()
         self.bus.close_sync(None)
+
+    def bus_daemon(self, method, args):
+        """The bus daemon's method called for the stand-in's name: taken, or given up."""
+        self.bus.call_sync(
+            "org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", method, args, None, 0, 5000, None
+        )
 
     def _on_any_call(self, bus, sender, path, interface, method, parameters, invocation):
         if method == "Prepare":  # the launcher's warm-up, answered as before the shell got stuck
@@ -144,8 +160,7 @@ class EndingShell(StuckShell):
     def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
         self.calls.append((method, time.monotonic()))
         self.unanswered.append(invocation)
-        bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-                      GLib.Variant("(s)", (NAME,)), None, 0, 5000, None)
+        self.bus_daemon("ReleaseName", GLib.Variant("(s)", (NAME,)))
         self.loop.quit()  # and the connection closes
 
 
@@ -156,10 +171,11 @@ class VanishedShell(StuckShell):
 
     def _on_call(self, bus, sender, path, interface, method, parameters, invocation):
         self.calls.append((method, time.monotonic()))
-        bus.call_sync("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "ReleaseName",
-                      GLib.Variant("(s)", (NAME,)), None, 0, 5000, None)
-        invocation.return_dbus_error("org.freedesktop.DBus.Error.ServiceUnknown",
-                                     "The name org.veltrano.Browser was not provided by any .service files")
+        self.bus_daemon("ReleaseName", GLib.Variant("(s)", (NAME,)))
+        invocation.return_dbus_error(
+            "org.freedesktop.DBus.Error.ServiceUnknown",
+            "The name org.veltrano.Browser was not provided by any .service files",
+        )
         self.loop.quit()
 
 
@@ -208,8 +224,9 @@ class Unresponsive(WithoutShell):
         launcher.click("Command2")
         created = wait_until(lambda: [t for m, t in shell.calls if m == "Create"], 10, what="Create")[0]
         # The launch ends, and releases its instance, within its time budget.
-        released = wait_until(lambda: [t for m, t in shell.calls if m == "Release"], 20, interval=0.2,
-                              what="the launch to give up")[0]
+        released = wait_until(
+            lambda: [t for m, t in shell.calls if m == "Release"], 20, interval=0.2, what="the launch to give up"
+        )[0]
         self.assertLess(released - created, 11.0)
         self.assertEqual([m for m, _ in shell.calls], ["Create", "Put", "Release"])
         launcher.press("Command3")
@@ -243,12 +260,19 @@ class ClickStorm(LaunchTest):
                 launcher.press(name)
         expected = 4 * self.CLICKS
         # Lost or slow: the count at the end tells.
-        wait_until(lambda: len(browser_windows()) == expected, 120, interval=0.5,
-                   what=lambda: f"{expected} browser windows ({len(browser_windows())} there)")
+        wait_until(
+            lambda: len(browser_windows()) == expected,
+            120,
+            interval=0.5,
+            what=lambda: f"{expected} browser windows ({len(browser_windows())} there)",
+        )
         self.assertEqual(launcher.control("Label5").name, "未发现新版本")
         for path, _ in PAGES.values():
-            wait_until(lambda: self.service.seen(CONTENT_HOST, path) == self.CLICKS, 60,
-                       what=f"{self.CLICKS} requests for {path}")
+            wait_until(
+                lambda: self.service.seen(CONTENT_HOST, path) == self.CLICKS,
+                60,
+                what=f"{self.CLICKS} requests for {path}",
+            )
         self.assertTrue(launcher.running())
         launcher.stop()
         close_browser_windows()

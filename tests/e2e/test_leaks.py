@@ -10,8 +10,17 @@ import tempfile
 import unittest
 
 from test_launch import PAGES
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, SOURCE, Launcher, Service, close_browser_windows, shell_running,
-                          wait_until, window_titled)
+from veltrano_e2e import (
+    CONTENT_HOST,
+    HOME_HOST,
+    SOURCE,
+    Launcher,
+    Service,
+    close_browser_windows,
+    shell_running,
+    wait_until,
+    window_titled,
+)
 
 ALLOCATORS = re.compile(r"libsanitizer|asan_|libstdc\+\+|libglib-2\.0|libgobject-2\.0|/usr/include/|operator new")
 
@@ -59,8 +68,10 @@ class Leaks(unittest.TestCase):
         for path in reports:
             with open(path) as report:
                 ours += leaks_of_our_own(report.read())
-        print(f"\n  {len(reports)} leak reports read ({', '.join(os.path.basename(p) for p in reports)}), "
-              f"{len(ours)} leaks of our own")
+        print(
+            f"\n  {len(reports)} leak reports read ({', '.join(os.path.basename(p) for p in reports)}), "
+            f"{len(ours)} leaks of our own"
+        )
         self.assertEqual(ours, [])
 
 

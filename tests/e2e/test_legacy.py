@@ -2,24 +2,33 @@
 members, pop-ups with features, VML. The corpus is in legacy/, written in the style of
 pages of that time; the service's hosts serve it as GBK with no charset declared."""
 
-import math
 import os
 import re
 import subprocess
-import time
 import unittest
 
 import gi
 
 gi.require_version("Gdk", "3.0")
 gi.require_version("Gtk", "3.0")
-import pyatspi  # noqa: E402
 from gi.repository import Gdk, GLib, Gtk  # noqa: E402
 
+from screen_pixels import Screen, colour_misses, drawn, line_misses, line_widths  # noqa: E402
 from servers import PageServer  # noqa: E402
 from shell_client import ShellTest  # noqa: E402
-from veltrano_e2e import (CONTENT_HOST, HOME_HOST, Launcher, Service, activate, bars_of, browser_windows,  # noqa: E402
-                          close_browser_windows, shell_app, status_of, wait_until, window_titled, windows_titled)
+from shell_frames import bars_of, status_bars  # noqa: E402
+from veltrano_e2e import (  # noqa: E402
+    CONTENT_HOST,
+    HOME_HOST,
+    Launcher,
+    Service,
+    activate,
+    browser_windows,
+    close_browser_windows,
+    wait_until,
+    window_titled,
+    windows_titled,
+)
 
 CORPUS = os.path.join(os.path.dirname(__file__), "legacy")
 CTYPES = {".html": "text/html", ".xml": "text/xml", ".css": "text/css", ".js": "application/x-javascript"}
@@ -37,12 +46,17 @@ def long_table(page):
     for r in range(40):
         cells = [f"<td>{(r * 7 + c) % 33 + 1:02d}</td>" for c in range(8)]
         if r == 29:
-            cells[0] = cells[0].replace("<td>", '<td><v:line id="inside" from="0,0" to="40,20" strokecolor="red" '
-                                        'style="position:absolute;left:0;top:0" /><b id="swallowed">一</b>')
+            cells[0] = cells[0].replace(
+                "<td>",
+                '<td><v:line id="inside" from="0,0" to="40,20" strokecolor="red" '
+                'style="position:absolute;left:0;top:0" /><b id="swallowed">一</b>',
+            )
         rows.append("<tr>\n  " + "\n  ".join(cells) + "\n</tr>")
         if r == 19:
-            rows.append("<script>midway = { cells: grid.rows(19).childNodes.length, "
-                        "first: grid.tBodies(0).firstChild == grid.rows[0] };</script>")
+            rows.append(
+                "<script>midway = { cells: grid.rows(19).childNodes.length, "
+                "first: grid.tBodies(0).firstChild == grid.rows[0] };</script>"
+            )
     return re.sub(r"<!-- rows:.*-->", lambda _: "\n".join(rows), page)
 
 
@@ -52,29 +66,20 @@ def serve_corpus(service):
         service.set(CONTENT_HOST, "/" + name, text.encode("gbk"), ctype=CTYPES[os.path.splitext(name)[1]])
     service.set(CONTENT_HOST, "/latest.txt", b"2026130", ctype="text/plain")
     service.set(CONTENT_HOST, "/lncount/numlost.asp", corpus("chart.html").encode("gbk"), ctype="text/html")
-    service.set(CONTENT_HOST, "/gbk.html", "<html><head><title>双色球走势</title></head><body>"
-                "<form action='/search.asp'><input name='q' value='红球'></form>"
-                "<script>document.forms[0].submit()</script></body></html>".encode("gbk"), ctype="text/html")
-    service.set(CONTENT_HOST, "/search.asp?q=%BA%EC%C7%F2",
-                "<html><head><title>搜索结果：红球</title></head></html>".encode("gbk"), ctype="text/html")
-
-
-def status_text(title):
-    return status_texts(title)[0]
-
-
-def status_texts(title):
-    """The status bar of each browser window with this title; a window that has just
-    closed is passed over."""
-    texts = []
-    for frame in shell_app():
-        try:
-            if frame.getRole() != pyatspi.ROLE_FRAME or frame.name != title:
-                continue
-            texts.append(status_of(frame))
-        except GLib.Error:
-            continue
-    return texts
+    service.set(
+        CONTENT_HOST,
+        "/gbk.html",
+        "<html><head><title>双色球走势</title></head><body>"
+        "<form action='/search.asp'><input name='q' value='红球'></form>"
+        "<script>document.forms[0].submit()</script></body></html>".encode("gbk"),
+        ctype="text/html",
+    )
+    service.set(
+        CONTENT_HOST,
+        "/search.asp?q=%BA%EC%C7%F2",
+        "<html><head><title>搜索结果：红球</title></head></html>".encode("gbk"),
+        ctype="text/html",
+    )
 
 
 class CorpusTest(ShellTest):
@@ -86,8 +91,11 @@ class CorpusTest(ShellTest):
 
     def checked(self, h):
         """The title a page of checks ends with: "通过", or "失败：" and what failed."""
-        return wait_until(lambda: re.match("通过|失败", self.client.get(h, "LocationName")) and
-                          self.client.get(h, "LocationName"), 15, what="the page's checks")
+        return wait_until(
+            lambda: re.match("通过|失败", self.client.get(h, "LocationName")) and self.client.get(h, "LocationName"),
+            15,
+            what="the page's checks",
+        )
 
 
 class LegacyPages(CorpusTest):
@@ -106,13 +114,17 @@ class LegacyPages(CorpusTest):
     def test_the_old_dom(self):
         h = self.open("/old-dom.html")
         self.assertEqual(self.checked(h), "通过")
-        wait_until(lambda: "此网页请求加入收藏夹" in status_text("通过"), 10, what="the favourite in the status bar")
+        wait_until(lambda: "此网页请求加入收藏夹" in status_bars("通过")[0], 10, what="the favourite in the status bar")
 
     def test_the_second_layer_in_several_windows(self):
         """Each page checks the old browser's ways it uses, in three windows open at once;
         the title names the checks that failed."""
-        pages = [("/omission.html", "此网页请求设为主页"), ("/xmldata.html", "此网页请求加入收藏夹"),
-                 ("/old-dialect.html", None), ("/notice.html", None)]
+        pages = [
+            ("/omission.html", "此网页请求设为主页"),
+            ("/xmldata.html", "此网页请求加入收藏夹"),
+            ("/old-dialect.html", None),
+            ("/notice.html", None),
+        ]
         subprocess.run(["xdotool", "mousemove", "1279", "1023"], check=True)  # no link under it to show
         for path, status in pages:
             handles = [self.open(path) for _ in range(3)]
@@ -120,16 +132,22 @@ class LegacyPages(CorpusTest):
                 with self.subTest(path=path, window=window):
                     self.assertEqual(self.checked(h), "通过")
             if status:
-                wait_until(lambda: [status in text for text in status_texts("通过")] == [True] * 3, 10,
-                           what=f"{path}: {status}")
+                wait_until(
+                    lambda: [status in text for text in status_bars("通过")] == [True] * 3, 10, what=f"{path}: {status}"
+                )
             if path == "/omission.html":  # its line, made by script from the cells' places, is on screen
                 left, top = window_titled("通过")[0].client_origin()
 
                 def red():
                     shot = Screen()
-                    points = [(x, y) for x in range(left + 40, left + 200) for y in range(top + 80, top + 200)
-                              if shot.near(x, y, (255, 0, 0), tolerance=60)]
+                    points = [
+                        (x, y)
+                        for x in range(left + 40, left + 200)
+                        for y in range(top + 80, top + 200)
+                        if shot.near(x, y, (255, 0, 0), tolerance=60)
+                    ]
                     return len(points) > 100 and points
+
                 points = wait_until(red, 10, what="the line drawn")
                 xs, ys = [x for x, _ in points], [y for _, y in points]
                 self.assertGreater(min(max(xs) - min(xs), max(ys) - min(ys)), 30, "a diagonal line")
@@ -142,7 +160,7 @@ class LegacyPages(CorpusTest):
         clipboard = Gtk.Clipboard.get(Gdk.SELECTION_CLIPBOARD)
         clipboard.set_text("", -1)
         clipboard.clear()  # nobody's: an empty clipboard reads as an empty text
-        for title, before in (("复制", '""'), (f"已复制：{wanted}，之前：\"\"", f'"{wanted}"')):
+        for title, before in (("复制", '""'), (f'已复制：{wanted}，之前：""', f'"{wanted}"')):
             self.click(title, 200, 200)
             self.title_becomes(h, (f"已复制：{wanted}，之前：{before}",))
         self.assertEqual(clipboard.wait_for_text(), wanted)
@@ -175,26 +193,32 @@ class LegacyPages(CorpusTest):
         dialog, which fills in the opener's form through dialogArguments, and goes on with
         the number clicked; another window stays usable meanwhile, its own dialog too. The
         third window is closed while its dialog is open: both go, and the shell goes on."""
+
         def click(title, x, y):
             (window,) = window_titled(title, 15)
             activate(window.xid)
             window.click(x, y)
+
         handles = [self.open(f"/modal.html#{n}") for n in (1, 2, 3)]
         for n, h in enumerate(handles, 1):
             self.title_becomes(h, (f"选号 {n}",))
         for n in (1, 2):
             click(f"选号 {n}", 40, 80)
             window_titled(f"选择号码 {n}", 15)
-        self.assertEqual([self.client.get(h, "LocationName") for h in handles[:2]], ["选号 1", "选号 2"],
-                         "the openers wait")
+        self.assertEqual(
+            [self.client.get(h, "LocationName") for h in handles[:2]], ["选号 1", "选号 2"], "the openers wait"
+        )
         for n, chosen, y in ((2, 23, 90), (1, 7, 30)):
             click(f"选择号码 {n}", 40, y)
             self.title_becomes(handles[n - 1], (f"选中 {chosen} 期 2026131 {n}",))
         click("选号 3", 40, 80)
         window_titled("选择号码 3", 15)
         window_titled("选号 3")[0].key("ctrl+w")
-        wait_until(lambda: not windows_titled("选号 3") and not windows_titled("选择号码 3"), 10,
-                   what="the third window and its dialog to close")
+        wait_until(
+            lambda: not windows_titled("选号 3") and not windows_titled("选择号码 3"),
+            10,
+            what="the third window and its dialog to close",
+        )
         self.assertEqual(self.client.get(handles[0], "LocationName"), "选中 7 期 2026131 1")
 
     def test_pages_elsewhere_get_none_of_it(self):
@@ -223,8 +247,9 @@ class TrendChart(unittest.TestCase):
         left, top = window.client_origin()
         centres = [(left + 60 + w * 24 + 12, top + 40 + draw * 18 + 9) for draw, w in enumerate(winners)]
         shot = drawn(lambda shot: line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10))  # not under a circle
-        self.assertEqual(line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10), [],
-                         "points of the lines that are not red")
+        self.assertEqual(
+            line_misses(shot, centres, (0.35, 0.5, 0.65), spared=10), [], "points of the lines that are not red"
+        )
         for draw, (x, y) in enumerate(centres):
             self.assertTrue(shot.near(x - 6, y, (0, 0, 255)), f"circle of draw {draw}: {shot.pixel(x - 6, y)}")
         self.assertTrue(shot.near(left + 500, top + 300, (255, 255, 255)))
@@ -263,8 +288,11 @@ class VectorMarkup(CorpusTest):
         # Where the style sheet puts the winning cells.
         centres = [(left + 40 + 60 + w * 30 + 15, top + 30 + draw * 20 + 10) for draw, w in enumerate(winners)]
         shot = drawn(lambda shot: line_misses(shot, centres, (0.25, 0.5, 0.75), colour))
-        self.assertEqual(line_misses(shot, centres, (0.25, 0.5, 0.75), colour), [],
-                         f"window {n}: points of the trend line not of its colour")
+        self.assertEqual(
+            line_misses(shot, centres, (0.25, 0.5, 0.75), colour),
+            [],
+            f"window {n}: points of the trend line not of its colour",
+        )
         self.assertTrue(shot.near(left + 500, top + 100, (255, 255, 255)), f"window {n}: beside the chart")
         if width:
             widths = line_widths(shot, centres, colour)
@@ -296,90 +324,35 @@ class OldStyles(CorpusTest):
 
     def crosshair_follows(self, n):
         h = self.open(f"/crosshair.html#{n}", bars=False)
-        title = wait_until(lambda: re.match("准星|失败", self.client.get(h, "LocationName")) and
-                           self.client.get(h, "LocationName"), 15, what="the page's checks")
+        title = wait_until(
+            lambda: re.match("准星|失败", self.client.get(h, "LocationName")) and self.client.get(h, "LocationName"),
+            15,
+            what="the page's checks",
+        )
         self.assertEqual(title, f"准星 {n}")
         (window,) = window_titled(title)
         activate(window.xid)
         left, top = window.client_origin()
         x, y = 300 + 40 * n, 200 + 30 * n
         subprocess.run(["xdotool", "mousemove", str(left + x), str(top + y)], check=True)
-        wanted = [((255, 0, 0), [(20, y - 1), (650, y - 1)]),  # the crosshair's lines, across and down
-                  ((0, 0, 255), [(x - 1, 20), (x - 1, 500)]),
-                  ((255, 255, 0), [(x + 20, y + 20)]),  # the tip, 10 px right of and below the mouse
-                  ((0, 192, 0), [(740, 100)])]  # the side bar, 110 px from the right edge
-        self.assertEqual(colour_misses(drawn(lambda shot: colour_misses(shot, left, top, wanted)), left, top, wanted),
-                         [], f"window {n}")
+        wanted = [
+            ((255, 0, 0), [(20, y - 1), (650, y - 1)]),  # the crosshair's lines, across and down
+            ((0, 0, 255), [(x - 1, 20), (x - 1, 500)]),
+            ((255, 255, 0), [(x + 20, y + 20)]),  # the tip, 10 px right of and below the mouse
+            ((0, 192, 0), [(740, 100)]),
+        ]  # the side bar, 110 px from the right edge
+        self.assertEqual(
+            colour_misses(drawn(lambda shot: colour_misses(shot, left, top, wanted)), left, top, wanted),
+            [],
+            f"window {n}",
+        )
         self.client.put(h, "Width", GLib.Variant("n", 600))
         wanted = [((0, 192, 0), [(540, 100)])]
-        self.assertEqual(colour_misses(drawn(lambda shot: colour_misses(shot, left, top, wanted)), left, top, wanted),
-                         [], f"window {n}, narrowed")
-
-
-def colour_misses(shot, left, top, wanted):
-    """The points of the page at (left, top) that are not the colour wanted there, with the
-    colour they are."""
-    return [(colour, (x, y), shot.pixel(left + x, top + y)) for colour, points in wanted for x, y in points
-            if not shot.near(left + x, top + y, colour, tolerance=60)]
-
-
-def line_misses(shot, centres, fractions, colour=(255, 0, 0), spared=0):
-    """The points at fractions of the lines between successive centres that are not of
-    colour, with their draw and colour; points within spared of a centre are passed over."""
-    misses = []
-    for draw, ((x1, y1), (x2, y2)) in enumerate(zip(centres, centres[1:])):
-        for t in fractions:
-            x, y = round(x1 + (x2 - x1) * t), round(y1 + (y2 - y1) * t)
-            if min(math.dist((x, y), (x1, y1)), math.dist((x, y), (x2, y2))) >= spared and \
-                    not shot.near(x, y, colour):
-                misses.append((draw, t, shot.pixel(x, y)))
-    return misses
-
-
-def line_widths(shot, centres, colour):
-    """The width in pixels of each line between successive centres, across its middle: the
-    pixels of colour met in half-pixel steps along the line's normal, halved."""
-    widths = []
-    for (x1, y1), (x2, y2) in zip(centres, centres[1:]):
-        length = math.dist((x1, y1), (x2, y2))
-        nx, ny = (y1 - y2) / length, (x2 - x1) / length
-        mx, my = (x1 + x2) / 2, (y1 + y2) / 2
-        steps = [(round(mx + k / 2 * nx), round(my + k / 2 * ny)) for k in range(-20, 21)]
-        widths.append(sum(shot.exact(x, y, colour) for x, y in steps) / 2)
-    return widths
-
-
-def drawn(faults, timeout=10):
-    """The screen once faults(screen) finds none, or as it is when the time is up: a page is
-    painted, and its scroll bars fade, a while after it has loaded."""
-    deadline = time.monotonic() + timeout
-    while True:
-        shot = Screen()
-        if not faults(shot) or time.monotonic() > deadline:
-            return shot
-        time.sleep(0.1)
-
-
-class Screen:
-    """The whole screen, once."""
-
-    def __init__(self):
-        root = Gdk.get_default_root_window()
-        self.pixbuf = Gdk.pixbuf_get_from_window(root, 0, 0, root.get_width(), root.get_height())
-        self.pixels = self.pixbuf.get_pixels()
-
-    def pixel(self, x, y):
-        at = y * self.pixbuf.get_rowstride() + x * self.pixbuf.get_n_channels()
-        return tuple(self.pixels[at:at + 3])
-
-    def exact(self, x, y, colour, tolerance=60):
-        """Whether the pixel at (x, y) is within tolerance of colour, each channel."""
-        return all(abs(a - b) <= tolerance for a, b in zip(self.pixel(x, y), colour))
-
-    def near(self, x, y, colour, tolerance=90):
-        """Whether a pixel within one of (x, y) is within tolerance of colour, each channel."""
-        return any(all(abs(a - b) <= tolerance for a, b in zip(self.pixel(x + dx, y + dy), colour))
-                   for dx in (-1, 0, 1) for dy in (-1, 0, 1))
+        self.assertEqual(
+            colour_misses(drawn(lambda shot: colour_misses(shot, left, top, wanted)), left, top, wanted),
+            [],
+            f"window {n}, narrowed",
+        )
 
 
 if __name__ == "__main__":

@@ -36,7 +36,7 @@ def published(file):
     path, name = file
     text = open(path, "rb").read()
     end = text.rindex(b"})(window);") + len(b"})(window);\n")
-    return text[text.index(b"/*!\n * " + name.encode()):end]
+    return text[text.index(b"/*!\n * " + name.encode()) : end]
 
 
 def pages():
@@ -52,14 +52,25 @@ class Libraries(ShellTest):
     def serve(cls, service):
         served = pages()
         for path, body in served.items():
-            service.set(CONTENT_HOST, path, body, ctype="text/plain" if path.endswith(".txt") else
-                        "application/javascript" if path.endswith(".js") else "text/html")
+            service.set(
+                CONTENT_HOST,
+                path,
+                body,
+                ctype="text/plain"
+                if path.endswith(".txt")
+                else "application/javascript"
+                if path.endswith(".js")
+                else "text/html",
+            )
         cls.addClassCleanup(PageServer(("127.0.0.1", 80), served, ctype="text/html").close)
 
     def results(self, url):
         h = self.open(url)
-        title = wait_until(lambda: self.client.get(h, "LocationName").startswith("结果 ") and
-                           self.client.get(h, "LocationName"), 20, what=f"the results of {url}")
+        title = wait_until(
+            lambda: self.client.get(h, "LocationName").startswith("结果 ") and self.client.get(h, "LocationName"),
+            20,
+            what=f"the results of {url}",
+        )
         return dict(entry.split("=", 1) for entry in title[3:].split("；"))
 
     def test_as_on_any_other_site(self):

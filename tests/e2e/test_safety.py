@@ -17,9 +17,20 @@ from gi.repository import Gdk, Gio, GLib, Gtk  # noqa: E402
 
 from servers import QuietHandler, Server  # noqa: E402
 from shell_client import Client, ShellTest, dbus_error, no_shell, shell_pid, start_shell, web_processes  # noqa: E402
-from veltrano_e2e import (BUILD, CONTENT_HOST, Service, browser_windows,  # noqa: E402
-                          close_browser_windows, find, read_text, shell_app, shell_running, states, status_of,
-                          texts, wait_until)
+from shell_frames import frame_titled, frames, shell_app, status_bars  # noqa: E402
+from veltrano_e2e import (  # noqa: E402
+    BUILD,
+    CONTENT_HOST,
+    Service,
+    browser_windows,
+    close_browser_windows,
+    find,
+    read_text,
+    shell_running,
+    states,
+    texts,
+    wait_until,
+)
 
 ERR = "org.veltrano.Browser1.Error."
 HOME = os.environ["HOME"]
@@ -29,18 +40,19 @@ PAGES = {
     "/page.html": "<title>测试页</title>",
     # Claims an activation it never had, then tries the clipboard, at once and every 50 ms.
     "/clipboard.html": "<title>剪贴板</title><script>"
-                       "try { Object.defineProperty(Navigator.prototype, 'userActivation',"
-                       " {get: () => ({isActive: true, hasBeenActive: true})}); } catch (e) {}"
-                       "function grab() { window.clipboardData.setData('Text', 'evil');"
-                       " var got = window.clipboardData.getData('Text'); if (got !== null) document.title = got; }"
-                       "grab(); setInterval(grab, 50);</script>",
+    "try { Object.defineProperty(Navigator.prototype, 'userActivation',"
+    " {get: () => ({isActive: true, hasBeenActive: true})}); } catch (e) {}"
+    "function grab() { window.clipboardData.setData('Text', 'evil');"
+    " var got = window.clipboardData.getData('Text'); if (got !== null) document.title = got; }"
+    "grab(); setInterval(grab, 50);</script>",
     "/many.html": f"<title>多个窗口</title><a href='#' {FULL} onclick=\"for (var i = 0; i < 5; i++)"
-                  " window.open('/page.html', 'w' + i); return false\">open</a>",
+    " window.open('/page.html', 'w' + i); return false\">open</a>",
     "/target.html": f"<a href='#' {FULL} onclick=\"window.open(wanted()); return false\">open</a><script>"
-                    "function wanted() { return decodeURIComponent(location.hash.slice(1)) }"
-                    "document.title = wanted(); onhashchange = () => document.title = wanted()</script>",
-    "/frames.html": "<title>框架</title>" + "".join(f"<iframe src='/file{i}.bin'></iframe>" for i in range(3)) +
-                    "<script>setTimeout(() => location = '/evil.desktop', 300)</script>",
+    "function wanted() { return decodeURIComponent(location.hash.slice(1)) }"
+    "document.title = wanted(); onhashchange = () => document.title = wanted()</script>",
+    "/frames.html": "<title>框架</title>"
+    + "".join(f"<iframe src='/file{i}.bin'></iframe>" for i in range(3))
+    + "<script>setTimeout(() => location = '/evil.desktop', 300)</script>",
 }
 FILES = ["/file0.bin", "/file1.bin", "/file2.bin", "/evil.desktop", "/report.txt"]
 
@@ -52,13 +64,9 @@ def serve(service):
         service.set(CONTENT_HOST, path, b"from the server", ctype="application/octet-stream")
 
 
-def frames():
-    return [a for a in shell_app() if a is not None and a.getRole() == pyatspi.ROLE_FRAME]
-
-
 def statuses():
     """What the status bars of the shell's windows say, together."""
-    return " | ".join(status_of(frame) for frame in frames())
+    return " | ".join(status_bars())
 
 
 def listing(folder):
@@ -66,8 +74,13 @@ def listing(folder):
 
 
 def start_shell_with(env=None, wrap=()):
-    process = subprocess.Popen([*wrap, os.path.join(BUILD, "veltrano-browser")], env=env, start_new_session=True,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    process = subprocess.Popen(
+        [*wrap, os.path.join(BUILD, "veltrano-browser")],
+        env=env,
+        start_new_session=True,
+        stdout=subprocess.DEVNULL,
+        stderr=subprocess.DEVNULL,
+    )
     wait_until(shell_running, 15, what="the shell")
     return process
 
@@ -117,15 +130,21 @@ class Safety(ShellTest):
 
     def test_a_window_to_an_address_the_shell_does_not_open_is_not_opened(self):
         h = self.open("/target.html#")
-        for target in ("file:///etc/hostname", f"view-source:http://{CONTENT_HOST}/page.html",
-                       "data:text/html,<title>x</title>", "about:config", "javascript:'x'"):
+        for target in (
+            "file:///etc/hostname",
+            f"view-source:http://{CONTENT_HOST}/page.html",
+            "data:text/html,<title>x</title>",
+            "about:config",
+            "javascript:'x'",
+        ):
             with self.subTest(target=target):
                 escaped = GLib.Uri.escape_string(target, None, False)
                 self.client.invoke(h, "Navigate", GLib.Variant("s", f"http://{CONTENT_HOST}/target.html#{escaped}"))
                 self.title_becomes(h, (target,))
                 self.click_middle()
-                wait_until(lambda: "已阻止打开新窗口" in statuses() and target in statuses(), 10,
-                           what="the refusal in the status bar")
+                wait_until(
+                    lambda: "已阻止打开新窗口" in statuses() and target in statuses(), 10, what="the refusal in the status bar"
+                )
                 self.assertEqual(len(browser_windows()), 1)
 
     def test_downloads_are_the_users_only(self):
@@ -141,8 +160,14 @@ class Safety(ShellTest):
 
     def test_a_download_destroys_no_file_on_its_way(self):
         os.makedirs(DOWNLOADS, exist_ok=True)
-        mine = {"v.txt": "mine", "v.txt.wkdownload": "partial", "v.txt.wkdownload~": "backup",
-                "v (2).txt~": "old", "v (3).txt.wkdownload": "other", "v (4).txt.wkdownload~": "another"}
+        mine = {
+            "v.txt": "mine",
+            "v.txt.wkdownload": "partial",
+            "v.txt.wkdownload~": "backup",
+            "v (2).txt~": "old",
+            "v (3).txt.wkdownload": "other",
+            "v (4).txt.wkdownload~": "another",
+        }
         for name, text in mine.items():
             with open(os.path.join(DOWNLOADS, name), "w") as f:
                 f.write(text)
@@ -153,8 +178,11 @@ class Safety(ShellTest):
         mask = os.umask(0)
         os.umask(mask)
         # Finished once the shell has given the file the user's mode.
-        wait_until(lambda: read_text(new) == "from the server" and stat.S_IMODE(os.stat(new).st_mode) == 0o666 & ~mask,
-                   15, what="the download")
+        wait_until(
+            lambda: read_text(new) == "from the server" and stat.S_IMODE(os.stat(new).st_mode) == 0o666 & ~mask,
+            15,
+            what="the download",
+        )
         for name, text in mine.items():
             self.assertEqual(read_text(os.path.join(DOWNLOADS, name)), text, name)
         self.assertEqual(set(listing(DOWNLOADS)) - others, set(mine) | {"v (5).txt"})
@@ -163,7 +191,7 @@ class Safety(ShellTest):
     def test_an_address_with_user_info_typed_in_is_refused(self):
         h = self.open("/page.html")
         self.title_becomes(h, ("测试页",))
-        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        frame = frame_titled("测试页")
         address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_TEXT and pyatspi.STATE_EDITABLE in states(a))
         address.queryEditableText().setTextContents(f"{CONTENT_HOST}@127.0.0.3/page.html")
         address.queryAction().doAction(0)  # Enter
@@ -206,9 +234,11 @@ class FreshShell(unittest.TestCase):
         start_shell_with(dict(os.environ, G_DEBUG="fatal-criticals"))
         pid = shell_pid()
         h = self.client.create()
-        for url, words in (("ftp://" + "a" * 193 + "中文字", "只能打开 http 或 https 网址"),
-                           (f"http://{CONTENT_HOST}@127.0.0.3/", "网址中不能含有用户名或密码"),
-                           (f"http://user:password@{CONTENT_HOST}/", "网址中不能含有用户名或密码")):
+        for url, words in (
+            ("ftp://" + "a" * 193 + "中文字", "只能打开 http 或 https 网址"),
+            (f"http://{CONTENT_HOST}@127.0.0.3/", "网址中不能含有用户名或密码"),
+            (f"http://user:password@{CONTENT_HOST}/", "网址中不能含有用户名或密码"),
+        ):
             with self.subTest(url=url):
                 try:
                     self.client.invoke(h, "Navigate", GLib.Variant("s", url))
@@ -265,8 +295,11 @@ class FreshShell(unittest.TestCase):
         refusing = start_shell_with(wrap=broken)
         self.addCleanup(refusing.wait, 20)
         self.addCleanup(refusing.terminate)  # should the message stay
-        dialog = wait_until(lambda: shell_app() and find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_ALERT),
-                            15, what="the shell's message")
+        dialog = wait_until(
+            lambda: shell_app() and find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_ALERT),
+            15,
+            what="the shell's message",
+        )
         self.assertIn("浏览器无法在安全沙箱中运行", " ".join(texts(dialog)))
         self.assertIn("No permissions to create a new namespace", " ".join(texts(dialog)))
         self.assertEqual(dbus_error(self.client.create), ERR + "CannotCreate")
@@ -279,8 +312,8 @@ class FreshShell(unittest.TestCase):
             h = self.client.open(f"http://{CONTENT_HOST}/page.html")
             wait_until(lambda: self.client.get(h, "LocationName") == "测试页", 15, what="the page")
         self.assertEqual(len(frames()), 2)
-        for frame in frames():
-            self.assertIn("安全沙箱已关闭", status_of(frame))
+        for said in status_bars():
+            self.assertIn("安全沙箱已关闭", said)
 
 
 if __name__ == "__main__":

@@ -5,10 +5,32 @@ import unittest
 import pyatspi
 from gi.repository import GLib
 
-from shell_client import (NAME, PATH, Client, ShellTest, dbus_error, interface_info, no_shell, shell_pid,
-                          start_shell, web_processes)
-from veltrano_e2e import (CONTENT_HOST, Service, browser_windows, close_browser_windows, find, shell_app, states,
-                          shell_running, wait_until, window_titled, windows_titled, x)
+from shell_client import (
+    NAME,
+    PATH,
+    Client,
+    ShellTest,
+    dbus_error,
+    interface_info,
+    no_shell,
+    shell_pid,
+    start_shell,
+    web_processes,
+)
+from shell_frames import frame_titled
+from veltrano_e2e import (
+    CONTENT_HOST,
+    Service,
+    browser_windows,
+    close_browser_windows,
+    find,
+    states,
+    shell_running,
+    wait_until,
+    window_titled,
+    windows_titled,
+    x,
+)
 
 ERR = "org.veltrano.Browser1.Error."
 
@@ -24,8 +46,16 @@ class Interface(ShellTest):
         for method in interface_info().methods:  # Create, Get, Put, Invoke, Release, Prepare
             self.assertIn(method.name + "(", out)
         members = self.client.bus.call_sync(
-            "org.veltrano.Browser", "/org/veltrano/Browser", "org.freedesktop.DBus.Properties", "Get",
-            GLib.Variant("(ss)", ("org.veltrano.Browser1", "Members")), None, 0, 5000, None).unpack()[0]
+            "org.veltrano.Browser",
+            "/org/veltrano/Browser",
+            "org.freedesktop.DBus.Properties",
+            "Get",
+            GLib.Variant("(ss)", ("org.veltrano.Browser1", "Members")),
+            None,
+            0,
+            5000,
+            None,
+        ).unpack()[0]
         self.assertIn("Navigate", members)
         self.assertIn("ReadyState", members)
 
@@ -39,16 +69,28 @@ class Interface(ShellTest):
             ("zero size", lambda: c.put(h, "Width", GLib.Variant("i", 0)), ERR + "InvalidArgument"),
             ("double", lambda: c.put(h, "Left", GLib.Variant("d", 1.5)), ERR + "TypeMismatch"),
             ("read-only", lambda: c.put(h, "ReadyState", GLib.Variant("i", 4)), ERR + "UnknownMember"),
-            ("local file", lambda: c.invoke(h, "Navigate", GLib.Variant("s", "file:///etc/passwd")),
-             ERR + "InvalidArgument"),
-            ("other scheme", lambda: c.invoke(h, "Navigate", GLib.Variant("s", "javascript:alert(1)")),
-             ERR + "InvalidArgument"),
+            (
+                "local file",
+                lambda: c.invoke(h, "Navigate", GLib.Variant("s", "file:///etc/passwd")),
+                ERR + "InvalidArgument",
+            ),
+            (
+                "other scheme",
+                lambda: c.invoke(h, "Navigate", GLib.Variant("s", "javascript:alert(1)")),
+                ERR + "InvalidArgument",
+            ),
             ("no argument", lambda: c.invoke(h, "Navigate"), ERR + "WrongArgCount"),
             ("unknown handle", lambda: c.get(h + 1000, "Visible"), ERR + "Gone"),
-            ("wrong signature", lambda: c.call("Get", "(ss)", ("1", "Visible"), "(v)"),
-             "org.freedesktop.DBus.Error.InvalidArgs"),
-            ("startup id of no desktop", lambda: c.call("Create", "(s)", ("_TIME 1\n",), "(u)"),
-             ERR + "InvalidArgument"),
+            (
+                "wrong signature",
+                lambda: c.call("Get", "(ss)", ("1", "Visible"), "(v)"),
+                "org.freedesktop.DBus.Error.InvalidArgs",
+            ),
+            (
+                "startup id of no desktop",
+                lambda: c.call("Create", "(s)", ("_TIME 1\n",), "(u)"),
+                ERR + "InvalidArgument",
+            ),
         ]
         for name, call, error in cases:
             with self.subTest(case=name):
@@ -97,7 +139,7 @@ class Interface(ShellTest):
         self.client.prepare()  # the window comes ready-made, its blank page no place to go back to
         self.client.open(f"http://{CONTENT_HOST}/page.html")
         window_titled("测试页", 15)
-        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        frame = frame_titled("测试页")
         names = {role: [] for role in (pyatspi.ROLE_PUSH_BUTTON, pyatspi.ROLE_MENU_ITEM, pyatspi.ROLE_STATUS_BAR)}
         find(frame, lambda a: names.get(a.getRole(), []).append(a.name) and False)
         back = find(frame, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "后退")
@@ -117,8 +159,7 @@ class Interface(ShellTest):
     def test_each_window_has_a_web_process_of_its_own(self):
         for _ in range(3):
             self.client.open(f"http://{CONTENT_HOST}/page.html")
-        wait_until(lambda: len(windows_titled("测试页")) == 3, 20,
-                   what="three windows")
+        wait_until(lambda: len(windows_titled("测试页")) == 3, 20, what="three windows")
         # A process of a window closed by the test before may still be on its way out.
         wait_until(lambda: len(web_processes()) == 3, 10, what="a web process for each of the three windows")
 

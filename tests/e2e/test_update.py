@@ -9,8 +9,20 @@ import unittest
 
 import pyatspi
 
-from veltrano_e2e import (HOME_HOST, LaunchTest, browser_windows, close_browser_windows, extents, find,
-                          launcher_without_browser, shell_running, states, texts, wait_until, window_titled)
+from veltrano_e2e import (
+    HOME_HOST,
+    LaunchTest,
+    browser_windows,
+    close_browser_windows,
+    extents,
+    find,
+    launcher_without_browser,
+    shell_running,
+    states,
+    texts,
+    wait_until,
+    window_titled,
+)
 
 NOTICE = "发现新版本，点击此处更新"
 NO_UPDATE = "未发现新版本"
@@ -86,11 +98,30 @@ class UpdateNotice(LaunchTest):
         comes last. Each press is apart from the one before: two at one place would be a
         double click, whose second press is no click of its own."""
         x0, y0, w, h = extents(self.launch().control("Label5"))
-        releases = [(x0 + w // 2, y0 - 1), (x0 + w // 2, y0 + h), (x0 - 1, y0 + h // 2), (x0 + w, y0 + h // 2),
-                    (x0 + w - 1, y0 + h - 1)]
+        releases = [
+            (x0 + w // 2, y0 - 1),
+            (x0 + w // 2, y0 + h),
+            (x0 - 1, y0 + h // 2),
+            (x0 + w, y0 + h // 2),
+            (x0 + w - 1, y0 + h - 1),
+        ]
         for n, (x, y) in enumerate(releases):
-            subprocess.run(["xdotool", "mousemove", str(x0 + 10 + 40 * n), str(y0 + h // 2), "mousedown", "1",
-                            "mousemove", str(x), str(y), "mouseup", "1"], check=True)
+            subprocess.run(
+                [
+                    "xdotool",
+                    "mousemove",
+                    str(x0 + 10 + 40 * n),
+                    str(y0 + h // 2),
+                    "mousedown",
+                    "1",
+                    "mousemove",
+                    str(x),
+                    str(y),
+                    "mouseup",
+                    "1",
+                ],
+                check=True,
+            )
         (window,) = window_titled("电子走势图首页")
         self.assertEqual(window.geometry(), (0, 0, 1024, 768))
         self.assertEqual(len(browser_windows()), 1)
@@ -109,8 +140,9 @@ class UpdateNotice(LaunchTest):
         # A shell still running from before would serve the click.
         wait_until(lambda: not shell_running(), 30, what="the shell to end")
         self.launch(program).click("Label5")
-        dialog = wait_until(lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15,
-                            what="the error message")
+        dialog = wait_until(
+            lambda: find(self.launcher.app, lambda a: a.getRole() == pyatspi.ROLE_ALERT), 15, what="the error message"
+        )
         self.assertEqual(dialog.name, "Veltrano")
         self.assertIn("运行时错误 '429'", texts(dialog))
         ok = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "确定")

@@ -12,26 +12,25 @@ import pyatspi
 
 from servers import PageServer
 from shell_client import ShellTest, web_processes
-from veltrano_e2e import (CONTENT_HOST, bars_of, browser_windows, find, read_text, shell_app, states, wait_until,
-                          window_titled)
+from shell_frames import bars_of, frame_titled
+from veltrano_e2e import CONTENT_HOST, browser_windows, find, read_text, states, wait_until, window_titled
 
 PAGES = {
-    "/popup.html": "<script>var w = window.open('/page.html');"
-                   "document.title = w ? 'opened' : 'blocked';</script>",
+    "/popup.html": "<script>var w = window.open('/page.html');" "document.title = w ? 'opened' : 'blocked';</script>",
     # window.open without a click makes no window: what it asked for is no link's to keep.
     "/gesture.html": "<title>gesture</title><script>window.open('/page.html', '', 'width=200,height=200')</script>"
-                     "<a href='/page.html' target='_blank' style='display:block;position:fixed;inset:0'>open</a>",
+    "<a href='/page.html' target='_blank' style='display:block;position:fixed;inset:0'>open</a>",
     "/page.html": "<title>测试页</title><p>page</p>",
     "/files.html": "<title>files</title><script>fetch('file:///etc/hostname')"
-                   ".then(() => document.title = 'read', () => document.title = 'refused')</script>"
-                   "<a href='file:///etc/hostname' style='display:block;position:fixed;inset:0'>local</a>",
+    ".then(() => document.title = 'read', () => document.title = 'refused')</script>"
+    "<a href='file:///etc/hostname' style='display:block;position:fixed;inset:0'>local</a>",
     "/ask.html": "<title>asking</title><script>navigator.geolocation.getCurrentPosition("
-                 "() => document.title = 'location granted', e => document.title = 'location error ' + e.code);"
-                 "</script>",
+    "() => document.title = 'location granted', e => document.title = 'location error ' + e.code);"
+    "</script>",
     "/notify.html": "<title>asking</title><script>Notification.requestPermission()"
-                    ".then(p => document.title = 'notifications ' + p);</script>",
+    ".then(p => document.title = 'notifications ' + p);</script>",
     "/download.html": "<title>download</title><a href='/report.txt' "
-                      "style='display:block;position:fixed;inset:0'>report</a>",
+    "style='display:block;position:fixed;inset:0'>report</a>",
 }
 
 
@@ -67,22 +66,26 @@ class WebContent(ShellTest):
         self.addCleanup(PageServer(("127.0.0.1", 80), pages).close)
         h = self.open("http://localhost/ask.html")
         # 1 is PERMISSION_DENIED; 2, no position to be had, would mean it was granted.
-        self.assertEqual(self.title_becomes(h, ("location granted", "location error 1", "location error 2")),
-                         "location error 1")
+        self.assertEqual(
+            self.title_becomes(h, ("location granted", "location error 1", "location error 2")), "location error 1"
+        )
         h = self.open("http://localhost/notify.html")
-        self.assertEqual(self.title_becomes(h, ("notifications granted", "notifications denied",
-                                                "notifications default")), "notifications denied")
+        self.assertEqual(
+            self.title_becomes(h, ("notifications granted", "notifications denied", "notifications default")),
+            "notifications denied",
+        )
 
     def test_a_local_file_typed_in_the_address_bar_is_refused(self):
         h = self.open("/page.html")
         self.title_becomes(h, ("测试页",))
-        frame = find(shell_app(), lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == "测试页")
+        frame = frame_titled("测试页")
         address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_TEXT and pyatspi.STATE_EDITABLE in states(a))
         address.queryEditableText().setTextContents("file:///etc/hostname")
         address.queryAction().doAction(0)  # Enter
         status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-        wait_until(lambda: find(status, lambda a: a.name == "只能打开网页地址（http 或 https）"), 10,
-                   what="the refusal in the status bar")  # said instead of going anywhere
+        wait_until(
+            lambda: find(status, lambda a: a.name == "只能打开网页地址（http 或 https）"), 10, what="the refusal in the status bar"
+        )  # said instead of going anywhere
         self.assertEqual(self.client.get(h, "LocationURL"), f"http://{CONTENT_HOST}/page.html")
 
     def test_a_download_never_overwrites_a_file(self):
@@ -116,8 +119,26 @@ class WebContent(ShellTest):
     def test_certificate_errors_stop_the_page(self):
         folder = tempfile.mkdtemp()
         cert, key = os.path.join(folder, "cert.pem"), os.path.join(folder, "key.pem")
-        subprocess.run(["openssl", "req", "-x509", "-newkey", "rsa:2048", "-nodes", "-days", "1", "-subj",
-                        "/CN=127.0.0.3", "-keyout", key, "-out", cert], check=True, capture_output=True)
+        subprocess.run(
+            [
+                "openssl",
+                "req",
+                "-x509",
+                "-newkey",
+                "rsa:2048",
+                "-nodes",
+                "-days",
+                "1",
+                "-subj",
+                "/CN=127.0.0.3",
+                "-keyout",
+                key,
+                "-out",
+                cert,
+            ],
+            check=True,
+            capture_output=True,
+        )
         context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
         context.load_cert_chain(cert, key)
         self.addCleanup(PageServer(("127.0.0.3", 443), PAGE, tls=context).close)

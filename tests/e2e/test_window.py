@@ -7,9 +7,19 @@ import unittest
 
 import pyatspi
 
-from test_legacy import Screen
-from veltrano_e2e import (TWIPS_PER_PIXEL, Launcher, LauncherTest, BrowserWindow, activate, extents, states,
-                          wait_until, window_ids, x)
+from screen_pixels import Screen
+from veltrano_e2e import (
+    TWIPS_PER_PIXEL,
+    Launcher,
+    LauncherTest,
+    BrowserWindow,
+    activate,
+    extents,
+    states,
+    wait_until,
+    window_ids,
+    x,
+)
 
 # name, caption, left, top, width, height (twips)
 CONTROLS = [
@@ -74,8 +84,9 @@ class MainWindow(LauncherTest):
         order = ["Command1"]
         for _ in range(5):  # each key moves the focus on, once the launcher has taken it
             subprocess.run(["xdotool", "key", "Tab"], check=True)
-            order.append(wait_until(lambda: self.focused() not in (None, order[-1]) and self.focused(), 5,
-                                    what="focus to move"))
+            order.append(
+                wait_until(lambda: self.focused() not in (None, order[-1]) and self.focused(), 5, what="focus to move")
+            )
         order.pop(0)
         self.assertEqual(order, ["Command2", "Command3", "Command4", "Command5", "Command1"])
         subprocess.run(["xdotool", "key", "shift+Tab"], check=True)
@@ -90,6 +101,7 @@ class MainWindow(LauncherTest):
     def test_the_same_faces_whatever_the_locale(self):
         """Under C.UTF-8 as under zh_CN.UTF-8, the captions come out in a Chinese sans face,
         Latin and Han alike: the window looks the same, pixel for pixel."""
+
         def look(launcher):
             left, top = BrowserWindow(launcher.xid()).client_origin()
             width, height = (int(BrowserWindow(launcher.xid()).info()[k]) for k in ("Width", "Height"))

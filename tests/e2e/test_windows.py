@@ -9,10 +9,20 @@ import zlib
 import pyatspi
 from gi.repository import GLib
 
+from screen_pixels import Screen
 from shell_client import ShellTest
-from test_legacy import Screen, corpus, serve_corpus
-from veltrano_e2e import (CONTENT_HOST, Service, activate, bars_of, browser_windows, find, shell_app, wait_until,
-                          window_titled, windows_titled)
+from shell_frames import bars_of, shell_app
+from test_legacy import corpus, serve_corpus
+from veltrano_e2e import (
+    CONTENT_HOST,
+    Service,
+    activate,
+    browser_windows,
+    find,
+    wait_until,
+    window_titled,
+    windows_titled,
+)
 
 
 # One server for the module: a connection WebKit keeps open would reach a server that a
@@ -36,9 +46,11 @@ class Windows(ShellTest):
 
     def passes(self, h, name):
         """The window with this page's checks passes them; h is its handle, if the test has one."""
+
         def title():
             titles = [self.client.get(h, "LocationName")] if h else [w.title() for w in browser_windows()]
             return next((t for t in titles if t.endswith(" " + name) and t[:2] in ("通过", "失败")), None)
+
         self.assertEqual(wait_until(title, 15, what=f"the checks of window {name}"), "通过 " + name)
 
     def click(self, title, x, y):
@@ -67,8 +79,11 @@ class Windows(ShellTest):
                 (popup,) = windows_titled("通过 popup")
                 self.assertEqual(popup.geometry(), (300, 200, 400, 300))
                 left, top = popup.client_origin()
-                wait_until(lambda: all(Screen().near(left + x, top + 20, (255, 0, 0)) for x in (140, 260, 380)),
-                           10, what="the pop-up's VML line")
+                wait_until(
+                    lambda: all(Screen().near(left + x, top + 20, (255, 0, 0)) for x in (140, 260, 380)),
+                    10,
+                    what="the pop-up's VML line",
+                )
 
         # The dialog goes first: its opener's script waits for it, and its page takes no
         # input meanwhile. "关闭窗口" closes a window a page opened, and one the launcher opened.
@@ -78,17 +93,33 @@ class Windows(ShellTest):
             self.click("通过 " + name, 40, 280)
             wait_until(lambda: not windows_titled("通过 " + name), 10, what=f"window {name} to close")
 
-
     def test_the_desktop_fonts(self):
         """Ten digits and ten Hanzi at 12 px, in pixels, as the Chinese desktop set them."""
-        wanted = {"宋体": (60, 120), "SimSun": (60, 120), "新宋体": (60, 120), "NSimSun": (60, 120),
-                  "黑体": (60, 120), "SimHei": (60, 120), "楷体": (60, 120), "楷体_GB2312": (60, 120),
-                  "仿宋": (60, 120), "仿宋_GB2312": (60, 120), "微软雅黑": (70, 120), "Microsoft YaHei": (70, 120),
-                  "Arial": (70, 120), "Tahoma": (70, 120), "Verdana": (80, 120), "Times New Roman": (60, 120),
-                  "Courier New": (70, 120)}
+        wanted = {
+            "宋体": (60, 120),
+            "SimSun": (60, 120),
+            "新宋体": (60, 120),
+            "NSimSun": (60, 120),
+            "黑体": (60, 120),
+            "SimHei": (60, 120),
+            "楷体": (60, 120),
+            "楷体_GB2312": (60, 120),
+            "仿宋": (60, 120),
+            "仿宋_GB2312": (60, 120),
+            "微软雅黑": (70, 120),
+            "Microsoft YaHei": (70, 120),
+            "Arial": (70, 120),
+            "Tahoma": (70, 120),
+            "Verdana": (80, 120),
+            "Times New Roman": (60, 120),
+            "Courier New": (70, 120),
+        }
         h = self.open("/fonts.html")
-        title = wait_until(lambda: self.client.get(h, "LocationName").startswith("字宽 ") and
-                           self.client.get(h, "LocationName"), 15, what="the widths")
+        title = wait_until(
+            lambda: self.client.get(h, "LocationName").startswith("字宽 ") and self.client.get(h, "LocationName"),
+            15,
+            what="the widths",
+        )
         widths = {}
         for entry in title[3:].split(";"):
             name, _, numbers = entry.partition(":")
@@ -115,8 +146,11 @@ class WindowRequests(ShellTest):
         for name in ("1", "2"):  # the third window's page asks; the others stay as they are
             self.title_becomes(self.open(f"/every-window.html?{name}", 300, 200), (f"通过 {name}",))
         # Both on the screen before the third opens (a title comes before the window is mapped).
-        others = wait_until(lambda: (lambda seen: len(seen) == 2 and seen)(
-            {w.title(): w.geometry() for w in browser_windows()}), 10, what="the other two windows")
+        others = wait_until(
+            lambda: (lambda seen: len(seen) == 2 and seen)({w.title(): w.geometry() for w in browser_windows()}),
+            10,
+            what="the other two windows",
+        )
         # The page alone: a bar asks a width of its own (the status bar's progress, while a
         # request of the page loads), which would keep the window over the least a page may ask.
         h = self.open("/window-requests.html", 800, 600, bars=False)
@@ -142,8 +176,11 @@ class WindowRequests(ShellTest):
             before = self.outer(windows_titled(f"窗口 {count - 1}" if count > 1 else "窗口")[0])
             self.ask(h, request.replace(";", "%3B"), count)
             wanted = tuple(b if w is None else w for w, b in zip(wanted or before, before))
-            got = wait_until(lambda: self.outer(window) == wanted and wanted, 10, what=f"{request}: {wanted}, "
-                             f"not {self.outer(window)}")
+            got = wait_until(
+                lambda: self.outer(window) == wanted and wanted,
+                10,
+                what=f"{request}: {wanted}, " f"not {self.outer(window)}",
+            )
             self.assertEqual(got, wanted)
         self.ask(h, "closeWindow", 0)
         wait_until(lambda: not windows_titled(f"窗口 {len(cases)}"), 10, what="the window to close")
@@ -156,16 +193,21 @@ class Printing(ShellTest):
     def print_to_file(self, title, start):
         pdf = os.path.join(os.environ["HOME"], title + ".pdf")
         start()
-        dialog = wait_until(lambda: next((w for w in shell_app() if w and w.getRole() == pyatspi.ROLE_DIALOG), None),
-                            10, what="the print dialog")
+        dialog = wait_until(
+            lambda: next((w for w in shell_app() if w and w.getRole() == pyatspi.ROLE_DIALOG), None),
+            10,
+            what="the print dialog",
+        )
         printers = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_TABLE).queryTable()
 
         def to_file_chosen():  # the printers are found a while after the dialog shows
             rows = [row for row in range(printers.nRows) if printers.getAccessibleAt(row, 1).name == "Print to File"]
             for row in rows:
                 printers.addRowSelection(row)
-            return rows and find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and
-                                 (a.name or "").endswith(title + ".pdf"))
+            return rows and find(
+                dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and (a.name or "").endswith(title + ".pdf")
+            )
+
         wait_until(to_file_chosen, 10, what=f"printing to {title}.pdf chosen")
         button = find(dialog, lambda a: a.getRole() == pyatspi.ROLE_PUSH_BUTTON and a.name == "Print")
         wait_until(lambda: pyatspi.STATE_SENSITIVE in button.getState().getStates(), 10, what="Print to be enabled")
@@ -176,6 +218,7 @@ class Printing(ShellTest):
                 return False
             with open(pdf, "rb") as file:
                 return file.read().rstrip().endswith(b"%%EOF")
+
         wait_until(printed, 30, what=f"{pdf} printed")
         with open(pdf, "rb") as printed:
             return red_strokes(printed.read())
@@ -186,8 +229,9 @@ class Printing(ShellTest):
         (chart,) = window_titled("遗漏走势图")
         winners = [int(n) for n in re.search(r"WINNERS = \[([\d,]+)\]", corpus("chart.html")).group(1).split(",")]
         centres = [(60 + n * 24 + 12, 40 + draw * 18 + 9) for draw, n in enumerate(winners)]
-        self.assertEqual(self.print_to_file("遗漏走势图", lambda: chart.key("ctrl+p")),
-                         [a + b for a, b in zip(centres, centres[1:])])
+        self.assertEqual(
+            self.print_to_file("遗漏走势图", lambda: chart.key("ctrl+p")), [a + b for a, b in zip(centres, centres[1:])]
+        )
 
         h = self.open("/every-window.html?1", bars=False)
         self.title_becomes(h, ("通过 1",))

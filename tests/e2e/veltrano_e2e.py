@@ -69,11 +69,6 @@ def texts(acc):
     return found
 
 
-def status_of(frame):
-    """What the status bar of a browser window says."""
-    return " ".join(texts(find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)))
-
-
 def extents(acc):
     e = acc.queryComponent().getExtents(pyatspi.DESKTOP_COORDS)
     return (e.x, e.y, e.width, e.height)
@@ -118,6 +113,7 @@ class Launcher:
             if frame is not None and pyatspi.STATE_SHOWING in states(frame) and self.placed():
                 return frame
             return None
+
         self.frame = wait_until(shown, timeout, what="the launcher window")
         return self.frame
 
@@ -129,8 +125,9 @@ class Launcher:
 
     def control(self, name):
         # A launcher busy with a click answers the accessibility bus only when it is done.
-        return wait_until(lambda: find(self.frame, lambda a: accessible_id(a) == name), 20, interval=0.1,
-                          what=f"control {name}")
+        return wait_until(
+            lambda: find(self.frame, lambda a: accessible_id(a) == name), 20, interval=0.1, what=f"control {name}"
+        )
 
     def panel_origin(self):
         x, y, _, _ = extents(self.control("Command1"))
@@ -147,8 +144,9 @@ class Launcher:
         if x("xdotool", "getactivewindow").strip() != str(self.xid()):
             subprocess.run(["xdotool", "windowactivate", "--sync", str(self.xid())], check=True, timeout=10)
         left, top, width, height = extents(self.control(name))
-        subprocess.run(["xdotool", "mousemove", str(left + width // 2), str(top + height // 2), "click", "1"],
-                       check=True)
+        subprocess.run(
+            ["xdotool", "mousemove", str(left + width // 2), str(top + height // 2), "click", "1"], check=True
+        )
 
     def running(self):
         return self.proc.poll() is None
@@ -190,8 +188,10 @@ def activate(xid, timeout=10):
         raise AssertionError(f"window {xid} did not become active")
 
     def active():
-        return (x("xdotool", "getactivewindow").strip() == str(xid) and
-                x("xdotool", "getwindowfocus").strip() == str(xid))
+        return x("xdotool", "getactivewindow").strip() == str(xid) and x("xdotool", "getwindowfocus").strip() == str(
+            xid
+        )
+
     wait_until(active, timeout, what=f"window {xid} to be active")
 
 
@@ -267,30 +267,6 @@ class BrowserWindow:
         subprocess.run(["xdotool", "key", "--clearmodifiers", *keys], check=True)
 
 
-def shell_app():
-    return next((app for app, _, name in live_apps() if name == "veltrano-browser"), None)
-
-
-def bars_of(title):
-    """Which bars the browser window with this title shows."""
-    app = shell_app()
-    frame = find(app, lambda a: a.getRole() == pyatspi.ROLE_FRAME and a.name == title)
-    assert frame is not None, f"no browser window titled {title}"
-
-    def showing(role):
-        bar = find(frame, lambda a: a.getRole() == role)
-        return bar is not None and pyatspi.STATE_SHOWING in states(bar)
-
-    address = find(frame, lambda a: a.getRole() == pyatspi.ROLE_LABEL and a.name == "地址")
-    status = find(frame, lambda a: a.getRole() == pyatspi.ROLE_STATUS_BAR)
-    return {
-        "menu": showing(pyatspi.ROLE_MENU_BAR),
-        "tool": showing(pyatspi.ROLE_TOOL_BAR),
-        "address": address is not None and pyatspi.STATE_SHOWING in states(address),
-        "status": status is not None and pyatspi.STATE_SHOWING in states(status),
-    }
-
-
 def close_browser_windows():
     """Closes every browser window as a user would, with Ctrl+W, until none has been seen
     for a while (a window may still be on its way to the screen). Eighty windows take a
@@ -323,8 +299,12 @@ class BusMonitor:
 
     def __init__(self):
         self.members = []
-        self.proc = subprocess.Popen(["dbus-monitor", "--session", "type='method_call',interface='org.veltrano.Browser1'"],
-                                     stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, text=True)
+        self.proc = subprocess.Popen(
+            ["dbus-monitor", "--session", "type='method_call',interface='org.veltrano.Browser1'"],
+            stdout=subprocess.PIPE,
+            stderr=subprocess.DEVNULL,
+            text=True,
+        )
         started = threading.Event()
 
         def read():
@@ -332,6 +312,7 @@ class BusMonitor:
                 started.set()  # the monitor's own NameAcquired comes first
                 if "member=" in line and "interface=org.veltrano.Browser1" in line:
                     self.members.append(line.split("member=")[1].split()[0])
+
         threading.Thread(target=read, daemon=True).start()
         assert started.wait(10), "dbus-monitor did not start"
 
@@ -341,8 +322,18 @@ class BusMonitor:
 
 
 def shell_running():
-    out = x("gdbus", "call", "--session", "--dest", "org.freedesktop.DBus", "--object-path",
-            "/org/freedesktop/DBus", "--method", "org.freedesktop.DBus.NameHasOwner", "org.veltrano.Browser")
+    out = x(
+        "gdbus",
+        "call",
+        "--session",
+        "--dest",
+        "org.freedesktop.DBus",
+        "--object-path",
+        "/org/freedesktop/DBus",
+        "--method",
+        "org.freedesktop.DBus.NameHasOwner",
+        "org.veltrano.Browser",
+    )
     return "true" in out
 
 

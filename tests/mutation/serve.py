@@ -36,7 +36,7 @@ from veltrano_e2e import CONTENT_HOST, shell_running, wait_until  # noqa: E402
 DEADLINE = 60
 SILENCE = 8
 # What the instrumented scripts switch on: the ID in the page's address, /m<ID>/.
-MUTANT_OF_PAGE = 'globalThis.__stryker__ = { activeMutant: (/^\\/m([0-9]+)\\//.exec(location.pathname) || [])[1] };\n'
+MUTANT_OF_PAGE = "globalThis.__stryker__ = { activeMutant: (/^\\/m([0-9]+)\\//.exec(location.pathname) || [])[1] };\n"
 
 
 def users_by_script(compat_dir):
@@ -50,8 +50,14 @@ def users_by_script(compat_dir):
     users = {}
     for name, text in texts.items():
         handed = set(re.findall(r"shared\.(\w+)\s*=", text))
-        users[name] = sorted(other for other, used in texts.items() if other != name and any(
-            re.search(r"shared\.%s\b|\{[^}]*\b%s\b[^}]*\} = shared\b" % (member, member), used) for member in handed))
+        users[name] = sorted(
+            other
+            for other, used in texts.items()
+            if other != name
+            and any(
+                re.search(r"shared\.%s\b|\{[^}]*\b%s\b[^}]*\} = shared\b" % (member, member), used) for member in handed
+            )
+        )
     return users
 
 
@@ -83,8 +89,16 @@ class Run:
     def prepare(self, compat_dir):
         """The shell with DIR's scripts, and plain WebKit's answers."""
         compat = os.path.join(self.work, "compat.js")
-        subprocess.run(["cmake", f"-DCOMPAT_DIR={compat_dir}", f"-DOUTPUT={compat}.body", "-P",
-                        os.path.join(compat_dir, "compat.cmake")], check=True)
+        subprocess.run(
+            [
+                "cmake",
+                f"-DCOMPAT_DIR={compat_dir}",
+                f"-DOUTPUT={compat}.body",
+                "-P",
+                os.path.join(compat_dir, "compat.cmake"),
+            ],
+            check=True,
+        )
         with open(compat + ".body") as body:
             text = body.read()
         with open(compat, "w") as out:
@@ -93,8 +107,11 @@ class Run:
         self.users = users_by_script(compat_dir)
         # no-scroll-bars.js is a resource of its own, run in the windows that asked for no bars.
         os.environ["G_RESOURCE_OVERLAYS"] = os.pathsep.join(
-            [f"/org/veltrano/browser/compat.js={compat}",
-             f"/org/veltrano/browser/no-scroll-bars.js={os.path.join(compat_dir, 'no-scroll-bars.js')}"])
+            [
+                f"/org/veltrano/browser/compat.js={compat}",
+                f"/org/veltrano/browser/no-scroll-bars.js={os.path.join(compat_dir, 'no-scroll-bars.js')}",
+            ]
+        )
         self.restart(0)
         walk = self.walk("", [f"http://{PLAIN_HOST}/{script}.html?plain" for script in self.scripts])
         self.plain = walk.results

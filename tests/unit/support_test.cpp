@@ -35,5 +35,25 @@ TEST(ReadWebUrl, HttpOrHttpsWithAHost) {
   for (const auto& c : cases) EXPECT_EQ(read_web_url(c.url).fault, c.expected) << c.url;
 }
 
+TEST(Shortened, BetweenCharacters) {
+  const std::string long_one = "ftp://" + std::string(193, 'a') + "中文字";
+  const struct {
+    std::string text;
+    std::size_t max;
+    std::string expected;
+  } cases[] = {
+      {"短", 200, "短"},
+      {long_one, 200, long_one.substr(0, 199) + "…"},
+      {long_one, 201, long_one.substr(0, 199) + "…"},
+      {long_one, 202, long_one.substr(0, 202) + "…"},
+      {"中文", 1, "…"},
+  };
+  for (const auto& c : cases) {
+    const std::string cut = shortened(c.text, c.max);
+    EXPECT_EQ(cut, c.expected) << c.max;
+    EXPECT_TRUE(g_utf8_validate(cut.data(), static_cast<gssize>(cut.size()), nullptr));
+  }
+}
+
 }  // namespace
 }  // namespace veltrano::support

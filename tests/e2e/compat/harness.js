@@ -25,7 +25,9 @@ function answerText(value) {
 function afterFrame(fn) {
   return new Promise(function (resolve) {
     requestAnimationFrame(function () {
-      setTimeout(function () { resolve(fn()); }, 0);
+      setTimeout(function () {
+        resolve(fn());
+      }, 0);
     });
   });
 }
@@ -43,46 +45,68 @@ function eventually(read, ok) {
   });
 }
 
+// A promise of the text of row's answer, as the runner compares it.
+function answerOf(row) {
+  var answer;
+  try {
+    answer = Promise.resolve(row[1]());
+  } catch (error) {
+    answer = Promise.reject(error);
+  }
+  // A row that never answers is told as such, and the others still run.
+  var silent = new Promise(function (resolve) {
+    setTimeout(resolve, 15000, "no answer");
+  });
+  return Promise.race([answer, silent]).then(
+    function (value) {
+      return answerText(value);
+    },
+    function (error) {
+      return "throws " + (error && error.name);
+    }
+  );
+}
+
+// The rows' results told to the runner, and what it says comes next done.
+function reportRows(results) {
+  fetch("/result", { method: "POST", body: JSON.stringify({ page: location.pathname, rows: results }) })
+    .then(function (response) {
+      return response.text();
+    })
+    .then(function (following) {
+      // Closed with a page behind it in its history, as a page no script opened, which
+      // WebKit's own close() would leave open.
+      if (following === "close") {
+        history.pushState(null, "", location.href);
+        window.close();
+      } else if (following) location.replace(following);
+    });
+}
+
 function cases(rows) {
-  if (location.search === "?plain") rows = rows.filter(function (row) { return row[2] === SAME; });
+  if (location.search === "?plain")
+    rows = rows.filter(function (row) {
+      return row[2] === SAME;
+    });
   // A mutant's run is told the page still runs, once a second: one that stops answering
   // (a loop that never ends) is then told apart at once.
-  if (location.search === "?fast") setInterval(function () { fetch("alive"); }, 1000);
+  if (location.search === "?fast")
+    setInterval(function () {
+      fetch("alive");
+    }, 1000);
   window.addEventListener("load", function () {
     var results = [];
     var at = 0;
     function next() {
-      if (at === rows.length) return report();
+      if (at === rows.length) return reportRows(results);
       var row = rows[at++];
-      var answer;
-      try {
-        answer = Promise.resolve(row[1]());
-      } catch (error) {
-        answer = Promise.reject(error);
-      }
-      // A row that never answers is told as such, and the others still run.
-      var silent = new Promise(function (resolve) { setTimeout(resolve, 15000, "no answer"); });
-      Promise.race([answer, silent]).then(function (value) { return answerText(value); },
-                  function (error) { return "throws " + (error && error.name); })
-        .then(function (text) {
-          var expected = row[2] === SAME ? null : answerText(row[2]);
-          results.push({ what: row[0], answer: text, expected: expected });
-          // Asked to stop at the first row that fails (a mutant's run), it does.
-          if (location.search === "?fast" && expected !== null && text !== expected) return report();
-          next();
-        });
-    }
-    function report() {
-      fetch("/result", { method: "POST", body: JSON.stringify({ page: location.pathname, rows: results }) })
-        .then(function (response) { return response.text(); })
-        .then(function (following) {
-          // Closed with a page behind it in its history, as a page no script opened, which
-          // WebKit's own close() would leave open.
-          if (following === "close") {
-            history.pushState(null, "", location.href);
-            window.close();
-          } else if (following) location.replace(following);
-        });
+      answerOf(row).then(function (text) {
+        var expected = row[2] === SAME ? null : answerText(row[2]);
+        results.push({ what: row[0], answer: text, expected: expected });
+        // Asked to stop at the first row that fails (a mutant's run), it does.
+        if (location.search === "?fast" && expected !== null && text !== expected) return reportRows(results);
+        next();
+      });
     }
     setTimeout(next, 0);
   });

@@ -6,12 +6,21 @@
 #include <sys/types.h>
 #include <webkit2/webkit2.h>
 
+#include <filesystem>
 #include <functional>
 #include <string>
 
 #include "support/glib_ptr.h"
 
 namespace veltrano::browser {
+
+// A name the server suggested for a download, made safe as a file name in one folder.
+std::string safe_file_name(const char* suggested);
+
+// Claims a file in dir that did not exist before: name, else "stem (2).ext", "stem
+// (3).ext"..., never one that WebKit's working files for it stand in the way of. Creating it
+// here, exclusively, keeps two downloads from choosing the same name. Empty when none can be.
+std::filesystem::path claim_unique_path(const std::filesystem::path& dir, const std::string& name);
 
 class Download {
  public:

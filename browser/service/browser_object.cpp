@@ -2,8 +2,10 @@
 
 #include <glib.h>
 
+#include "addresses.h"
 #include "browser_window.h"
-#include "policy.h"
+#include "support/text.h"
+#include "window_features.h"
 
 namespace veltrano::browser {
 
@@ -69,7 +71,7 @@ Value BrowserObject::navigate(std::span<const Value> args) {
   if (has_user_info(url)) throw Error(errc::kInvalidCall, std::string("Navigate：") + kUserInfoRefused);
   if (!acceptable_url(url))
     throw Error(errc::kInvalidCall,
-                "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + shortened(url, 200) + "”");
+                "Navigate：只能打开 http 或 https 网址（或 about:blank）：“" + support::shortened(url, 200) + "”");
   window().pending_show().ask_navigate(url);
   return {};
 }

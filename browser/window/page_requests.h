@@ -12,14 +12,10 @@
 #include <optional>
 #include <string>
 
-#include "policy.h"
+#include "page_channel.h"
 #include "user_gestures.h"
 
 namespace veltrano::browser {
-
-// What a page asks of the window itself: x and y are a place, a size or a change of either.
-// DialogWait and DialogWaited: its script waits for the dialog it opened last, or goes on.
-enum class WindowAsk { MoveTo, MoveBy, ResizeTo, ResizeBy, Close, DialogWait, DialogWaited };
 
 class PageRequests {
  public:
@@ -42,8 +38,6 @@ class PageRequests {
 
  private:
   std::optional<std::string> answer(const std::string& request, const std::string& payload);
-  bool act_on_window(const std::string& request, const std::string& payload);
-  static WindowFeatures dialog_features(std::string_view payload);
 
   std::string m_secret;
   const UserGestures& m_gestures;

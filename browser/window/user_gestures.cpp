@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <utility>
 
-#include "policy.h"
+#include "addresses.h"
+#include "support/text.h"
 
 namespace veltrano::browser {
 namespace {
@@ -43,7 +44,8 @@ bool UserGestures::take() { return active() && std::exchange(m_last_input, 0) !=
 
 bool UserGestures::allow_window(const char* uri) {
   if (!popup_target(uri ? uri : "")) {
-    m_show_status("已阻止打开新窗口：只能打开网页地址（http 或 https），不能打开“" + shortened(uri, 200) + "”");
+    m_show_status("已阻止打开新窗口：只能打开网页地址（http 或 https），不能打开“" + support::shortened(uri, 200) +
+                  "”");
     return false;
   }
   if (has_user_info(uri ? uri : "")) {

@@ -7,6 +7,21 @@
 
 namespace veltrano::browser {
 
+bool network_failure(unsigned domain, int code) {
+  if (domain == G_RESOLVER_ERROR)
+    return code == G_RESOLVER_ERROR_NOT_FOUND || code == G_RESOLVER_ERROR_TEMPORARY_FAILURE;
+  if (domain != G_IO_ERROR) return false;
+  switch (code) {
+    case G_IO_ERROR_HOST_UNREACHABLE:
+    case G_IO_ERROR_NETWORK_UNREACHABLE:
+    case G_IO_ERROR_CONNECTION_REFUSED:
+    case G_IO_ERROR_CONNECTION_CLOSED:  // reset by the peer; a broken pipe too
+    case G_IO_ERROR_NOT_CONNECTED:
+    case G_IO_ERROR_TIMED_OUT: return true;
+    default: return false;
+  }
+}
+
 ReloadWhenOnline::ReloadWhenOnline(Reload reload)
     : m_reload(std::move(reload)),
       m_network_handler(g_signal_connect(g_network_monitor_get_default(), "network-changed",

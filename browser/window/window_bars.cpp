@@ -5,7 +5,7 @@
 
 #include <utility>
 
-#include "policy.h"
+#include "addresses.h"
 #include "sandbox.h"
 
 namespace veltrano::browser {

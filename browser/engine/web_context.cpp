@@ -5,14 +5,17 @@
 
 #include <vector>
 
+#include "addresses.h"
 #include "config.h"
 #include "desktop_fonts.h"
-#include "policy.h"
 #include "private_data.h"
 #include "resources.h"
 
 namespace veltrano::browser {
 namespace {
+
+// Pages that declare no charset of their own are read as the Chinese desktop read them.
+constexpr char kFallbackCharset[] = "GBK";
 
 std::string data_dir(const std::string& base) { return Glib::build_filename(base, "veltrano", "browser"); }
 

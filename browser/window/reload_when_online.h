@@ -9,6 +9,11 @@
 
 namespace veltrano::browser {
 
+// Whether a failed load may come back by itself when tried again: the network was away
+// (no route, no name, refused, reset, timed out). An answer of the server, a refused
+// address and everything else stay as they failed.
+bool network_failure(unsigned domain, int code);
+
 class ReloadWhenOnline {
  public:
   using Reload = std::function<void()>;

@@ -2,8 +2,7 @@
 
 #include <gtkmm/clipboard.h>
 
-#include <algorithm>
-#include <charconv>
+#include "addresses.h"
 
 namespace veltrano::browser {
 
@@ -26,7 +25,10 @@ std::optional<WindowFeatures> PageRequests::take_opening_features(std::string_vi
 }
 
 std::optional<std::string> PageRequests::answer(const std::string& request, const std::string& payload) {
-  if (act_on_window(request, payload)) return "";
+  if (const std::optional<WindowRequest> window = window_request(request, payload)) {
+    if (window->acted) m_act_on_window(window->ask, window->x, window->y);
+    return "";
+  }
   if (request == "status") {
     m_show_status(payload);
     return "";
@@ -36,7 +38,7 @@ std::optional<std::string> PageRequests::answer(const std::string& request, cons
     return "";
   }
   if (request == "dialog-features") {
-    m_opening_features = dialog_features(payload);
+    m_opening_features = dialog_request_features(payload);
     return "";
   }
   if (request == "window-opened") {
@@ -55,48 +57,6 @@ std::optional<std::string> PageRequests::answer(const std::string& request, cons
   }
   if (request == "clipboard-get") return clipboard->wait_is_text_available() ? clipboard->wait_for_text() : "";
   return std::nullopt;
-}
-
-// "move-to" with "x,y" and the like. Two whole numbers or nothing: anything else is dropped.
-bool PageRequests::act_on_window(const std::string& request, const std::string& payload) {
-  static constexpr struct {
-    std::string_view name;
-    WindowAsk ask;
-    bool numbers;
-  } kAsks[] = {{"move-to", WindowAsk::MoveTo, true},
-               {"move-by", WindowAsk::MoveBy, true},
-               {"resize-to", WindowAsk::ResizeTo, true},
-               {"resize-by", WindowAsk::ResizeBy, true},
-               {"close", WindowAsk::Close, false},
-               {"dialog-wait", WindowAsk::DialogWait, false},
-               {"dialog-waited", WindowAsk::DialogWaited, false}};
-  const auto known = std::find_if(std::begin(kAsks), std::end(kAsks), [&](const auto& a) { return a.name == request; });
-  if (known == std::end(kAsks)) return false;
-  if (!known->numbers) {
-    m_act_on_window(known->ask, 0, 0);
-    return true;
-  }
-  int x = 0, y = 0;
-  const char* const end = payload.data() + payload.size();
-  const auto [comma, first] = std::from_chars(payload.data(), end, x);
-  if (first != std::errc() || comma == end || *comma != ',') return true;
-  const auto [last, second] = std::from_chars(comma + 1, end, y);
-  if (second != std::errc() || last != end) return true;
-  m_act_on_window(known->ask, x, y);
-  return true;
-}
-
-// "1024,768;dialogWidth:300px": the screen the page sees, to centre the dialog on, and the
-// dialog's features.
-WindowFeatures PageRequests::dialog_features(std::string_view payload) {
-  int screen[2] = {0, 0};
-  const char* at = payload.data();
-  const char* const end = at + payload.size();
-  for (int& extent : screen) {
-    const auto [next, error] = std::from_chars(at, end, extent);
-    at = error == std::errc() && next != end ? next + 1 : end;
-  }
-  return parse_dialog_features(std::string_view(at, static_cast<std::size_t>(end - at)), screen[0], screen[1]);
 }
 
 }  // namespace veltrano::browser

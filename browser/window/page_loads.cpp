@@ -3,7 +3,6 @@
 #include <glibmm/markup.h>
 
 #include "config.h"
-#include "policy.h"
 #include "resources.h"
 
 namespace veltrano::browser {

@@ -17,13 +17,13 @@
 #include "page_loads.h"
 #include "page_requests.h"
 #include "pending_show.h"
-#include "policy.h"
 #include "printing.h"
 #include "support/glib_ptr.h"
 #include "unresponsive_prompt.h"
 #include "user_gestures.h"
 #include "window_bars.h"
 #include "window_controls.h"
+#include "window_features.h"
 #include "window_placement.h"
 
 namespace veltrano::browser {

@@ -7,7 +7,6 @@
 #include <cerrno>
 #include <filesystem>
 
-#include "policy.h"
 #include "support/glib_signal.h"
 
 namespace veltrano::browser {
@@ -29,8 +28,16 @@ bool free_name(const fs::path& candidate) {
   return true;
 }
 
-// Claims a file that did not exist before: name, else "stem (2).ext", "stem (3).ext"...
-// Creating it here, exclusively, keeps two downloads from choosing the same name.
+}  // namespace
+
+std::string safe_file_name(const char* suggested) {
+  std::string name = suggested ? std::filesystem::path(suggested).filename().string() : std::string();
+  for (char& c : name)
+    if (c == '/' || static_cast<unsigned char>(c) < 0x20) c = '_';
+  while (!name.empty() && name.front() == '.') name.erase(0, 1);
+  return name.empty() ? std::string("下载文件") : name;
+}
+
 fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
   std::error_code ec;
   fs::create_directories(dir, ec);
@@ -48,8 +55,6 @@ fs::path claim_unique_path(const fs::path& dir, const std::string& name) {
   }
   return {};
 }
-
-}  // namespace
 
 // Every signal of the download, in one place, each to the handler of its own name.
 Download::Download(WebKitDownload* download, const Reporter& report, mode_t umask, Finished finished)

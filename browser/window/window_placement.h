@@ -8,7 +8,7 @@
 #include <gtkmm/window.h>
 
 #include "page_requests.h"
-#include "policy.h"
+#include "window_features.h"
 
 namespace veltrano::browser {
 

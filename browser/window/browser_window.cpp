@@ -4,7 +4,7 @@
 
 #include <utility>
 
-#include "policy.h"
+#include "addresses.h"
 #include "resources.h"
 #include "support/glib_signal.h"
 #include "web_context.h"

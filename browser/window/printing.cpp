@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "policy.h"
+#include "download.h"
 #include "user_gestures.h"
 
 namespace veltrano::browser {

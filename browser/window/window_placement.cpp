@@ -6,12 +6,6 @@
 #include <algorithm>
 
 namespace veltrano::browser {
-namespace {
-
-constexpr int kMinPageWindow = 100;  // the least a page may make its window, outer size
-
-}  // namespace
-
 void WindowPlacement::set(const Placement& placement) {
   m_placement = placement;
   m_pending = true;
@@ -102,8 +96,8 @@ void WindowPlacement::page_asks(WindowAsk ask, int x, int y) {
   // Far off first, so that no sum overflows on the way to the screen.
   next.left = std::clamp(next.left, -kMaxCoordinate, kMaxCoordinate);
   next.top = std::clamp(next.top, -kMaxCoordinate, kMaxCoordinate);
-  next.width = std::clamp(next.width, kMinPageWindow - frame_width, kMaxCoordinate);
-  next.height = std::clamp(next.height, kMinPageWindow - frame_height, kMaxCoordinate);
+  next.width = std::clamp(next.width, kLeastWindowSize - frame_width, kMaxCoordinate);
+  next.height = std::clamp(next.height, kLeastWindowSize - frame_height, kMaxCoordinate);
   next = on_screen(next, frame_width, frame_height);
   if (!m_window.get_resizable()) m_window.set_size_request(next.width, next.height);  // fixed, at the new size
   set(next);
